@@ -1,0 +1,71 @@
+// The FTP client engine: one control connection, its replies, listings, single commands and
+// data transfers. Every operation blocks the calling (worker) thread until its exchange ends.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ftp/engine_owner.h"
+#include "ftp/listing_cache.h"
+#include "platform/socket.h"
+
+namespace ftp {
+
+class FtpClient {
+public:
+    explicit FtpClient(IEngineOwner& owner);
+    ~FtpClient();
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
+
+    // Control connection (created on the window's thread before the connect job starts).
+    // Returns false with the socket error code in `error` when it cannot be created.
+    bool CreateControlSocket(int& error);
+
+    // Login and session.
+    bool FtpConnect(const std::string& host, const std::string& user, const std::string& password,
+                    unsigned port);
+    bool FtpCurrentFolder(std::string& path);
+    void FtpQuit();
+
+    // Listing: number of lines, or -1. `pathArgument` is "" or " " + folder path.
+    int FtpList(std::string& listing, const std::string& pathArgument, bool useCache);
+
+    // Single commands.
+    bool FtpChangeFolder(const std::string& path);
+    bool FtpMakeFolder(const std::string& name);
+    bool FtpRemoveFolder(const std::string& name);
+    bool FtpDelete(const std::string& name);
+    bool FtpRename(const std::string& oldName, const std::string& newName);
+    bool FtpChmod(const std::string& argument);
+
+    // Transfers.
+    bool FtpRetrieve(const std::string& localPath, const std::string& remoteName,
+                     const std::string& type, std::int64_t size, std::int64_t offset);
+    bool FtpStore(const std::string& localPath, const std::string& remoteName,
+                  const std::string& type);
+    int AskYesNo(const std::string& prefix, int stringId);
+
+    // Building blocks (also used by the tests).
+    bool SendCommand(platform::Socket& socket, const std::string& command);
+    bool SendPassword(platform::Socket& socket, const std::string& password);
+    bool ReadReply(platform::Socket& socket, std::string& reply, bool breakLineFirst);
+    bool IsReplyComplete(const std::string& text, char& firstDigit);
+
+    ListingCache& Cache() { return m_listingCache; }
+
+    platform::Socket m_controlSocket;
+    std::atomic<bool> m_connectionLost{false};
+    std::string m_lastReplyCode;
+    std::string m_portAddress;
+    std::atomic<int> m_transferCount{0};
+    std::atomic<int> m_deletedCount{0};
+
+private:
+    IEngineOwner& m_owner;
+    ListingCache m_listingCache;
+};
+
+}  // namespace ftp

@@ -1,0 +1,32 @@
+// The thirty most recent (folder, listing text) pairs, most recently stored first.
+#pragma once
+
+#include <array>
+#include <mutex>
+#include <string>
+
+namespace ftp {
+
+class ListingCache {
+public:
+    static constexpr int kSlots = 30;
+
+    // Byte-for-byte, case-sensitive lookup from slot 0 to 29.
+    bool Lookup(const std::string& path, std::string& text) const;
+    // Replaces the text of an equal path in place, else pushes every slot down one place and
+    // stores the pair in slot 0 (slot 29's pair is dropped).
+    void Store(const std::string& path, const std::string& text);
+    // Empties the first slot whose path equals `path`.
+    void Invalidate(const std::string& path);
+    void Clear();
+
+    // Slot access for tests.
+    const std::string& PathAt(int slot) const { return m_paths[slot]; }
+    const std::string& TextAt(int slot) const { return m_texts[slot]; }
+
+private:
+    std::array<std::string, kSlots> m_paths;
+    std::array<std::string, kSlots> m_texts;
+};
+
+}  // namespace ftp

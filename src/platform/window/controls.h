@@ -1,0 +1,144 @@
+// What the program needs of a window system's controls, in the program's own terms.
+// Every call may come from any thread; a backend carries it out on the window's thread
+// in the order the calls were made.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace win {
+
+class IControl {
+public:
+    virtual ~IControl() = default;
+    virtual void Show(bool visible) = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void Enable(bool enabled) = 0;
+    virtual bool IsEnabled() const = 0;
+};
+
+// Single-line or multi-line edit, static text, status line.
+class ITextControl : public IControl {
+public:
+    virtual std::string GetText() const = 0;
+    virtual void SetText(const std::string& text) = 0;
+};
+
+// The log pane: inserts at the caret, replacing the selection (positions in bytes).
+class IEdit : public ITextControl {
+public:
+    virtual void ReplaceSelection(const std::string& text) = 0;
+    virtual void SetSelection(std::size_t start, std::size_t end) = 0;
+    virtual void GetSelection(std::size_t& start, std::size_t& end) const = 0;
+    virtual void SetLimit(std::size_t maxChars) = 0;
+};
+
+class IButton : public IControl {
+public:
+    virtual void SetIcon(int iconId) = 0;
+    virtual int GetIcon() const = 0;
+};
+
+class ICheckBox : public IControl {
+public:
+    virtual bool IsChecked() const = 0;
+    virtual void SetChecked(bool checked) = 0;
+};
+
+class IProgressBar : public IControl {
+public:
+    virtual void SetRange(int low, int high) = 0;
+    virtual void SetPos(int pos) = 0;
+    virtual int GetPos() const = 0;
+    virtual int GetRangeHigh() const = 0;
+};
+
+// Item states of a list view row.
+enum ItemState : unsigned { kStateNone = 0, kStateSelected = 1, kStateFocused = 2 };
+
+// List view in list mode: one text and one small image per row.
+class IListView : public IControl {
+public:
+    virtual void DeleteAllItems() = 0;
+    // Returns the index of the new row, or -1.
+    virtual int InsertItem(int index, const std::string& text, int image) = 0;
+    virtual bool DeleteItem(int index) = 0;
+    virtual int GetItemCount() const = 0;
+    virtual std::string GetItemText(int index) const = 0;
+    virtual void SetItemText(int index, const std::string& text) = 0;
+    virtual int GetItemImage(int index) const = 0;
+    virtual void SetItemImage(int index, int image) = 0;
+    virtual unsigned GetItemState(int index) const = 0;
+    // Sets exactly the given state bits of mask on the row (the backend sends the
+    // changing/changed notifications a real list sends).
+    virtual void SetItemState(int index, unsigned state, unsigned mask) = 0;
+    virtual int GetSelectedCount() const = 0;
+    // Next selected row after `after` (-1 starts before the first row); -1 when none.
+    virtual int GetNextSelected(int after) const = 0;
+    virtual int GetSelectionMark() const = 0;
+    virtual void SetSelectionMark(int index) = 0;
+    // Row whose text equals `text` ignoring letter case, or -1.
+    virtual int FindItem(const std::string& text) const = 0;
+    virtual void EditLabel(int index) = 0;
+    virtual void SetImageList(int bitmapId) = 0;
+};
+
+// Plain drop-down list combo box (remote history 1006, the time-zone list).
+class IComboBox : public IControl {
+public:
+    virtual void ResetContent() = 0;
+    virtual int AddString(const std::string& text) = 0;
+    virtual int InsertString(int index, const std::string& text) = 0;
+    virtual bool DeleteString(int index) = 0;
+    virtual int GetCount() const = 0;
+    virtual std::string GetString(int index) const = 0;
+    virtual int GetCurSel() const = 0;
+    virtual void SetCurSel(int index) = 0;  // -1 clears the selection
+    // Whole-entry match ignoring letter case, or -1.
+    virtual int FindStringExact(const std::string& text) const = 0;
+};
+
+struct ImageComboItem {
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    int indent = 0;
+};
+
+// Combo box with images and indents (drive and path box 1005).
+class IImageComboBox : public IControl {
+public:
+    virtual void ResetContent() = 0;
+    virtual int InsertItem(int index, const ImageComboItem& item) = 0;  // -1 appends
+    virtual bool DeleteItem(int index) = 0;
+    virtual int GetCount() const = 0;
+    virtual ImageComboItem GetItem(int index) const = 0;
+    virtual int GetCurSel() const = 0;
+    virtual void SetCurSel(int index) = 0;
+    virtual void SetImageList(int bitmapId) = 0;
+};
+
+class IListBox : public IControl {
+public:
+    virtual void ResetContent() = 0;
+    virtual int AddString(const std::string& text) = 0;
+    virtual bool DeleteString(int index) = 0;
+    virtual int GetCount() const = 0;
+    virtual std::string GetString(int index) const = 0;
+    virtual int GetCurSel() const = 0;
+    virtual void SetCurSel(int index) = 0;
+};
+
+class ITabControl : public IControl {
+public:
+    virtual void DeleteAllItems() = 0;
+    virtual void InsertItem(int index, const std::string& text) = 0;
+    virtual int GetItemCount() const = 0;
+    virtual std::string GetItemText(int index) const = 0;
+    virtual int GetCurSel() const = 0;
+    // Selects without notifications.
+    virtual void SetCurSel(int index) = 0;
+};
+
+}  // namespace win

@@ -1,0 +1,1 @@
+// Lets a layer library build before its first source file exists.

@@ -1,0 +1,84 @@
+#include "res/string_table.h"
+
+#include <map>
+
+namespace res {
+namespace {
+
+const std::map<int, std::string>& Table() {
+    static const std::map<int, std::string> table = {
+        {102, "Windows socket initialization failed."},
+        {104, " file(s) downloaded\r\n"},
+        {106, "Cannot run this application."},
+        {110, "You can not change the host while communicating with the FTP server."},
+        {111, "Do you wish to disconnect and connect to a new host?"},
+        {112, "FTP Quorrel is communicateting with the FTP server.\r\nAre you sure you want to "
+              "close FTP Quorrel?"},
+        {113, "Cannot setup the option now."},
+        {114, "Cannot open the folder."},
+        {115, "Cannot open the folder."},
+        {116, "Cannot create the folder."},
+        {117, "A file was create by other application in a bad timing."},
+        {118, "Do you wish to delete "},
+        {119, "Cannot delete "},
+        {120, "The processing is unable to continue due to too many folders.\nTry it again."},
+        {121, "Cannot rename the file."},
+        {122, "Type an extension you wish to add."},
+        {123, "Cannot add an extension any more."},
+        {124, "It has already been posted."},
+        {125, "Choose an item to delete."},
+        {126, "* About ASCII mode\r\nASCII mode is a mode when you transfer text files.\r\nThe "
+              "text files must be transferred by ASCII mode.\r\nPost a file extension you want to "
+              "transfer by ASCII mode.\r\nThe solution is simple. In the edit box, type some "
+              "extension then click [Add]."},
+        {127, "Do you wish to download "},
+        {128, "Do you wish to upload "},
+        {129, "Do you wish to start mirroring folders?"},
+        {130, "Do you wish to upload all files in local current folder?"},
+        {131, "A local current directory is invalid."},
+        {132, "There was no file for the uploading."},
+        {133, "Cannot change the permission.\r\n"},
+        {134, "The permission was changed.\r\n"},
+        {135, "Downloading files incomplete.\r\n"},
+        {136, "File download completed successfully.\r\n"},
+        {137, "File download has been canceled.\r\n"},
+        {138, "Do you wish to resume interrupted download?\r\n(This function works only in "
+              "binary mode)"},
+        {139, "Accepted the cancellation.\r\n"},
+        {141, "Uploading files incomplete.\r\n"},
+        {142, "Folder mirroring completed successfully.\r\n"},
+        {143, "File(s) uploading completed successfully.\r\n"},
+        {144, "File transfer has been canceled.\r\n"},
+        {145, " file(s) uploaded\r\n"},
+        {146, "Cannot find "},
+        {148, "Deleting files has been canceled.\r\n"},
+        {149, "Deleting files completed successfully.\r\n"},
+        {150, "Deleting files incomplete.\r\n"},
+        {151, "\r\nCannot connect to the FTP server.\r\n"},
+        {152, "Getting Current folder failed.\r\n"},
+        {154, "Disconnected.\r\n"},
+        {155, "The file list putting failed.\r\n"},
+        {157, "The file list receiving failed."},
+        {158, "The received files exceeds the upper limit of acceptance."},
+        {159, "Connecting to "},
+        {160, "Do you wish to cancel downloading?"},
+        {161, "Do you wish to cancel uploading?"},
+        {162, " file(s) deleteing completed successfully.\r\n"},
+        {168, " selected file(s) ?"},
+        {169, "Cannot add a host any more."},
+        {170, "Create New Host"},
+        {171, "Type a server name."},
+        {172, "Connect to the server before dropping files."},
+    };
+    return table;
+}
+
+}  // namespace
+
+const std::string& LoadString(int id) {
+    static const std::string empty;
+    auto it = Table().find(id);
+    return it == Table().end() ? empty : it->second;
+}
+
+}  // namespace res

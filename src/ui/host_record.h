@@ -1,0 +1,26 @@
+// The thirty host slots.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace ui {
+
+constexpr int kHostSlots = 30;
+constexpr int kNoSlot = 30;
+
+// One host slot; a slot is in use when its server name is not empty.
+struct HostRecord {
+    std::string serverName;
+    std::string userName;
+    std::string password;
+    std::string localFolder;
+    std::string serverFolder;
+    int TimeZoneIndex = 0;  // 0 unset, 1..26 = GMT offset + 13
+
+    bool InUse() const { return !serverName.empty(); }
+};
+
+using HostSlots = std::array<HostRecord, kHostSlots>;
+
+}  // namespace ui

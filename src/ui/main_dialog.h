@@ -1,0 +1,221 @@
+// CMainDialog: the program's one window and the owner of all its state. It talks to its
+// controls only through the window-system interfaces, so the real window, script mode and the
+// tests all drive it through Dispatch().
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "ftp/engine_owner.h"
+#include "ftp/ftp_client.h"
+#include "ftp/remote_entry_table.h"
+#include "platform/window/window.h"
+#include "ui/ascii_extension_list.h"
+#include "ui/file_lists.h"
+#include "ui/host_record.h"
+
+class CMainDialog;
+
+// A handler of the command table.
+using CommandHandler = void (CMainDialog::*)(win::Message&);
+
+struct CommandTableRow {
+    win::MessageKind kind;
+    int id;  // 0 = any id
+    CommandHandler handler;
+};
+
+enum class LabelEditMode { None, Rename, CreateFolder };
+
+class CMainDialog : public win::IMessageHandler, public ftp::IEngineOwner {
+public:
+    CMainDialog(win::IMainWindow& window, SettingsStore& settings);
+    ~CMainDialog() override;
+    CMainDialog(const CMainDialog&) = delete;
+    CMainDialog& operator=(const CMainDialog&) = delete;
+
+    // ---- Main window (main_dialog.cpp) ----
+    bool OnInitDialog();
+    void Dispatch(win::Message& message) override;  // the one entry point
+    static const std::vector<CommandTableRow>& CommandTable();
+    void OnClose(win::Message& message);
+    bool CloseProcedure();  // true when the window ends
+    void OnKeyEnter(win::Message& message);
+    void OnOptionButton(win::Message& message);
+    void OnCancelButton(win::Message& message);
+    void OnUploadAllButton(win::Message& message);
+    void OnMirrorButton(win::Message& message);
+    void OnRemoteRefreshButton(win::Message& message);
+    bool IsClosed() const { return m_closed; }
+    // Waits until no job runs (tests and script mode; pumps nothing itself).
+    void WaitForWorker();
+
+    // ---- Settings (settings_io.cpp) ----
+    void LoadSettings();
+    void SaveSettings();
+
+    // ---- Log and progress (log_pane.cpp) ----
+    void AppendLog(const std::string& text) override;
+    void LogValueAndText(const std::string& value, int id);
+    void LogTextAndValue(int id, const std::string& value);
+    void OnTimer(win::Message& message);
+    void SetProgressRange(std::int64_t total) override;
+    void SetProgress(std::int64_t done) override;
+    void ResetProgress();  // bar 0, byte counter "0"
+    int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) override;
+    void SetConnectPhase(int phase) override;
+    bool CancelRequested() override { return m_cancelRequested; }
+    void ClearCancelRequest() override { m_cancelRequested = false; }
+    std::string RemoteFolder() override;
+    void RestorePreviousRemoteFolder() override;
+    ftp::StoreOptions GetStoreOptions() override;
+
+    // ---- Host book (host_book.cpp, host_pro.cpp) ----
+    void InsertTabs();
+    int HostSlotFromRow(int row) const;
+    void FillHostList();
+    void ApplyTab();
+    bool CanChangeHost();
+    void StoreCurrentHost();
+    void OnTabChanging(win::Message& message);
+    void OnTabChanged(win::Message& message);
+    void OnHostListItemChanging(win::Message& message);
+    void OnHostListItemActivated(win::Message& message);
+    void OnHostListContextMenu(win::Message& message);
+    void OnHostConnect(win::Message& message);   // 183
+    void OnHostProperty(win::Message& message);  // 185
+    void OnCreateHost(win::Message& message);    // 187
+    void OnHostDelete(win::Message& message);    // 189
+    int CurrentHostSlot() const;  // tab index, or the selected row's slot on tab 6 (kNoSlot)
+
+    // ---- Jobs: runner and connection jobs (jobs/job_runner.cpp, jobs/connection_jobs.cpp) ----
+    using JobBody = void (CMainDialog::*)();
+    void RunJob(JobBody body, bool cancellable = false);
+    void ConnectToggle();
+    void ConnectJob();
+    void DisconnectJob();
+    void DisconnectCleanup() override;
+    bool RefreshRemoteList(bool skipChangeFolder, bool useCache);
+    void RememberRemoteFolder(const std::string& path);
+    void ClimbRemoteFolder();
+    void RefreshJob();
+    void ChangeFolderJob();
+    void OpenRemoteItem();
+    int BuildRemoteEntries(bool useCache);
+    void OnConnectButton(win::Message& message);
+    void OnRemotePathComboChange(win::Message& message);
+    void OnRemoteUpButton(win::Message& message);
+    void OnRemoteItemActivated(win::Message& message);
+    void OnRemoteOpenCommand(win::Message& message);
+    void OnRemoteRefreshCommand(win::Message& message);
+
+    // ---- Local pane (ui/local_pane.cpp) ----
+    bool ListLocalFolder();
+    void LocalFolderUp();
+    void ShowLocalDrives();
+    int ScanLocalFolder();
+    void OrderLocalListing(int count);
+    void FillDriveCombo();
+    void AddFolderChainToCombo();
+    void SelectFolderInCombo();
+    std::string LocalItemStatusText(const std::string& name);
+    std::string LastErrorText();
+    void OnLocalUpButton(win::Message& message);
+    void OnLocalRefresh(win::Message& message);  // button 1020, command 32775
+    void OnDriveComboDropDown(win::Message& message);
+    void OnDriveComboChange(win::Message& message);
+
+    // ---- Options (ui/option_dialog.cpp) ----
+    std::string AsciiTypeFor(const std::string& name) const;
+
+    // ---- Operations that later work fills (pending_operations.cpp) ----
+    void StartDownload();
+    void StartUpload();
+    void StartUploadAll();
+    void StartUploadDropped();
+    void OnDownloadCommand(win::Message& message);
+    void OnLocalUploadCommand(win::Message& message);
+    void OnOverwriteUploadCommand(win::Message& message);
+    void OnUploadAllCommand(win::Message& message);
+    void OnMirroringCommand(win::Message& message);
+    void OnRemoteDeleteCommand(win::Message& message);
+    void OnRemoteRenameCommand(win::Message& message);
+    void OnRemoteCreateFolderCommand(win::Message& message);
+    void OnPermissionCommand(win::Message& message);
+    void OnRemoteEndLabelEdit(win::Message& message);
+    void OnLocalEndLabelEdit(win::Message& message);
+    void OnLocalItemActivated(win::Message& message);
+    void OnLocalOpenCommand(win::Message& message);
+    void OnLocalDeleteCommand(win::Message& message);
+    void OnLocalRenameCommand(win::Message& message);
+    void OnLocalCreateFolderCommand(win::Message& message);
+    void OnOpenFolderButton(win::Message& message);
+    void OnFileListContextMenu(win::Message& message);
+    void OnFileListBeginDrag(win::Message& message);
+    void OnFileListMouse(win::Message& message);
+    void OnFileListItemChanged(win::Message& message);
+    void OnFileListFocus(win::Message& message);
+    void OnRemoteFilesDropped(win::Message& message);
+
+    // ---- State ----
+    win::IMainWindow& m_window;
+    SettingsStore& m_settings;
+
+    // Options
+    int m_doNotConfirmDelete = 0;
+    int m_doNotSavePassword = 0;
+    int m_lowercaseFileName = 0;
+    int m_lowercaseExtension = 0;
+    int m_doNotDeleteFiles = 0;
+    ui::AsciiExtensionList m_asciiExtensions;
+
+    // Host slots
+    ui::HostSlots m_hosts;
+
+    // Flags shared with the worker
+    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_cancelRequested{false};
+    std::atomic<int> m_connectPhase{0};
+    int m_tickCount = 0;
+
+    // Folders
+    std::string m_localFolder;
+    std::string m_remoteFolder;
+    std::string m_previousRemoteFolder;
+
+    // Controls with state of their own
+    CHostList m_hostList;
+    CLocalFileList m_localList;
+    CRemoteFileList m_remoteList;
+
+    // The engine and the remote listing
+    ftp::FtpClient m_engine;
+    ftp::RemoteEntryTable m_remoteEntries;
+
+    // Job inputs
+    int m_jobItemCount = 0;
+    std::vector<std::string> m_jobItems;
+    std::vector<std::uint8_t> m_jobItemKinds;
+    std::string m_jobLocalBase;
+    std::string m_jobRemoteBase;
+    bool m_mirroring = false;
+    bool m_overwrite = false;
+
+    // Remote label edits and permissions (later work)
+    LabelEditMode m_labelEditMode = LabelEditMode::None;
+    std::string m_labelEditText;
+    int m_newFolderRow = -1;
+
+    // Last system error remembered by LastErrorText
+    int m_lastError = 0;
+
+private:
+    std::thread m_worker;
+    bool m_closed = false;
+    std::size_t m_logLimit = 1048576;
+};
