@@ -70,8 +70,8 @@ public:
     virtual int GetItemImage(int index) const = 0;
     virtual void SetItemImage(int index, int image) = 0;
     virtual unsigned GetItemState(int index) const = 0;
-    // Sets exactly the given state bits of mask on the row (the backend sends the
-    // changing/changed notifications a real list sends).
+    // Sets the state bits of mask on the row. Changes made by the program send no
+    // notifications; only the user's gestures do.
     virtual void SetItemState(int index, unsigned state, unsigned mask) = 0;
     virtual int GetSelectedCount() const = 0;
     // Next selected row after `after` (-1 starts before the first row); -1 when none.

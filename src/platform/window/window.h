@@ -107,13 +107,13 @@ public:
     virtual void SetFocus(int id) = 0;
 };
 
-class IDialogWindow : public IWindow {
+class IDialogWindow : public virtual IWindow {
 public:
     virtual void EndDialog(int result) = 0;
 };
 
 // The main window of the program.
-class IMainWindow : public IWindow {
+class IMainWindow : public virtual IWindow {
 public:
     virtual void SetHandler(IMessageHandler* handler) = 0;
     virtual bool IsMinimized() const = 0;
