@@ -103,6 +103,8 @@ public:
     virtual Rect GetWindowRect() const = 0;
     virtual Rect GetClientRectOnScreen() const = 0;
     virtual void Move(int left, int top) = 0;
+    // Screen rectangle of a control (drag and drop tests points against the lists).
+    virtual Rect GetControlRectOnScreen(int id) const = 0;
     virtual int GetFocusId() const = 0;
     virtual void SetFocus(int id) = 0;
 };
