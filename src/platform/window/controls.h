@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace win {
@@ -63,6 +64,10 @@ public:
     virtual void DeleteAllItems() = 0;
     // Returns the index of the new row, or -1.
     virtual int InsertItem(int index, const std::string& text, int image) = 0;
+    // Inserts rows from `index` on, in order, in one call (a listing of thousands of rows must
+    // not cost a round trip per row); stops at the first row that cannot be inserted and
+    // returns how many were inserted.
+    virtual int InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) = 0;
     virtual bool DeleteItem(int index) = 0;
     virtual int GetItemCount() const = 0;
     virtual std::string GetItemText(int index) const = 0;
