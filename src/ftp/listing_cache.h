@@ -7,6 +7,8 @@
 
 namespace ftp {
 
+// Safe to use from the worker and the window's thread at once. An empty path marks a free slot
+// and is never looked up or stored.
 class ListingCache {
 public:
     static constexpr int kSlots = 30;
@@ -21,12 +23,13 @@ public:
     void Clear();
 
     // Slot access for tests.
-    const std::string& PathAt(int slot) const { return m_paths[slot]; }
-    const std::string& TextAt(int slot) const { return m_texts[slot]; }
+    std::string PathAt(int slot) const;
+    std::string TextAt(int slot) const;
 
 private:
+    mutable std::mutex m_mutex;
     std::array<std::string, kSlots> m_paths;
     std::array<std::string, kSlots> m_texts;
 };
 
-}  // namespace ftp
+} // namespace ftp

@@ -1,0 +1,329 @@
+// The field grammar of a UNIX-style LIST text and the queries answered from it without an index.
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#include "ftp/listing_line.h"
+#include "ftp/remote_entry_table.h"
+
+namespace ftp {
+namespace listing {
+
+namespace {
+
+constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                      "jul", "aug", "sep", "oct", "nov", "dec"};
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Steps from `pos` over one field and the spaces after it; false when no space follows.
+bool SkipField(std::string_view line, std::size_t& pos) {
+    std::size_t space = line.find(' ', pos);
+    if (space == std::string_view::npos) {
+        return false;
+    }
+    pos = space;
+    while (pos < line.size() && line[pos] == ' ') {
+        ++pos;
+    }
+    return true;
+}
+
+// The range the calendar conversion accepts: 1970-01-01 00:00:00 to 3000-12-31 23:59:59 UTC.
+// Outside it the conversion fails with -1 on every platform alike.
+constexpr std::int64_t kLatestCalendarTime = 32535215999;
+
+std::int64_t LocalCalendarTime(std::int32_t year, int month, std::int32_t day, std::int32_t hour,
+                               std::int32_t minute) {
+    const std::int64_t tmYear = static_cast<std::int64_t>(year) - 1900;
+    if (tmYear < std::numeric_limits<int>::min()) {
+        return -1;
+    }
+    std::tm t{};
+    t.tm_year = static_cast<int>(tmYear);
+    t.tm_mon = month;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = -1;
+    t.tm_isdst = -1;
+    const std::time_t result = std::mktime(&t);
+    if (result < 0 || static_cast<std::int64_t>(result) > kLatestCalendarTime) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(result);
+}
+
+} // namespace
+
+std::size_t NextCrlf(std::string_view text, std::size_t from) {
+    while (true) {
+        const std::size_t cr = text.find('\r', from);
+        if (cr == std::string_view::npos || cr + 1 >= text.size()) {
+            return std::string_view::npos;
+        }
+        if (text[cr + 1] == '\n') {
+            return cr;
+        }
+        from = cr + 1;
+    }
+}
+
+std::string_view LineAt(std::string_view text, int line) {
+    if (line < 0) {
+        return {};
+    }
+    std::size_t start = 0;
+    for (int skipped = 0; skipped < line; ++skipped) {
+        const std::size_t cr = NextCrlf(text, start);
+        if (cr == std::string_view::npos) {
+            return {};
+        }
+        start = cr + 2;
+    }
+    const std::size_t cr = NextCrlf(text, start);
+    if (cr == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(start, cr + 2 - start);
+}
+
+int MonthIndex(std::string_view text) {
+    if (text.size() != 3) {
+        return -1;
+    }
+    for (std::size_t m = 0; m < kMonths.size(); ++m) {
+        if (FoldAscii(text[0]) == kMonths[m][0] && FoldAscii(text[1]) == kMonths[m][1] &&
+            FoldAscii(text[2]) == kMonths[m][2]) {
+            return static_cast<int>(m);
+        }
+    }
+    return -1;
+}
+
+std::string_view LineField(std::string_view line, int field, bool restOfLine) {
+    if (line.empty()) {
+        return kNotEntry;
+    }
+    if (field == 0) {
+        return line.substr(0, line.size() - 2);
+    }
+    if (line[0] != 'd' && line[0] != '-' && line[0] != 'l') {
+        return kNotEntry;
+    }
+    if (field == 1) {
+        return line.substr(0, 10);
+    }
+    std::size_t pos = 0;
+    for (int k = 0; k < 4; ++k) {
+        if (!SkipField(line, pos)) {
+            return {};
+        }
+    }
+    const std::size_t fifthEnd = line.find(' ', pos);
+    if (fifthEnd == std::string_view::npos) {
+        return {};
+    }
+    // A month in the fifth column means the group column is missing.
+    if (MonthIndex(line.substr(pos, fifthEnd - pos)) >= 0) {
+        --field;
+    }
+    pos = 0;
+    for (int k = 1; k < field; ++k) {
+        if (!SkipField(line, pos)) {
+            return {};
+        }
+    }
+    if (restOfLine) {
+        return line.substr(pos, line.find('\r', pos) - pos);
+    }
+    const std::size_t end = line.find(' ', pos);
+    if (end == std::string_view::npos) {
+        return {};
+    }
+    return line.substr(pos, end - pos);
+}
+
+std::int32_t ParseDecimalView(std::string_view text) {
+    if (text.empty() || text.size() > 10) {
+        return 0;
+    }
+    std::uint32_t value = 0;
+    std::uint32_t place = 1;
+    for (std::size_t i = text.size(); i-- > 0;) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            value += static_cast<std::uint32_t>(text[i] - '0') * place;
+        }
+        place *= 10;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::int64_t SizeFieldValue(std::string_view field) {
+    if (field.empty()) {
+        return 0;
+    }
+    bool plainDecimal = field.size() <= 19;
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; plainDecimal && i < field.size(); ++i) {
+        if (field[i] < '0' || field[i] > '9') {
+            plainDecimal = false;
+        } else {
+            value = value * 10 + static_cast<std::uint64_t>(field[i] - '0');
+        }
+    }
+    if (plainDecimal && value <= static_cast<std::uint64_t>(INT64_MAX)) {
+        return static_cast<std::int64_t>(value);
+    }
+    return ParseDecimalView(field);
+}
+
+std::int64_t LineTime(std::string_view line, bool found, const std::tm* today) {
+    if (!found) {
+        return LocalCalendarTime(1973, 0, 12, 0, 0);
+    }
+    std::tm now{};
+    if (today == nullptr) {
+        const std::time_t t = std::time(nullptr);
+        localtime_r(&t, &now);
+        today = &now;
+    }
+    const int month = std::max(MonthIndex(LineField(line, 6, false)), 0);
+    const std::int32_t day = ParseDecimalView(LineField(line, 7, false));
+    const std::string_view timeOrYear = LineField(line, 8, false);
+    std::int32_t year = 0;
+    std::int32_t hour = 0;
+    std::int32_t minute = 0;
+    const std::size_t colon = timeOrYear.find(':');
+    if (colon != std::string_view::npos) {
+        hour = ParseDecimalView(timeOrYear.substr(0, colon));
+        minute = ParseDecimalView(timeOrYear.substr(colon + 1));
+        // A time instead of a year means the last twelve months.
+        year = today->tm_year + 1900;
+        if (month > today->tm_mon || (month == today->tm_mon && day > today->tm_mday)) {
+            --year;
+        }
+    } else {
+        year = ParseDecimalView(timeOrYear);
+    }
+    if (year > 2030) {
+        year = 1973;
+    }
+    return LocalCalendarTime(year, month, day, hour, minute);
+}
+
+} // namespace listing
+
+namespace {
+
+// Number of CR LF sequences, counting no further than `limit`.
+int CountCrlf(std::string_view text, int limit) {
+    int count = 0;
+    std::size_t pos = 0;
+    while (count < limit) {
+        const std::size_t cr = listing::NextCrlf(text, pos);
+        if (cr == std::string_view::npos) {
+            break;
+        }
+        ++count;
+        pos = cr + 2;
+    }
+    return count;
+}
+
+// Line (with its CR LF) whose name field equals `name`, and its index; -1 when absent.
+std::string_view FindLineView(std::string_view name, std::string_view text, int& index) {
+    index = -1;
+    if (CountCrlf(text, kMaxListingLines) >= kMaxListingLines) {
+        return {};
+    }
+    std::size_t pos = 0;
+    for (int j = 0;; ++j) {
+        const std::size_t cr = listing::NextCrlf(text, pos);
+        if (cr == std::string_view::npos) {
+            return {};
+        }
+        const std::string_view line = text.substr(pos, cr + 2 - pos);
+        if (listing::LineField(line, 9, true) == name) {
+            index = j;
+            return line;
+        }
+        pos = cr + 2;
+    }
+}
+
+} // namespace
+
+std::string ListingField(const std::string& listing, int line, int field, bool restOfLine) {
+    return std::string(listing::LineField(listing::LineAt(listing, line), field, restOfLine));
+}
+
+int FindListingLine(const std::string& name, const std::string& listing) {
+    int index = -1;
+    FindLineView(name, listing, index);
+    return index;
+}
+
+std::int64_t ListingEntrySize(const std::string& name, const std::string& listing) {
+    int index = -1;
+    const std::string_view line = FindLineView(name, listing, index);
+    if (index < 0) {
+        return 0;
+    }
+    return listing::SizeFieldValue(listing::LineField(line, 5, false));
+}
+
+std::int64_t ListingEntryTime(const std::string& name, const std::string& listing, int line,
+                              const std::tm* today) {
+    if (line >= 0) {
+        return listing::LineTime(listing::LineAt(listing, line), true, today);
+    }
+    int index = -1;
+    const std::string_view found = FindLineView(name, listing, index);
+    return listing::LineTime(found, index >= 0, today);
+}
+
+int CountListingLines(const std::string& listing) {
+    return CountCrlf(listing, kMaxListingLines);
+}
+
+bool ListingExceedsLineLimit(const std::string& listing) {
+    return CountCrlf(listing, kMaxListingLines + 1) > kMaxListingLines;
+}
+
+std::int32_t ParseDecimal(const std::string& text) {
+    return listing::ParseDecimalView(text);
+}
+
+std::uint8_t RemoteEntryKind(const std::string& name) {
+    struct KindOfExtension {
+        std::string_view extension;
+        std::uint8_t kind;
+    };
+    static constexpr KindOfExtension kTable[] = {
+        {"htm", 1},  {"html", 1}, {"xml", 2},  {"asp", 3},  {"jsp", 3},   {"php", 3},
+        {"txt", 6},  {"log", 6},  {"jpg", 7},  {"jpeg", 7}, {"jpe", 7},   {"bmp", 7},
+        {"gif", 8},  {"png", 8},  {"wma", 10}, {"wmv", 10}, {"mid", 10},  {"midi", 10},
+        {"mp2", 10}, {"mp3", 10}, {"avi", 10}, {"mpe", 10}, {"mpeg", 10}, {"mpg", 10},
+        {"zip", 11}, {"lzh", 11}, {"cab", 11}, {"gz", 11},  {"exe", 12}};
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        return kOtherFileKind;
+    }
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    for (const KindOfExtension& entry : kTable) {
+        if (entry.extension == extension) {
+            return entry.kind;
+        }
+    }
+    return kOtherFileKind;
+}
+
+} // namespace ftp

@@ -1,0 +1,37 @@
+// Line and field reading shared by the listing queries and the listing index. Internal to ftp/.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string_view>
+
+namespace ftp::listing {
+
+// What a query answers for a line that does not exist or is not an entry.
+inline constexpr std::string_view kNotEntry = "\r\n";
+
+// Position of the CR of the first CR LF at or after `from`, or npos.
+std::size_t NextCrlf(std::string_view text, std::size_t from);
+
+// Line `line` of the text including its CR LF, or an empty view when the text has no such line
+// (a line counts only when a CR LF follows it).
+std::string_view LineAt(std::string_view text, int line);
+
+// Field `field` of one line (`line` includes its CR LF; empty means no such line). The result
+// is a view into `line`, or kNotEntry / "" as the grammar answers.
+std::string_view LineField(std::string_view line, int field, bool restOfLine);
+
+// 0..11 for "jan".."dec" in any letter case (the whole text), else -1.
+int MonthIndex(std::string_view text);
+
+// ParseDecimal over a view.
+std::int32_t ParseDecimalView(std::string_view text);
+
+// Listed time of one line. `found` false: the name was not in the listing. An empty `line` with
+// `found` set is a line index past the end, whose fields all read as kNotEntry.
+std::int64_t LineTime(std::string_view line, bool found, const std::tm* today);
+
+// The size field read as a 64-bit count where it is a plain decimal, else by ParseDecimal.
+std::int64_t SizeFieldValue(std::string_view field);
+
+} // namespace ftp::listing

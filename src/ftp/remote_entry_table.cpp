@@ -1,0 +1,100 @@
+#include "ftp/remote_entry_table.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace ftp {
+
+namespace {
+
+std::string FoldAscii(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
+} // namespace
+
+void RemoteEntryTable::SetListing(std::string text) {
+    m_remoteListing = std::move(text);
+    m_index = ListingIndex(m_remoteListing);
+}
+
+const ListingIndex& RemoteEntryTable::Index() {
+    // m_remoteListing is a plain member that the engine fills directly, so the index checks it.
+    if (m_index.Text() != m_remoteListing) {
+        m_index = ListingIndex(m_remoteListing);
+    }
+    return m_index;
+}
+
+int RemoteEntryTable::Build() {
+    Free();
+    const ListingIndex& index = Index();
+    const int lines = std::min(index.LineCount(), kMaxListingLines);
+    if (lines == 0) {
+        return 0;
+    }
+    m_names.reserve(static_cast<std::size_t>(lines));
+    m_kinds.reserve(static_cast<std::size_t>(lines));
+    for (int j = 0; j < lines; ++j) {
+        const std::string_view name = index.FieldView(j, 9, true);
+        // Lines that are no entry, and hidden names with "." and "..", are not shown.
+        if (name.empty() || name == "\r\n" || name[0] == '.') {
+            continue;
+        }
+        std::string kept(name);
+        const std::string_view permissions = index.FieldView(j, 1, false);
+        std::uint8_t kind = 0;
+        if (permissions[0] == 'd') {
+            kind = kFolderKind;
+        } else if (permissions[0] == 'l') {
+            kind = kLinkKind;
+        } else {
+            kind = RemoteEntryKind(kept);
+        }
+        m_names.push_back(std::move(kept));
+        m_kinds.push_back(kind);
+    }
+    m_count = static_cast<int>(m_names.size());
+
+    // Folders first, then by kind and by name without regard to A-Z case; ties keep listing
+    // order.
+    std::vector<std::string> folded;
+    folded.reserve(m_names.size());
+    for (const std::string& name : m_names) {
+        folded.push_back(FoldAscii(name));
+    }
+    m_order.resize(m_names.size());
+    std::iota(m_order.begin(), m_order.end(), std::uint16_t{0});
+    std::stable_sort(m_order.begin(), m_order.end(), [&](std::uint16_t a, std::uint16_t b) {
+        if (m_kinds[a] != m_kinds[b]) {
+            return m_kinds[a] < m_kinds[b];
+        }
+        return folded[a] < folded[b];
+    });
+    return m_count;
+}
+
+void RemoteEntryTable::Free() {
+    m_names.clear();
+    m_names.shrink_to_fit();
+    m_kinds.clear();
+    m_kinds.shrink_to_fit();
+    m_order.clear();
+    m_order.shrink_to_fit();
+    m_count = 0;
+}
+
+std::string RemoteEntryTable::ListingEntryLine(const std::string& name) const {
+    if (m_index.Text() == m_remoteListing) {
+        return m_index.EntryLine(name);
+    }
+    return ListingIndex(m_remoteListing).EntryLine(name);
+}
+
+} // namespace ftp
