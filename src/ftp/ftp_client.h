@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,16 @@
 #include "platform/socket.h"
 
 namespace ftp {
+
+// The PORT argument: the address with commas, then the port's high and low byte in decimal.
+std::string PortArgument(const std::string& portAddress, unsigned port);
+// The remote name of an upload after the two lowercase options.
+std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileName,
+                            bool lowercaseExtension);
+// Upload block size by the file's length.
+std::size_t UploadBlockSize(std::int64_t length);
+// A local path whose extension is "bak" in any letter case (skipped while mirroring).
+bool IsBackupFile(const std::string& localPath);
 
 class FtpClient {
 public:
@@ -54,6 +65,9 @@ public:
     bool ReadReply(platform::Socket& socket, std::string& reply, bool breakLineFirst);
     bool IsReplyComplete(const std::string& text, char& firstDigit);
 
+    // Shuts down and closes the control connection (also for the owner's disconnect cleanup).
+    void CloseControlConnection();
+
     ListingCache& Cache() { return m_listingCache; }
 
     platform::Socket m_controlSocket;
@@ -64,8 +78,25 @@ public:
     std::atomic<int> m_deletedCount{0};
 
 private:
+    void ShowSocketError(int code);
+    void ShowFileError(int code);
+    void ConnectFailed(platform::Socket& call);
+    // Listening socket bound to any address and free port, listening; its port in `port`.
+    bool OpenDataListener(platform::Socket& listener, unsigned& port);
+    // Listening socket, "TYPE " + type and PORT.
+    bool PrepareDataConnection(platform::Socket& call, platform::Socket& listener,
+                               const std::string& type);
+    // Waits for the server's data connection while watching the control connection: replies
+    // that arrive meanwhile are read and appended to `replies`; a refusal or a lost control
+    // connection ends the wait.
+    bool AcceptDataConnection(platform::Socket& call, platform::Socket& listener,
+                              platform::Socket& data, std::string& replies);
+    // After a transfer failed on our side, reads the completion reply the server still owes.
+    void DrainCompletionReply(platform::Socket& call, bool replyDue);
+    bool SimpleCommand(const std::string& command);
+
     IEngineOwner& m_owner;
     ListingCache m_listingCache;
 };
 
-}  // namespace ftp
+} // namespace ftp

@@ -19,4 +19,4 @@ std::string SystemErrorText(int code) {
     return s + "\r\n";
 }
 
-}  // namespace platform
+} // namespace platform

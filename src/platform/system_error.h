@@ -9,4 +9,4 @@ namespace platform {
 // system's message texts do; "" when the system has no text for the code.
 std::string SystemErrorText(int code);
 
-}  // namespace platform
+} // namespace platform

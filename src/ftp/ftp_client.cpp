@@ -1,0 +1,239 @@
+#include "ftp/ftp_client.h"
+
+#include "platform/system_error.h"
+#include "res/string_table.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr std::size_t kReplyReceiveSize = 1024;
+// A reply that grows this far without a final line is not a reply any more.
+constexpr std::size_t kMaxReplyLength = 1024 * 1024;
+
+bool HoldsLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+} // namespace
+
+FtpClient::FtpClient(IEngineOwner& owner) : m_owner(owner) {}
+
+FtpClient::~FtpClient() = default;
+
+bool FtpClient::CreateControlSocket(int& error) {
+    if (!m_controlSocket.Create()) {
+        error = m_controlSocket.LastError();
+        return false;
+    }
+    error = 0;
+    return true;
+}
+
+void FtpClient::CloseControlConnection() {
+    m_controlSocket.ShutdownBoth();
+    m_controlSocket.Close();
+}
+
+void FtpClient::ShowSocketError(int code) {
+    m_owner.ShowMessage(platform::SystemErrorText(code), win::Buttons::Ok, win::Icon::Warning);
+}
+
+void FtpClient::ShowFileError(int code) {
+    m_owner.ShowMessage(platform::SystemErrorText(code), win::Buttons::Ok, win::Icon::Warning);
+}
+
+int FtpClient::AskYesNo(const std::string& prefix, int stringId) {
+    return m_owner.ShowMessage(prefix + res::LoadString(stringId), win::Buttons::YesNo,
+                               win::Icon::Question);
+}
+
+bool FtpClient::SendCommand(platform::Socket& socket, const std::string& command) {
+    // A line break inside the text would smuggle a second command onto the wire.
+    if (HoldsLineBreak(command)) {
+        return false;
+    }
+    m_connectionLost = false;
+    const std::string line = command + "\r\n";
+    m_owner.AppendLog(">" + line);
+    if (!socket.SendAll(line.data(), line.size())) {
+        ShowSocketError(socket.LastError());
+        m_connectionLost = true;
+        m_owner.DisconnectCleanup();
+        return false;
+    }
+    return true;
+}
+
+bool FtpClient::SendPassword(platform::Socket& socket, const std::string& password) {
+    if (HoldsLineBreak(password)) {
+        return false;
+    }
+    const std::string line = "PASS " + password + "\r\n";
+    m_owner.AppendLog(">PASS " + std::string(password.size(), '*') + "\r\n");
+    if (!socket.SendAll(line.data(), line.size())) {
+        ShowSocketError(socket.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool FtpClient::IsReplyComplete(const std::string& text, char& firstDigit) {
+    const std::size_t length = text.size();
+    if (length < 2 || text[length - 2] != '\r' || text[length - 1] != '\n') {
+        return false;
+    }
+    // The final line runs from after the last LF but one up to (and including) the final CR.
+    const std::size_t finalLf = length - 1;
+    const std::size_t previousLf = finalLf == 0 ? std::string::npos : text.rfind('\n', finalLf - 1);
+    const std::size_t start = previousLf == std::string::npos ? 0 : previousLf + 1;
+    if (start + 3 >= finalLf) {
+        return false;
+    }
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!isDigit(text[start]) || !isDigit(text[start + 1]) || !isDigit(text[start + 2]) ||
+        text[start + 3] != ' ') {
+        return false;
+    }
+    firstDigit = text[start];
+    m_lastReplyCode = text.substr(start, 3);
+    return true;
+}
+
+bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool breakLineFirst) {
+    reply.clear();
+    m_connectionLost = false;
+    char buffer[kReplyReceiveSize + 1];
+    for (;;) {
+        const long received = socket.Receive(buffer, kReplyReceiveSize);
+        if (received == 0) {
+            break;
+        }
+        if (received < 0) {
+            ShowSocketError(socket.LastError());
+            break;
+        }
+        buffer[received] = '\0';
+        // Handled as zero-terminated text: whatever follows a zero byte is dropped.
+        const std::string chunk(buffer);
+        if (breakLineFirst) {
+            m_owner.AppendLog("\r\n");
+            breakLineFirst = false;
+        }
+        if (!chunk.empty()) {
+            m_owner.AppendLog(chunk);
+        }
+        reply += chunk;
+        char firstDigit = 0;
+        if (IsReplyComplete(reply, firstDigit)) {
+            return firstDigit != '4' && firstDigit != '5';
+        }
+        if (reply.size() > kMaxReplyLength) {
+            break;
+        }
+    }
+    if (breakLineFirst) {
+        m_owner.AppendLog("\r\n");
+    }
+    m_connectionLost = true;
+    m_owner.DisconnectCleanup();
+    return false;
+}
+
+void FtpClient::ConnectFailed(platform::Socket& call) {
+    m_owner.SetConnectPhase(2);
+    CloseControlConnection();
+    call.Release();
+}
+
+bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
+                           const std::string& password, unsigned port) {
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    m_owner.AppendLog(res::LoadString(159) + host);
+    m_owner.SetConnectPhase(1);
+    if (!call.Connect(host, port)) {
+        ShowSocketError(call.LastError());
+        ConnectFailed(call);
+        return false;
+    }
+    std::string reply;
+    if (!ReadReply(call, reply, true)) {
+        ConnectFailed(call);
+        return false;
+    }
+    m_owner.SetConnectPhase(2);
+
+    std::string address;
+    unsigned localPort = 0;
+    if (!m_controlSocket.LocalAddress(address, localPort)) {
+        ConnectFailed(call);
+        return false;
+    }
+    for (char& c : address) {
+        if (c == '.') {
+            c = ',';
+        }
+    }
+    m_portAddress = address;
+
+    // A refused USER or PASS ends with QUIT; a connection already gone is only closed, so
+    // the user does not meet a second error and a second disconnect for the same loss.
+    auto refused = [&]() {
+        call.Release();
+        if (m_connectionLost) {
+            CloseControlConnection();
+        } else {
+            FtpQuit();
+        }
+        return false;
+    };
+    if (!SendCommand(call, "USER " + user)) {
+        ConnectFailed(call);
+        return false;
+    }
+    if (!ReadReply(call, reply, false)) {
+        return refused();
+    }
+    if (!SendPassword(call, password)) {
+        ConnectFailed(call);
+        return false;
+    }
+    if (!ReadReply(call, reply, false)) {
+        return refused();
+    }
+    return true;
+}
+
+bool FtpClient::FtpCurrentFolder(std::string& path) {
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    std::string reply;
+    if (!SendCommand(call, "PWD") || !ReadReply(call, reply, false)) {
+        return false;
+    }
+    // UTF-8 never uses the quote byte inside a character, so a byte search is safe.
+    const std::size_t open = reply.find('"');
+    if (open == std::string::npos || open + 1 >= reply.size()) {
+        return false;
+    }
+    const std::size_t close = reply.find('"', open + 1);
+    if (close == std::string::npos) {
+        return false;
+    }
+    path = reply.substr(open + 1, close - open - 1);
+    return true;
+}
+
+void FtpClient::FtpQuit() {
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    if (SendCommand(call, "QUIT")) {
+        std::string reply;
+        ReadReply(call, reply, false);
+    }
+    call.Release();
+    CloseControlConnection();
+}
+
+} // namespace ftp

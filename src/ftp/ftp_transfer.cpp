@@ -1,0 +1,220 @@
+// FtpRetrieve and FtpStore: one file over an active-mode data connection.
+#include "ftp/ftp_client.h"
+
+#include "platform/transfer_file.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr std::size_t kDownloadBlock = 8192;
+constexpr int kCancelDownloadText = 160;
+constexpr int kCancelUploadText = 161;
+
+// Case folding of the letters A to Z only, so multi-byte characters pass unchanged.
+void LowerAscii(std::string& text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (text[i] >= 'A' && text[i] <= 'Z') {
+            text[i] = static_cast<char>(text[i] - 'A' + 'a');
+        }
+    }
+}
+
+void CloseDataSockets(platform::Socket& data, platform::Socket& listener) {
+    data.ShutdownBoth();
+    data.Close();
+    listener.ShutdownBoth();
+    listener.Close();
+}
+
+} // namespace
+
+std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileName,
+                            bool lowercaseExtension) {
+    std::string name = remoteName;
+    const std::size_t slash = name.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (lowercaseFileName) {
+        LowerAscii(name, nameStart);
+    }
+    if (lowercaseExtension) {
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot >= nameStart) {
+            LowerAscii(name, dot);
+        }
+    }
+    return name;
+}
+
+std::size_t UploadBlockSize(std::int64_t length) {
+    if (length < 8192) {
+        return 1024;
+    }
+    if (length < 16384) {
+        return 2048;
+    }
+    if (length < 32768) {
+        return 4096;
+    }
+    return 8192;
+}
+
+bool IsBackupFile(const std::string& localPath) {
+    const std::size_t dot = localPath.rfind('.');
+    const std::size_t slash = localPath.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return false;
+    }
+    std::string extension = localPath.substr(dot + 1);
+    LowerAscii(extension, 0);
+    return extension == "bak";
+}
+
+bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& remoteName,
+                            const std::string& type, std::int64_t size, std::int64_t offset) {
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    platform::Socket listener;
+    if (!PrepareDataConnection(call, listener, type)) {
+        return false;
+    }
+    std::string reply;
+    if (offset != 0 &&
+        (!SendCommand(call, "REST " + std::to_string(offset)) || !ReadReply(call, reply, false))) {
+        return false;
+    }
+    if (!SendCommand(call, "RETR " + remoteName) || !ReadReply(call, reply, false)) {
+        return false;
+    }
+    platform::TransferFile file;
+    if (!file.OpenForWriting(localPath, offset)) {
+        ShowFileError(file.LastError());
+        listener.Close();
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    }
+    platform::Socket data;
+    if (!AcceptDataConnection(call, listener, data, reply)) {
+        listener.Close();
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    }
+    auto failAfterData = [&]() {
+        file.Close();
+        CloseDataSockets(data, listener);
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    };
+
+    m_owner.SetProgressRange(size);
+    std::int64_t done = offset;
+    char buffer[kDownloadBlock];
+    for (;;) {
+        const long received = data.Receive(buffer, sizeof buffer);
+        if (received == 0) {
+            break;
+        }
+        if (received < 0) {
+            ShowSocketError(data.LastError());
+            return failAfterData();
+        }
+        if (!file.Write(buffer, static_cast<std::size_t>(received))) {
+            ShowFileError(file.LastError());
+            return failAfterData();
+        }
+        done += received;
+        m_owner.SetProgress(done);
+        if (m_owner.CancelRequested()) {
+            if (AskYesNo("", kCancelDownloadText) == win::kAnswerYes) {
+                break;
+            }
+            m_owner.ClearCancelRequest();
+        }
+    }
+    file.Close();
+    CloseDataSockets(data, listener);
+    // Some servers send the 150 and the 226 in one packet; then nothing more is due.
+    if (m_lastReplyCode[0] == '1' && !ReadReply(call, reply, false)) {
+        return false;
+    }
+    m_owner.SetProgress(0);
+    ++m_transferCount;
+    return true;
+}
+
+bool FtpClient::FtpStore(const std::string& localPath, const std::string& remoteName,
+                         const std::string& type) {
+    const StoreOptions options = m_owner.GetStoreOptions();
+    if (options.mirroring && IsBackupFile(localPath)) {
+        return true;
+    }
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    platform::Socket listener;
+    if (!PrepareDataConnection(call, listener, type)) {
+        return false;
+    }
+    const std::string name =
+        StoreRemoteName(remoteName, options.lowercaseFileName, options.lowercaseExtension);
+    std::string reply;
+    if (!SendCommand(call, "STOR " + name) || !ReadReply(call, reply, false)) {
+        return false;
+    }
+    platform::TransferFile file;
+    if (!file.OpenForReading(localPath)) {
+        ShowFileError(file.LastError());
+        listener.Close();
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    }
+    platform::Socket data;
+    if (!AcceptDataConnection(call, listener, data, reply)) {
+        listener.Close();
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    }
+    auto failAfterData = [&]() {
+        file.Close();
+        CloseDataSockets(data, listener);
+        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        return false;
+    };
+
+    const std::int64_t length = file.Length();
+    const std::size_t block = UploadBlockSize(length);
+    m_owner.SetProgressRange(length);
+    std::int64_t done = 0;
+    char buffer[8192];
+    for (;;) {
+        const long count = file.Read(buffer, block);
+        if (count < 0) {
+            ShowFileError(file.LastError());
+            return failAfterData();
+        }
+        if (count > 0 && !data.SendAll(buffer, static_cast<std::size_t>(count))) {
+            ShowSocketError(data.LastError());
+            return failAfterData();
+        }
+        done += count;
+        m_owner.SetProgress(done);
+        if (m_owner.CancelRequested()) {
+            if (AskYesNo("", kCancelUploadText) == win::kAnswerYes) {
+                break;
+            }
+            m_owner.ClearCancelRequest();
+        }
+        if (count == 0) {
+            break;
+        }
+    }
+    file.Close();
+    CloseDataSockets(data, listener);
+    if (m_lastReplyCode[0] == '1' && !ReadReply(call, reply, false)) {
+        return false;
+    }
+    m_owner.SetProgress(0);
+    ++m_transferCount;
+    return true;
+}
+
+} // namespace ftp

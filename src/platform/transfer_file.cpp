@@ -1,0 +1,106 @@
+#include "platform/transfer_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+TransferFile::~TransferFile() {
+    Close();
+}
+
+bool TransferFile::Fail() {
+    m_lastError = errno;
+    if (m_handle >= 0) {
+        ::close(m_handle);
+        m_handle = -1;
+    }
+    return false;
+}
+
+bool TransferFile::LockExclusively() {
+    // Advisory on POSIX: it keeps out the programs that lock, which is as far as we can go.
+    if (::flock(m_handle, LOCK_EX | LOCK_NB) != 0) {
+        return Fail();
+    }
+    return true;
+}
+
+bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) {
+    Close();
+    const int flags = O_WRONLY | O_CLOEXEC | (offset == 0 ? O_CREAT : 0);
+    m_handle = ::open(path.c_str(), flags, 0644);
+    if (m_handle < 0) {
+        return Fail();
+    }
+    if (!LockExclusively()) {
+        return false;
+    }
+    // Truncate only once the lock is held, so a file another program holds is left intact.
+    if (offset == 0 && ::ftruncate(m_handle, 0) != 0) {
+        return Fail();
+    }
+    if (::lseek(m_handle, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        return Fail();
+    }
+    return true;
+}
+
+bool TransferFile::OpenForReading(const std::string& path) {
+    Close();
+    m_handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_handle < 0) {
+        return Fail();
+    }
+    return LockExclusively();
+}
+
+long TransferFile::Read(void* buffer, std::size_t length) {
+    ssize_t count;
+    do {
+        count = ::read(m_handle, buffer, length);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        m_lastError = errno;
+        return -1;
+    }
+    return static_cast<long>(count);
+}
+
+bool TransferFile::Write(const void* data, std::size_t length) {
+    const char* next = static_cast<const char*>(data);
+    while (length > 0) {
+        ssize_t count = ::write(m_handle, next, length);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            m_lastError = errno;
+            return false;
+        }
+        next += count;
+        length -= static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+std::int64_t TransferFile::Length() {
+    struct stat status {};
+    if (::fstat(m_handle, &status) != 0) {
+        m_lastError = errno;
+        return -1;
+    }
+    return static_cast<std::int64_t>(status.st_size);
+}
+
+void TransferFile::Close() {
+    if (m_handle >= 0) {
+        ::close(m_handle);
+        m_handle = -1;
+    }
+}
+
+} // namespace platform

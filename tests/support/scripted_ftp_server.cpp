@@ -1,0 +1,333 @@
+#include "support/scripted_ftp_server.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+
+namespace support {
+
+namespace {
+
+// Every wait of the server ends by itself after this long, so a broken test never hangs.
+constexpr int kGiveUpMs = 10000;
+constexpr int kSliceMs = 20;
+
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool SendAllBytes(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t sent = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+} // namespace
+
+Script& Script::Greeting(const std::string& reply) {
+    steps.push_back(ScriptStep{});
+    return Reply(reply);
+}
+
+Script& Script::On(const std::string& command) {
+    steps.push_back(ScriptStep{command, {}});
+    return *this;
+}
+
+Script& Script::Reply(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::Reply, bytes, 0});
+    return *this;
+}
+
+Script& Script::Pause(int ms) {
+    steps.back().actions.push_back({ScriptAction::Kind::Pause, "", ms});
+    return *this;
+}
+
+Script& Script::Close() {
+    steps.back().actions.push_back({ScriptAction::Kind::Close, "", 0});
+    return *this;
+}
+
+Script& Script::SendData(const std::string& bytes, int delayMs) {
+    steps.back().actions.push_back({ScriptAction::Kind::SendData, bytes, delayMs});
+    return *this;
+}
+
+Script& Script::ReceiveData() {
+    steps.back().actions.push_back({ScriptAction::Kind::ReceiveData, "", 0});
+    return *this;
+}
+
+Script& Script::Login() {
+    return Greeting("220 Scripted server ready\r\n")
+        .On("USER u")
+        .Reply("331 Password required\r\n")
+        .On("PASS p")
+        .Reply("230 Logged in\r\n");
+}
+
+Script& Script::DataPreparation(const std::string& type) {
+    return On("TYPE " + type)
+        .Reply("200 Type set\r\n")
+        .On("PORT *")
+        .Reply("200 PORT command successful\r\n");
+}
+
+ScriptedFtpServer::ScriptedFtpServer(Script script) : m_steps(std::move(script.steps)) {
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_listenFd, 5) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        Problem("cannot listen on 127.0.0.1");
+        return;
+    }
+    m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] { Run(); });
+}
+
+ScriptedFtpServer::~ScriptedFtpServer() {
+    Stop();
+    if (m_listenFd >= 0) {
+        ::close(m_listenFd);
+    }
+}
+
+void ScriptedFtpServer::Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+std::string ScriptedFtpServer::Transcript() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_transcript;
+}
+
+std::string ScriptedFtpServer::DataReceived() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_data;
+}
+
+std::string ScriptedFtpServer::Problems() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_problems;
+}
+
+void ScriptedFtpServer::Problem(const std::string& text) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_problems += text + "\n";
+}
+
+bool ScriptedFtpServer::WaitReadable(int fd) {
+    for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, kSliceMs) > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ScriptedFtpServer::ReadLine(int fd, std::string& pending, std::string& line) {
+    for (;;) {
+        const std::size_t lf = pending.find('\n');
+        if (lf != std::string::npos) {
+            line = pending.substr(0, lf);
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            pending.erase(0, lf + 1);
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_transcript += line + "\n";
+            return true;
+        }
+        if (!WaitReadable(fd)) {
+            return false;
+        }
+        char buffer[4096];
+        const ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
+        if (received <= 0) {
+            return false;
+        }
+        pending.append(buffer, static_cast<std::size_t>(received));
+    }
+}
+
+int ScriptedFtpServer::ConnectData(int delayMs) {
+    SleepMs(delayMs);
+    unsigned h1, h2, h3, h4, p1, p2;
+    if (std::sscanf(m_lastPort.c_str(), "PORT %u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) !=
+        6) {
+        Problem("no PORT before a data connection");
+        return -1;
+    }
+    // The tests talk to the loopback interface and nothing else.
+    if (h1 != 127 || h2 != 0 || h3 != 0 || h4 != 1) {
+        Problem("PORT address is not 127.0.0.1: " + m_lastPort);
+        return -1;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    peer.sin_port = htons(static_cast<uint16_t>(p1 * 256 + p2));
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        Problem("data connection refused");
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return -1;
+    }
+    ++m_dataConnections;
+    return fd;
+}
+
+void ScriptedFtpServer::SendData(const std::string& bytes, int delayMs) {
+    const int fd = ConnectData(delayMs);
+    if (fd < 0) {
+        return;
+    }
+    // A client that stops early makes the send fail; that is its right.
+    SendAllBytes(fd, bytes);
+    ::shutdown(fd, SHUT_WR);
+    // Wait for the client to close its side: it has then read the reply before the data, so
+    // the next reply can never arrive in the same receive as the earlier one.
+    char buffer[4096];
+    while (WaitReadable(fd) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::ReceiveData() {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    char buffer[65536];
+    for (;;) {
+        if (!WaitReadable(fd)) {
+            Problem("data connection not closed by the client");
+            break;
+        }
+        const ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
+        if (received <= 0) {
+            break;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_data.append(buffer, static_cast<std::size_t>(received));
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::Run() {
+    if (!WaitReadable(m_listenFd)) {
+        Problem("the client never connected");
+        return;
+    }
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+        Problem("accept failed");
+        return;
+    }
+    std::string pending;
+    bool open = true;
+    for (const ScriptStep& step : m_steps) {
+        if (!step.expect.empty()) {
+            std::string line;
+            if (!ReadLine(fd, pending, line)) {
+                Problem("expected \"" + step.expect + "\", the client sent nothing more");
+                open = false;
+                break;
+            }
+            const bool wildcard = step.expect.back() == '*';
+            const std::string prefix =
+                wildcard ? step.expect.substr(0, step.expect.size() - 1) : step.expect;
+            if (wildcard ? line.compare(0, prefix.size(), prefix) != 0 : line != step.expect) {
+                Problem("expected \"" + step.expect + "\", received \"" + line + "\"");
+            }
+            if (line.compare(0, 5, "PORT ") == 0) {
+                m_lastPort = line;
+            }
+        }
+        for (const ScriptAction& action : step.actions) {
+            switch (action.kind) {
+            case ScriptAction::Kind::Reply:
+                SendAllBytes(fd, action.bytes);
+                break;
+            case ScriptAction::Kind::Pause:
+                SleepMs(action.delayMs);
+                break;
+            case ScriptAction::Kind::Close:
+                open = false;
+                break;
+            case ScriptAction::Kind::SendData:
+                SendData(action.bytes, action.delayMs);
+                break;
+            case ScriptAction::Kind::ReceiveData:
+                ReceiveData();
+                break;
+            }
+            if (!open) {
+                break;
+            }
+        }
+        if (!open) {
+            break;
+        }
+    }
+    // Past the script: keep recording whatever the client still sends until it closes.
+    std::string line;
+    while (open && ReadLine(fd, pending, line)) {
+        Problem("unexpected \"" + line + "\" after the script");
+    }
+    ::shutdown(fd, SHUT_RDWR);
+    ::close(fd);
+}
+
+std::string MaskPort(const std::string& text) {
+    std::string result = text;
+    std::size_t at = 0;
+    while ((at = result.find("PORT ", at)) != std::string::npos) {
+        std::size_t commas = 0;
+        std::size_t i = at + 5;
+        while (i < result.size() && commas < 4) {
+            if (result[i] == ',') {
+                ++commas;
+            }
+            ++i;
+        }
+        std::size_t end = i;
+        while (end < result.size() &&
+               (std::isdigit(static_cast<unsigned char>(result[end])) || result[end] == ',')) {
+            ++end;
+        }
+        result.replace(i, end - i, "P,P");
+        at = i;
+    }
+    return result;
+}
+
+} // namespace support

@@ -1,0 +1,93 @@
+// A loopback FTP server that plays a script: for each command it expects, the exact reply
+// bytes (in chunks sent separately when asked), drops, silences, and active-mode data
+// connections. It records every line it receives and stops by itself.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace support {
+
+struct ScriptAction {
+    enum class Kind { Reply, Pause, Close, SendData, ReceiveData };
+    Kind kind = Kind::Reply;
+    std::string bytes;
+    int delayMs = 0;
+};
+
+struct ScriptStep {
+    // The line the client should send, without CR LF; "" for the greeting (nothing awaited).
+    // A trailing '*' matches any rest of the line (for PORT, whose port is the system's).
+    std::string expect;
+    std::vector<ScriptAction> actions;
+};
+
+class Script {
+public:
+    Script& Greeting(const std::string& reply);
+    Script& On(const std::string& command);
+    // Sent with one send call; separate Replies go out as separate sends.
+    Script& Reply(const std::string& bytes);
+    Script& Pause(int ms);
+    // Closes the control connection; the script ends there.
+    Script& Close();
+    // Connects to the last PORT address (after `delayMs`), sends the bytes, closes its side
+    // and waits until the client has closed too.
+    Script& SendData(const std::string& bytes, int delayMs = 0);
+    // Connects to the last PORT address and keeps what arrives until the client closes.
+    Script& ReceiveData();
+    // The usual greeting and login of user "u" with password "p".
+    Script& Login();
+    // TYPE <type> and PORT both accepted.
+    Script& DataPreparation(const std::string& type);
+
+    std::vector<ScriptStep> steps;
+};
+
+class ScriptedFtpServer {
+public:
+    explicit ScriptedFtpServer(Script script);
+    ~ScriptedFtpServer();
+    ScriptedFtpServer(const ScriptedFtpServer&) = delete;
+    ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
+
+    unsigned Port() const { return m_port; }
+    // Ends the script (at once if the client still holds the connection) and waits for it.
+    void Stop();
+
+    // Every line received, each followed by "\n" (CR LF removed).
+    std::string Transcript() const;
+    std::string DataReceived() const;
+    // Deviations from the script: unexpected lines, missing lines, data connection failures.
+    std::string Problems() const;
+    int DataConnections() const { return m_dataConnections; }
+
+private:
+    void Run();
+    bool ReadLine(int fd, std::string& pending, std::string& line);
+    bool WaitReadable(int fd);
+    int ConnectData(int delayMs);
+    void SendData(const std::string& bytes, int delayMs);
+    void ReceiveData();
+    void Problem(const std::string& text);
+
+    std::vector<ScriptStep> m_steps;
+    int m_listenFd = -1;
+    unsigned m_port = 0;
+    std::string m_lastPort;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_dataConnections{0};
+    mutable std::mutex m_mutex;
+    std::string m_transcript;
+    std::string m_data;
+    std::string m_problems;
+    std::thread m_thread;
+};
+
+// Masks the port bytes of "PORT a,b,c,d,p1,p2" so that a log can be compared as a whole.
+std::string MaskPort(const std::string& text);
+
+} // namespace support
