@@ -311,21 +311,20 @@ std::string MaskPort(const std::string& text) {
     std::string result = text;
     std::size_t at = 0;
     while ((at = result.find("PORT ", at)) != std::string::npos) {
-        std::size_t commas = 0;
-        std::size_t i = at + 5;
-        while (i < result.size() && commas < 4) {
-            if (result[i] == ',') {
-                ++commas;
-            }
-            ++i;
-        }
-        std::size_t end = i;
+        at += 5;
+        std::size_t end = at;
+        std::size_t fourthComma = std::string::npos;
+        int commas = 0;
         while (end < result.size() &&
                (std::isdigit(static_cast<unsigned char>(result[end])) || result[end] == ',')) {
+            if (result[end] == ',' && ++commas == 4) {
+                fourthComma = end;
+            }
             ++end;
         }
-        result.replace(i, end - i, "P,P");
-        at = i;
+        if (commas == 5) {
+            result.replace(fourthComma + 1, end - fourthComma - 1, "P,P");
+        }
     }
     return result;
 }
