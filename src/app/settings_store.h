@@ -30,3 +30,6 @@ std::string FormatDecimal(std::int64_t value);
 
 // Reverses the characters (UTF-8 code points) of a text.
 std::string ReverseCharacters(const std::string& text);
+
+// The settings file "DEVurorure.ini" in the directory that is current now.
+std::string SettingsFilePath();

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,10 @@ public:
 
     // ---- Main window (main_dialog.cpp) ----
     bool OnInitDialog();
+    // OnInitDialog guarded as the program's run is: a missing image or menu resource ends the
+    // program with text 106.
+    void Start();
+    void FailToRun();
     void Dispatch(win::Message& message) override;  // the one entry point
     static const std::vector<CommandTableRow>& CommandTable();
     void OnClose(win::Message& message);
@@ -66,6 +71,7 @@ public:
     void SetProgressRange(std::int64_t total) override;
     void SetProgress(std::int64_t done) override;
     void ResetProgress();  // bar 0, byte counter "0"
+    void ClearLog();
     int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) override;
     void SetConnectPhase(int phase) override;
     bool CancelRequested() override { return m_cancelRequested; }
@@ -131,6 +137,10 @@ public:
 
     // ---- Options (ui/option_dialog.cpp) ----
     std::string AsciiTypeFor(const std::string& name) const;
+    void RunOptionDialog();
+
+    // ---- Host property dialog (ui/host_pro.cpp) ----
+    void RunHostPropertyDialog(bool editExisting);
 
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
@@ -214,8 +224,14 @@ public:
     // Last system error remembered by LastErrorText
     int m_lastError = 0;
 
+    // What closing while a job runs does after the settings are written (tests replace it;
+    // the program ends the process at once).
+    std::function<void()> m_exitWhileBusy;
+
 private:
     std::thread m_worker;
     bool m_closed = false;
     std::size_t m_logLimit = 1048576;
+    std::atomic<std::size_t> m_logLength{0};  // an upper bound of the log's length
+    int m_progressShift = 0;                   // keeps large sizes inside the bar's 32-bit range
 };

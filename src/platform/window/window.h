@@ -43,6 +43,9 @@ enum class MessageKind {
 };
 
 struct Message {
+    Message(MessageKind k, int i = 0, int row = -1, unsigned oldBits = 0, unsigned newBits = 0)
+        : kind(k), id(i), index(row), oldState(oldBits), newState(newBits) {}
+
     MessageKind kind;
     int id = 0;
     int index = -1;

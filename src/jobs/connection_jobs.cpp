@@ -1,0 +1,275 @@
+// Connect, disconnect, refresh and the moves through remote folders.
+#include <charconv>
+
+#include "platform/system_error.h"
+#include "res/resource_ids.h"
+#include "res/string_table.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// A server name may end in ":PORT" for servers that do not listen on 21.
+void SplitServerPort(const std::string& name, std::string& host, unsigned& port) {
+    host = name;
+    port = 21;
+    std::size_t colon = name.rfind(':');
+    if (colon == std::string::npos || colon + 1 >= name.size() || colon + 6 < name.size()) {
+        return;
+    }
+    unsigned value = 0;
+    const char* first = name.data() + colon + 1;
+    const char* last = name.data() + name.size();
+    auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || value < 1 || value > 65535) {
+        return;
+    }
+    host = name.substr(0, colon);
+    port = value;
+}
+
+}  // namespace
+
+void CMainDialog::OnConnectButton(win::Message&) { ConnectToggle(); }
+
+void CMainDialog::ConnectToggle() {
+    if (m_busy) {
+        return;
+    }
+    if (m_connected) {
+        RunJob(&CMainDialog::DisconnectJob);
+        return;
+    }
+    int error = 0;
+    if (!m_engine.CreateControlSocket(error)) {
+        ShowMessage(platform::SystemErrorText(error), win::Buttons::Ok, win::Icon::Warning);
+        return;
+    }
+    m_connectPhase = 0;
+    m_tickCount = 0;
+    m_window.StartTimer(res::kConnectTimer, 50);
+    RunJob(&CMainDialog::ConnectJob);
+}
+
+void CMainDialog::ConnectJob() {
+    int slot;
+    if (m_window.Tab(res::kHostTab).GetCurSel() == 6) {
+        int row = m_window.ListView(res::kHostList).GetSelectionMark();
+        if (row < 0) {
+            return;
+        }
+        slot = HostSlotFromRow(row);
+        if (slot == ui::kNoSlot) {
+            return;
+        }
+        m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
+    } else {
+        slot = m_window.Tab(res::kHostTab).GetCurSel();
+        ui::HostRecord& h = m_hosts[static_cast<std::size_t>(slot)];
+        h.serverName = m_window.Text(res::kServerNameEdit).GetText();
+        h.userName = m_window.Text(res::kUserNameEdit).GetText();
+        h.password = m_window.Text(res::kPasswordEdit).GetText();
+    }
+    const ui::HostRecord host = m_hosts[static_cast<std::size_t>(slot)];
+
+    ClearLog();
+
+    std::string hostName;
+    unsigned port = 21;
+    SplitServerPort(host.serverName, hostName, port);
+    if (!m_engine.FtpConnect(hostName, host.userName, host.password, port)) {
+        AppendLog(res::LoadString(151));
+        return;
+    }
+    std::string current;
+    if (!m_engine.FtpCurrentFolder(current)) {
+        AppendLog(res::LoadString(152));
+        m_engine.FtpQuit();
+        return;
+    }
+    RememberRemoteFolder(current);
+    m_remoteFolder = current;
+    if (!host.serverFolder.empty() && host.serverFolder != current) {
+        m_previousRemoteFolder = current;
+        m_remoteFolder = host.serverFolder;
+        if (m_engine.FtpChangeFolder(host.serverFolder)) {
+            m_remoteFolder = host.serverFolder;
+        } else {
+            m_remoteFolder = current;
+        }
+        if (m_engine.m_connectionLost) {
+            return;
+        }
+    }
+    m_window.Button(res::kConnectButton).SetIcon(res::kIconDisconnect);
+    m_connected = true;
+    if (!RefreshRemoteList(true, true) && !m_engine.m_connectionLost) {
+        ClimbRemoteFolder();
+    }
+}
+
+void CMainDialog::DisconnectJob() {
+    m_engine.FtpQuit();
+    if (!m_engine.m_connectionLost) {
+        DisconnectCleanup();
+    }
+}
+
+void CMainDialog::DisconnectCleanup() {
+    m_connected = false;
+    m_window.ListView(res::kRemoteList).DeleteAllItems();
+    ResetProgress();
+    win::IComboBox& combo = m_window.Combo(res::kRemotePathCombo);
+    combo.SetCurSel(-1);
+    combo.ResetContent();
+    m_engine.Cache().Clear();
+    m_window.Button(res::kConnectButton).SetIcon(res::kIconConnect);
+    AppendLog(res::LoadString(154));
+    int slot = CurrentHostSlot();
+    if (slot != ui::kNoSlot) {
+        m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
+        m_hosts[static_cast<std::size_t>(slot)].serverFolder = m_remoteFolder;
+    }
+}
+
+int CMainDialog::BuildRemoteEntries(bool useCache) {
+    int lines = m_engine.FtpList(m_remoteEntries.m_remoteListing, "", useCache);
+    if (lines == -1) {
+        ShowMessage(res::LoadString(157), win::Buttons::Ok, win::Icon::Warning);
+        return -1;
+    }
+    if (lines > ftp::kMaxListingLines) {
+        ShowMessage(res::LoadString(158), win::Buttons::Ok, win::Icon::Warning);
+        return -1;
+    }
+    if (lines == 0) {
+        m_remoteEntries.Free();
+        return 0;
+    }
+    return m_remoteEntries.Build();
+}
+
+bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
+    if (!skipChangeFolder && !m_engine.FtpChangeFolder(m_remoteFolder)) {
+        return false;
+    }
+    RememberRemoteFolder(m_remoteFolder);
+    int n = BuildRemoteEntries(useCache);
+    if (n == -1) {
+        AppendLog(res::LoadString(155));
+        return false;
+    }
+    win::IListView& pane = m_window.ListView(res::kRemoteList);
+    pane.DeleteAllItems();
+    std::vector<std::pair<std::string, int>> rows;
+    rows.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        std::size_t entry = m_remoteEntries.m_order[static_cast<std::size_t>(i)];
+        rows.emplace_back(m_remoteEntries.m_names[entry], m_remoteEntries.m_kinds[entry]);
+    }
+    pane.InsertItems(0, rows);
+    m_remoteEntries.Free();
+    return true;
+}
+
+void CMainDialog::RememberRemoteFolder(const std::string& path) {
+    win::IComboBox& combo = m_window.Combo(res::kRemotePathCombo);
+    int found = combo.FindStringExact(path);
+    if (found >= 0) {
+        combo.SetCurSel(found);
+        return;
+    }
+    combo.InsertString(0, path);
+    combo.SetCurSel(0);
+}
+
+void CMainDialog::ClimbRemoteFolder() {
+    for (;;) {
+        if (m_remoteFolder == "/") {
+            return;
+        }
+        std::size_t slash = m_remoteFolder.rfind('/');
+        if (slash == std::string::npos) {
+            return;
+        }
+        m_previousRemoteFolder = m_remoteFolder;
+        m_remoteFolder = slash == 0 ? "/" : m_remoteFolder.substr(0, slash);
+        bool listed = RefreshRemoteList(false, true);
+        if (m_engine.m_connectionLost || m_remoteFolder == "/" || listed) {
+            return;
+        }
+    }
+}
+
+void CMainDialog::RefreshJob() {
+    if (!RefreshRemoteList(false, false) && !m_engine.m_connectionLost) {
+        ClimbRemoteFolder();
+    }
+}
+
+void CMainDialog::ChangeFolderJob() { RefreshRemoteList(false, true); }
+
+void CMainDialog::OnRemotePathComboChange(win::Message&) {
+    if (m_busy) {
+        return;
+    }
+    win::IComboBox& combo = m_window.Combo(res::kRemotePathCombo);
+    int sel = combo.GetCurSel();
+    if (sel < 0) {
+        return;
+    }
+    m_previousRemoteFolder = m_remoteFolder;
+    m_remoteFolder = combo.GetString(sel);
+    RunJob(&CMainDialog::ChangeFolderJob);
+}
+
+void CMainDialog::OnRemoteUpButton(win::Message&) {
+    if (m_connected && !m_busy) {
+        RunJob(&CMainDialog::ClimbRemoteFolder);
+    }
+}
+
+void CMainDialog::OpenRemoteItem() {
+    win::IListView& pane = m_window.ListView(res::kRemoteList);
+    int row = pane.GetSelectionMark();
+    if (row < 0) {
+        return;
+    }
+    int kind = pane.GetItemImage(row);
+    std::string text = pane.GetItemText(row);
+    m_previousRemoteFolder = m_remoteFolder;
+    if (kind != 0 && kind != 14) {
+        return;  // files are not opened
+    }
+    if (m_busy) {
+        return;
+    }
+    if (kind == 0) {
+        if (m_remoteFolder.empty() || m_remoteFolder.back() != '/') {
+            m_remoteFolder += '/';
+        }
+        m_remoteFolder += text;
+    } else {
+        const std::string& listing = m_remoteEntries.m_remoteListing;
+        int line = ftp::FindListingLine(text, listing);
+        if (line < 0) {
+            return;
+        }
+        std::string target = ftp::ListingField(listing, line, 11, true);
+        if (target.empty() || target == "\r\n") {
+            return;
+        }
+        // A relative target stays relative; the server's CWD resolves it.
+        m_remoteFolder = target;
+    }
+    RunJob(&CMainDialog::ChangeFolderJob);
+}
+
+void CMainDialog::OnRemoteItemActivated(win::Message&) { OpenRemoteItem(); }
+
+void CMainDialog::OnRemoteOpenCommand(win::Message&) { OpenRemoteItem(); }
+
+void CMainDialog::OnRemoteRefreshCommand(win::Message&) {
+    if (m_connected && !m_busy) {
+        RunJob(&CMainDialog::RefreshJob);
+    }
+}

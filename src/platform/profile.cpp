@@ -1,0 +1,209 @@
+#include "platform/profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') {
+            x = static_cast<char>(x - 'A' + 'a');
+        }
+        if (y >= 'A' && y <= 'Z') {
+            y = static_cast<char>(y - 'A' + 'a');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) {
+        return "";
+    }
+    std::size_t e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool IsSectionHeader(const std::string& line, std::string& name) {
+    std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') {
+        return false;
+    }
+    std::size_t close = t.find(']');
+    if (close == std::string::npos) {
+        return false;
+    }
+    name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+// Finds key in section; returns the line index or -1, and the section's last line.
+int FindKey(const std::vector<std::string>& lines, const std::string& section,
+            const std::string& key, int& sectionStart, int& sectionEnd) {
+    sectionStart = -1;
+    sectionEnd = -1;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        if (IsSectionHeader(lines[i], name)) {
+            if (inSection) {
+                return -1;
+            }
+            inSection = EqualNoCase(name, section);
+            if (inSection) {
+                sectionStart = static_cast<int>(i);
+                sectionEnd = static_cast<int>(i);
+            }
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        if (!Trim(lines[i]).empty()) {
+            sectionEnd = static_cast<int>(i);
+        }
+        std::size_t eq = lines[i].find('=');
+        if (eq != std::string::npos && EqualNoCase(Trim(lines[i].substr(0, eq)), key)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool ReadValue(const std::string& path, const std::string& section, const std::string& key,
+               std::string& value) {
+    std::vector<std::string> lines = ReadLines(path);
+    int start = 0;
+    int end = 0;
+    int at = FindKey(lines, section, key, start, end);
+    if (at < 0) {
+        return false;
+    }
+    const std::string& line = lines[static_cast<std::size_t>(at)];
+    value = Trim(line.substr(line.find('=') + 1));
+    return true;
+}
+
+std::string Cut(const std::string& s, std::size_t bufferSize) {
+    if (bufferSize == 0) {
+        return "";
+    }
+    return s.size() > bufferSize - 1 ? s.substr(0, bufferSize - 1) : s;
+}
+
+}  // namespace
+
+std::string ProfileReadString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& defaultValue,
+                              std::size_t bufferSize) {
+    std::string value;
+    if (!ReadValue(path, section, key, value)) {
+        return Cut(defaultValue, bufferSize);
+    }
+    return Cut(value, bufferSize);
+}
+
+int ProfileReadInt(const std::string& path, const std::string& section, const std::string& key,
+                   int defaultValue) {
+    std::string value;
+    if (!ReadValue(path, section, key, value)) {
+        return defaultValue;
+    }
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    unsigned int result = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        result = result * 10u + static_cast<unsigned>(value[i] - '0');  // wraps like the C library
+    }
+    return negative ? -static_cast<int>(result) : static_cast<int>(result);
+}
+
+bool ProfileWriteString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    std::vector<std::string> lines = ReadLines(path);
+    int start = 0;
+    int end = 0;
+    int at = FindKey(lines, section, key, start, end);
+    std::string entry = key + "=" + value;
+    if (at >= 0) {
+        lines[static_cast<std::size_t>(at)] = entry;
+    } else if (start >= 0) {
+        lines.insert(lines.begin() + end + 1, entry);
+    } else {
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    }
+    std::ostringstream text;
+    for (const auto& l : lines) {
+        text << l << "\r\n";
+    }
+    const std::string data = text.str();
+
+    // Write a temporary file beside the target and rename it over, so that a crash never
+    // leaves half a settings file.
+    std::string temp = path + ".tmp";
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    ::fchmod(fd, 0600);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+// A small INI profile layer: sections and keys are matched without regard to case, a missing
+// key gives the caller's default, and every write replaces the file atomically with mode 0600
+// (it holds passwords).
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The value of key in section, cut to bufferSize - 1 bytes; `defaultValue` (also cut) when the
+// file, the section or the key is missing.
+std::string ProfileReadString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& defaultValue,
+                              std::size_t bufferSize);
+
+// The value parsed as a signed decimal (leading digits with an optional sign; 0 when there are
+// none), or `defaultValue` when the key is missing.
+int ProfileReadInt(const std::string& path, const std::string& section, const std::string& key,
+                   int defaultValue);
+
+// Creates the file, the section and the key as needed and replaces an existing value.
+bool ProfileWriteString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value);
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+// The log pane, the connect-progress timer, the progress bar and byte counter, and the
+// window-side half of the engine's owner interface.
+#include "local/number_format.h"
+#include "res/resource_ids.h"
+#include "res/string_table.h"
+#include "ui/main_dialog.h"
+
+void CMainDialog::AppendLog(const std::string& text) {
+    win::IEdit& log = m_window.Edit(res::kLogEdit);
+    if (m_logLength + text.size() > m_logLimit) {
+        // The log would overflow: drop the oldest whole lines so the newest text still shows.
+        std::string all = log.GetText();
+        if (all.size() + text.size() > m_logLimit) {
+            std::size_t keep = text.size() >= m_logLimit ? 0 : m_logLimit - text.size();
+            std::size_t cut = all.size() - std::min(all.size(), keep);
+            std::size_t lineEnd = all.find('\n', cut);
+            cut = lineEnd == std::string::npos ? all.size() : lineEnd + 1;
+            all.erase(0, cut);
+            log.SetText(all);
+            log.SetSelection(all.size(), all.size());
+        }
+        m_logLength = all.size();
+    }
+    log.ReplaceSelection(text.size() > m_logLimit ? text.substr(text.size() - m_logLimit) : text);
+    m_logLength += text.size();
+}
+
+void CMainDialog::LogValueAndText(const std::string& value, int id) {
+    AppendLog(value + res::LoadString(id));
+}
+
+void CMainDialog::LogTextAndValue(int id, const std::string& value) {
+    AppendLog(res::LoadString(id) + value);
+}
+
+void CMainDialog::OnTimer(win::Message&) {
+    int phase = m_connectPhase;
+    if (phase == 0) {
+        return;
+    }
+    if (phase == 2) {
+        m_window.StopTimer(res::kConnectTimer);
+        return;
+    }
+    if (m_tickCount == 10) {
+        AppendLog(".");
+        m_tickCount = 0;
+    }
+    ++m_tickCount;
+}
+
+void CMainDialog::SetProgressRange(std::int64_t total) {
+    // The bar's range is 32-bit: scale large files down so they still run from 0 to full.
+    m_progressShift = 0;
+    while ((total >> m_progressShift) > 0x7FFFFFFF) {
+        ++m_progressShift;
+    }
+    m_window.Progress(res::kProgressBar).SetRange(0, static_cast<int>(total >> m_progressShift));
+}
+
+void CMainDialog::SetProgress(std::int64_t done) {
+    m_window.Text(res::kByteCounter).SetText(local::FormatByteCount(static_cast<std::uint64_t>(done)));
+    m_window.Progress(res::kProgressBar).SetPos(static_cast<int>(done >> m_progressShift));
+}
+
+void CMainDialog::ResetProgress() {
+    m_window.Progress(res::kProgressBar).SetPos(0);
+    m_window.Text(res::kByteCounter).SetText("0");
+}
+
+int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) {
+    return m_window.MessageBox(text, buttons, icon);
+}
+
+void CMainDialog::SetConnectPhase(int phase) { m_connectPhase = phase; }
+
+std::string CMainDialog::RemoteFolder() { return m_remoteFolder; }
+
+void CMainDialog::RestorePreviousRemoteFolder() { m_remoteFolder = m_previousRemoteFolder; }
+
+ftp::StoreOptions CMainDialog::GetStoreOptions() {
+    return {m_mirroring, m_lowercaseFileName != 0, m_lowercaseExtension != 0};
+}
+
+void CMainDialog::ClearLog() {
+    m_window.Edit(res::kLogEdit).SetText("");
+    m_logLength = 0;
+}

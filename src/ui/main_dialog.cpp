@@ -1,0 +1,257 @@
+#include "ui/main_dialog.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "res/resource_ids.h"
+#include "res/string_table.h"
+
+using win::MessageKind;
+
+CMainDialog::CMainDialog(win::IMainWindow& window, SettingsStore& settings)
+    : m_window(window), m_settings(settings), m_engine(*this) {
+    m_hostList.m_connectedRow = 0;
+}
+
+CMainDialog::~CMainDialog() {
+    // A worker never outlives the window it works on.
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+const std::vector<CommandTableRow>& CMainDialog::CommandTable() {
+    using C = CMainDialog;
+    // The window's message map, in its order. System command, paint and the drag icon are the
+    // window system's own defaults.
+    static const std::vector<CommandTableRow> table = {
+        {MessageKind::ButtonClick, res::kLocalUpButton, &C::OnLocalUpButton},
+        {MessageKind::ButtonClick, res::kRemoteUpButton, &C::OnRemoteUpButton},
+        {MessageKind::ButtonClick, res::kConnectButton, &C::OnConnectButton},
+        {MessageKind::ButtonClick, res::kOptionButton, &C::OnOptionButton},
+        {MessageKind::Close, 0, &C::OnClose},
+        {MessageKind::ComboDropDown, res::kDriveCombo, &C::OnDriveComboDropDown},
+        {MessageKind::EndLabelEdit, res::kRemoteList, &C::OnRemoteEndLabelEdit},
+        {MessageKind::EndLabelEdit, res::kLocalList, &C::OnLocalEndLabelEdit},
+        {MessageKind::TabChanged, res::kHostTab, &C::OnTabChanged},
+        {MessageKind::TabChanging, res::kHostTab, &C::OnTabChanging},
+        {MessageKind::ComboSelChange, res::kDriveCombo, &C::OnDriveComboChange},
+        {MessageKind::ComboSelChange, res::kRemotePathCombo, &C::OnRemotePathComboChange},
+        {MessageKind::Command, res::kCmdLocalOpen, &C::OnLocalOpenCommand},
+        {MessageKind::Command, res::kCmdLocalUpload, &C::OnLocalUploadCommand},
+        {MessageKind::Command, res::kCmdLocalDelete, &C::OnLocalDeleteCommand},
+        {MessageKind::Command, res::kCmdLocalRename, &C::OnLocalRenameCommand},
+        {MessageKind::Command, res::kCmdLocalRefresh, &C::OnLocalRefresh},
+        {MessageKind::Command, res::kCmdUploadAll, &C::OnUploadAllCommand},
+        {MessageKind::Command, res::kCmdMirroring, &C::OnMirroringCommand},
+        {MessageKind::Command, res::kCmdLocalCreateFolder, &C::OnLocalCreateFolderCommand},
+        {MessageKind::Command, res::kCmdRemoteOpen, &C::OnRemoteOpenCommand},
+        {MessageKind::Command, res::kCmdDownload, &C::OnDownloadCommand},
+        {MessageKind::Command, res::kCmdRemoteDelete, &C::OnRemoteDeleteCommand},
+        {MessageKind::Command, res::kCmdRemoteRename, &C::OnRemoteRenameCommand},
+        {MessageKind::Command, res::kCmdPermission, &C::OnPermissionCommand},
+        {MessageKind::Command, res::kCmdRemoteRefresh, &C::OnRemoteRefreshCommand},
+        {MessageKind::Command, res::kCmdRemoteCreateFolder, &C::OnRemoteCreateFolderCommand},
+        {MessageKind::ItemActivated, res::kRemoteList, &C::OnRemoteItemActivated},
+        {MessageKind::ItemActivated, res::kLocalList, &C::OnLocalItemActivated},
+        {MessageKind::ButtonClick, res::kCancelButton, &C::OnCancelButton},
+        {MessageKind::ButtonClick, res::kLocalRefreshButton, &C::OnLocalRefresh},
+        {MessageKind::ButtonClick, res::kUploadAllButton, &C::OnUploadAllButton},
+        {MessageKind::ButtonClick, res::kMirrorButton, &C::OnMirrorButton},
+        {MessageKind::ButtonClick, res::kRemoteRefreshButton, &C::OnRemoteRefreshButton},
+        {MessageKind::ButtonClick, res::kOpenFolderButton, &C::OnOpenFolderButton},
+        {MessageKind::Timer, res::kConnectTimer, &C::OnTimer},
+        {MessageKind::Command, res::kCmdHostConnect, &C::OnHostConnect},
+        {MessageKind::Command, res::kCmdHostProperty, &C::OnHostProperty},
+        {MessageKind::Command, res::kCmdHostDelete, &C::OnHostDelete},
+        {MessageKind::Command, res::kCmdCreateHost, &C::OnCreateHost},
+        {MessageKind::ItemChanging, res::kHostList, &C::OnHostListItemChanging},
+        {MessageKind::ItemActivated, res::kHostList, &C::OnHostListItemActivated},
+        {MessageKind::Command, res::kCmdOverwriteUpload, &C::OnOverwriteUploadCommand},
+        // Enter in the host edits, before the dialog's own handling.
+        {MessageKind::KeyEnter, 0, &C::OnKeyEnter},
+        // Messages that the list controls handle for their own windows.
+        {MessageKind::ContextMenu, res::kHostList, &C::OnHostListContextMenu},
+        {MessageKind::ContextMenu, res::kLocalList, &C::OnFileListContextMenu},
+        {MessageKind::ContextMenu, res::kRemoteList, &C::OnFileListContextMenu},
+        {MessageKind::BeginDrag, res::kLocalList, &C::OnFileListBeginDrag},
+        {MessageKind::BeginDrag, res::kRemoteList, &C::OnFileListBeginDrag},
+        {MessageKind::MouseMove, res::kLocalList, &C::OnFileListMouse},
+        {MessageKind::MouseMove, res::kRemoteList, &C::OnFileListMouse},
+        {MessageKind::LeftButtonUp, res::kLocalList, &C::OnFileListMouse},
+        {MessageKind::LeftButtonUp, res::kRemoteList, &C::OnFileListMouse},
+        {MessageKind::ItemChanged, res::kLocalList, &C::OnFileListItemChanged},
+        {MessageKind::ItemChanged, res::kRemoteList, &C::OnFileListItemChanged},
+        {MessageKind::FocusGained, res::kLocalList, &C::OnFileListFocus},
+        {MessageKind::FocusGained, res::kRemoteList, &C::OnFileListFocus},
+        {MessageKind::FilesDropped, res::kRemoteList, &C::OnRemoteFilesDropped},
+    };
+    return table;
+}
+
+void CMainDialog::Dispatch(win::Message& message) {
+    if (m_closed) {
+        return;
+    }
+    for (const auto& row : CommandTable()) {
+        if (row.kind == message.kind && (row.id == 0 || row.id == message.id)) {
+            try {
+                (this->*row.handler)(message);
+            } catch (int) {
+                FailToRun();
+            }
+            return;
+        }
+    }
+}
+
+void CMainDialog::Start() {
+    try {
+        OnInitDialog();
+    } catch (int) {
+        FailToRun();
+    }
+}
+
+void CMainDialog::FailToRun() {
+    // A required resource is missing: say so and end without writing the settings.
+    m_window.MessageBox(res::LoadString(106), win::Buttons::Ok, win::Icon::Warning);
+    m_closed = true;
+    m_window.Destroy();
+}
+
+bool CMainDialog::OnInitDialog() {
+    m_busy = false;
+    m_connected = false;
+    m_cancelRequested = false;
+    m_labelEditMode = LabelEditMode::None;
+
+    m_window.Button(res::kLocalUpButton).SetIcon(res::kIconUp);
+    m_window.Button(res::kRemoteUpButton).SetIcon(res::kIconUp);
+    m_window.Button(res::kLocalRefreshButton).SetIcon(res::kIconRefresh);
+    m_window.Button(res::kRemoteRefreshButton).SetIcon(res::kIconRefresh);
+    m_window.Button(res::kMirrorButton).SetIcon(res::kIconMirror);
+    m_window.Button(res::kUploadAllButton).SetIcon(res::kIconUploadAll);
+    m_window.Button(res::kCancelButton).SetIcon(res::kIconCancel);
+    m_window.Button(res::kOptionButton).SetIcon(res::kIconOption);
+    m_window.Button(res::kOpenFolderButton).SetIcon(res::kIconOpenFolder);
+    m_window.Button(res::kConnectButton).SetIcon(res::kIconConnect);
+    m_window.Button(res::kCancelButton).Enable(false);
+
+    m_window.Text(res::kStatusBar).SetText("");
+
+    LoadSettings();
+
+    m_window.ListView(res::kRemoteList).SetImageList(res::kBitmapFileTypes);
+    m_window.ListView(res::kLocalList).SetImageList(res::kBitmapFileTypes);
+    m_window.ImageCombo(res::kDriveCombo).SetImageList(res::kBitmapFileTypes);
+
+    FillDriveCombo();
+
+    m_window.ListView(res::kHostList).SetImageList(res::kBitmapHost);
+
+    InsertTabs();
+
+    int tab = m_settings.ReadInt("tabX", 0);
+    if (tab < 0 || tab > 6) {
+        tab = 0;
+    }
+    m_window.Tab(res::kHostTab).SetCurSel(tab);
+    ApplyTab();
+
+    m_window.Edit(res::kLogEdit).SetLimit(m_logLimit);
+    return true;
+}
+
+void CMainDialog::OnClose(win::Message&) { CloseProcedure(); }
+
+bool CMainDialog::CloseProcedure() {
+    if (m_closed) {
+        return true;
+    }
+    const bool busy = m_busy;
+    if (busy && m_window.MessageBox(res::LoadString(112), win::Buttons::YesNo,
+                                    win::Icon::Question) != win::kAnswerYes) {
+        return false;
+    }
+    StoreCurrentHost();
+    if (m_connected) {
+        int slot = CurrentHostSlot();
+        if (slot != ui::kNoSlot) {
+            m_hosts[static_cast<std::size_t>(slot)].serverFolder = m_remoteFolder;
+        }
+    }
+    SaveSettings();
+    m_closed = true;
+    m_window.Destroy();
+    if (m_busy) {
+        // The running job still uses this window: end the process before anything it
+        // touches is destroyed. The settings are already written.
+        if (m_exitWhileBusy) {
+            m_exitWhileBusy();
+        } else {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+    }
+    return true;
+}
+
+void CMainDialog::OnKeyEnter(win::Message& message) {
+    switch (message.id) {
+    case res::kServerNameEdit:
+    case res::kUserNameEdit:
+        message.result = 1;
+        break;
+    case res::kPasswordEdit:
+        ConnectToggle();
+        message.result = 1;
+        break;
+    default:
+        // Enter elsewhere does nothing: the window never ends without the close procedure.
+        message.result = 1;
+        break;
+    }
+}
+
+void CMainDialog::OnOptionButton(win::Message&) {
+    if (m_busy) {
+        m_window.MessageBox(res::LoadString(113), win::Buttons::Ok, win::Icon::Warning);
+        return;
+    }
+    RunOptionDialog();
+}
+
+void CMainDialog::OnCancelButton(win::Message&) { m_cancelRequested = true; }
+
+void CMainDialog::OnUploadAllButton(win::Message& message) {
+    if (m_connected && !m_busy) {
+        OnUploadAllCommand(message);
+    }
+}
+
+void CMainDialog::OnMirrorButton(win::Message& message) {
+    if (m_connected && !m_busy) {
+        OnMirroringCommand(message);
+    }
+}
+
+void CMainDialog::OnRemoteRefreshButton(win::Message& message) {
+    if (m_connected && !m_busy) {
+        OnRemoteRefreshCommand(message);
+    }
+}
+
+void CMainDialog::WaitForWorker() {
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+int CMainDialog::CurrentHostSlot() const {
+    int tab = m_window.Tab(res::kHostTab).GetCurSel();
+    if (tab >= 0 && tab <= 5) {
+        return tab;
+    }
+    return HostSlotFromRow(m_window.ListView(res::kHostList).GetSelectionMark());
+}

@@ -1,0 +1,103 @@
+// Reading the settings when the window opens and writing them when it closes.
+#include <array>
+
+#include "res/resource_ids.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+constexpr int kSlots = ui::kHostSlots;
+const std::string kUnsetZones(kSlots, 'a');
+
+int OptionValue(int value) { return (value < 0 || value > 1) ? 0 : value; }
+
+}  // namespace
+
+void CMainDialog::LoadSettings() {
+    int x = m_settings.ReadInt("x", -1);
+    int y = m_settings.ReadInt("y", -1);
+    if (x != -1 && y != -1 && m_window.GetPrimaryWorkArea().Contains(x, y)) {
+        m_window.Move(x, y);
+    }
+
+    m_doNotSavePassword = OptionValue(m_settings.ReadInt("c1", 0));
+    m_doNotConfirmDelete = OptionValue(m_settings.ReadInt("c2", 0));
+    m_lowercaseFileName = OptionValue(m_settings.ReadInt("c3", 0));
+    m_lowercaseExtension = OptionValue(m_settings.ReadInt("c4", 0));
+    m_doNotDeleteFiles = OptionValue(m_settings.ReadInt("c5", 0));
+
+    std::array<std::string, kSlots> items;
+    auto readField = [&](const char* key, bool reversed, std::string ui::HostRecord::*field) {
+        for (int i = 0; i < kSlots; ++i) {
+            items[static_cast<std::size_t>(i)] = m_hosts[static_cast<std::size_t>(i)].*field;
+        }
+        m_settings.ReadList(items.data(), kSlots, key, reversed);
+        for (int i = 0; i < kSlots; ++i) {
+            m_hosts[static_cast<std::size_t>(i)].*field = items[static_cast<std::size_t>(i)];
+        }
+    };
+    readField("lc", false, &ui::HostRecord::localFolder);
+    readField("sc", false, &ui::HostRecord::serverFolder);
+    readField("Sname", false, &ui::HostRecord::serverName);
+    readField("Uname", false, &ui::HostRecord::userName);
+    readField("pin", true, &ui::HostRecord::password);
+
+    if (!m_settings.ReadList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots,
+                             "ab_ext", false)) {
+        m_asciiExtensions.SetDefaults();
+    }
+
+    // One letter per slot; a value shorter than 30 letters leaves the rest unset.
+    std::string zones = m_settings.ReadString("Htime", kUnsetZones, 256);
+    for (int i = 0; i < kSlots; ++i) {
+        signed char c = i < static_cast<int>(zones.size())
+                            ? static_cast<signed char>(zones[static_cast<std::size_t>(i)])
+                            : 'a';
+        m_hosts[static_cast<std::size_t>(i)].TimeZoneIndex = c - 'a';
+    }
+}
+
+void CMainDialog::SaveSettings() {
+    win::Rect rect = m_window.GetWindowRect();
+    int x = rect.left;
+    int y = rect.top;
+    if (m_window.IsMinimized()) {
+        x = -1;
+        y = -1;
+    }
+    m_settings.WriteInt("x", x);
+    m_settings.WriteInt("y", y);
+    m_settings.WriteInt("tabX", m_window.Tab(res::kHostTab).GetCurSel());
+    m_settings.WriteInt("c1", m_doNotSavePassword);
+    m_settings.WriteInt("c2", m_doNotConfirmDelete);
+    m_settings.WriteInt("c3", m_lowercaseFileName);
+    m_settings.WriteInt("c4", m_lowercaseExtension);
+    m_settings.WriteInt("c5", m_doNotDeleteFiles);
+    m_settings.WriteList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots,
+                         "ab_ext", false);
+
+    std::array<std::string, kSlots> items;
+    auto writeField = [&](const char* key, bool reversed, std::string ui::HostRecord::*field) {
+        for (int i = 0; i < kSlots; ++i) {
+            items[static_cast<std::size_t>(i)] = m_hosts[static_cast<std::size_t>(i)].*field;
+        }
+        m_settings.WriteList(items.data(), kSlots, key, reversed);
+    };
+    writeField("Sname", false, &ui::HostRecord::serverName);
+    writeField("Uname", false, &ui::HostRecord::userName);
+    if (m_doNotSavePassword == 0) {
+        writeField("pin", true, &ui::HostRecord::password);
+    } else {
+        std::array<std::string, kSlots> empty;
+        m_settings.WriteList(empty.data(), kSlots, "pin", true);
+    }
+    writeField("lc", false, &ui::HostRecord::localFolder);
+    writeField("sc", false, &ui::HostRecord::serverFolder);
+
+    std::string zones(kSlots, 'a');
+    for (int i = 0; i < kSlots; ++i) {
+        zones[static_cast<std::size_t>(i)] = static_cast<char>(
+            'a' + static_cast<unsigned char>(m_hosts[static_cast<std::size_t>(i)].TimeZoneIndex));
+    }
+    m_settings.WriteString("Htime", zones);
+}
