@@ -48,7 +48,8 @@ public:
 
     // Replaces m_remoteListing and indexes it.
     void SetListing(std::string text);
-    // Index of m_remoteListing, rebuilt first if the text changed since it was made.
+    // Index of m_remoteListing, rebuilt first if the text changed since it was made. The check
+    // compares the texts, so a job asking about many names takes the reference once.
     const ListingIndex& Index();
 
     // Names, kinds and display order of m_remoteListing (its first kMaxListingLines lines);
