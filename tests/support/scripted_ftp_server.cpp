@@ -141,8 +141,8 @@ void ScriptedFtpServer::Problem(const std::string& text) {
     m_problems += text + "\n";
 }
 
-bool ScriptedFtpServer::WaitReadable(int fd) {
-    for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
+bool ScriptedFtpServer::WaitReadable(int fd, bool untilStop) {
+    for (int waited = 0; waited < kGiveUpMs && !(untilStop && m_stop); waited += kSliceMs) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, kSliceMs) > 0) {
             return true;
@@ -216,7 +216,7 @@ void ScriptedFtpServer::SendData(const std::string& bytes, int delayMs) {
     // Wait for the client to close its side: it has then read the reply before the data, so
     // the next reply can never arrive in the same receive as the earlier one.
     char buffer[4096];
-    while (WaitReadable(fd) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    while (WaitReadable(fd, false) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
     }
     ::close(fd);
 }
@@ -228,7 +228,7 @@ void ScriptedFtpServer::ReceiveData() {
     }
     char buffer[65536];
     for (;;) {
-        if (!WaitReadable(fd)) {
+        if (!WaitReadable(fd, false)) {
             Problem("data connection not closed by the client");
             break;
         }

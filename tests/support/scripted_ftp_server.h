@@ -68,7 +68,8 @@ public:
 private:
     void Run();
     bool ReadLine(int fd, std::string& pending, std::string& line);
-    bool WaitReadable(int fd);
+    // Data connections finish even after Stop(): the client may have closed them already.
+    bool WaitReadable(int fd, bool untilStop = true);
     int ConnectData(int delayMs);
     void SendData(const std::string& bytes, int delayMs);
     void ReceiveData();
