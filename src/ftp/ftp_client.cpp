@@ -147,10 +147,12 @@ void FtpClient::ConnectFailed(platform::Socket& call) {
 }
 
 bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
-                           const std::string& password, unsigned port) {
+                           const std::string& password, unsigned port,
+                           const std::string& displayName) {
     platform::Socket call;
     call.Attach(m_controlSocket);
-    m_owner.AppendLog(res::LoadString(159) + host);
+    // The log names the server as the user typed it, port suffix included.
+    m_owner.AppendLog(res::LoadString(159) + (displayName.empty() ? host : displayName));
     m_owner.SetConnectPhase(1);
     if (!call.Connect(host, port)) {
         ShowSocketError(call.LastError());

@@ -36,8 +36,9 @@ public:
     bool CreateControlSocket(int& error);
 
     // Login and session.
+    // `displayName` (when not empty) is what the log shows instead of `host`.
     bool FtpConnect(const std::string& host, const std::string& user, const std::string& password,
-                    unsigned port);
+                    unsigned port, const std::string& displayName = {});
     bool FtpCurrentFolder(std::string& path);
     void FtpQuit();
 

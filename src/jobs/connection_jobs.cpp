@@ -76,7 +76,7 @@ void CMainDialog::ConnectJob() {
     std::string hostName;
     unsigned port = 21;
     SplitServerPort(host.serverName, hostName, port);
-    if (!m_engine.FtpConnect(hostName, host.userName, host.password, port)) {
+    if (!m_engine.FtpConnect(hostName, host.userName, host.password, port, host.serverName)) {
         AppendLog(res::LoadString(151));
         return;
     }
