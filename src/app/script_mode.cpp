@@ -135,6 +135,7 @@ public:
 
     int Run() {
         m_dialog.Start();
+        m_window.CentreIfNotMoved();
         RunLines(nullptr);
         m_window.Pump();
         if (!m_dialog.IsClosed() && !m_window.Destroyed()) {

@@ -32,6 +32,7 @@ public:
         dialog->m_exitWhileBusy = [] {};
         window.SetHandler(dialog.get());
         dialog->Start();
+        window.CentreIfNotMoved();
     }
 
     // Closes and opens a new window on the same settings file, as a restart does.
@@ -43,6 +44,7 @@ public:
         dialog->m_exitWhileBusy = [] {};
         window2->SetHandler(dialog.get());
         dialog->Start();
+        window2->CentreIfNotMoved();
     }
 
     headless::HeadlessMainWindow& Win() { return window2 ? *window2 : window; }

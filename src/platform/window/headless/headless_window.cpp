@@ -678,6 +678,14 @@ HeadlessMainWindow::~HeadlessMainWindow() = default;
 
 void HeadlessMainWindow::SetHandler(win::IMessageHandler* handler) { m_handler = handler; }
 
+void HeadlessMainWindow::CentreIfNotMoved() {
+    Lock lock(m_mutex);
+    if (!m_moved) {
+        m_left = m_workArea.left + (m_workArea.right - m_workArea.left - m_width) / 2;
+        m_top = m_workArea.top + (m_workArea.bottom - m_workArea.top - m_height) / 2;
+    }
+}
+
 bool HeadlessMainWindow::IsMinimized() const {
     Lock lock(m_mutex);
     return m_minimized;

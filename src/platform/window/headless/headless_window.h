@@ -248,6 +248,9 @@ public:
 
     // Test and script controls
     void SetMinimized(bool minimized) { m_minimized = minimized; }
+    // What the window system does once the window's initialisation is over: a window that was
+    // not moved is centred in the work area.
+    void CentreIfNotMoved();
     void SetWorkArea(const win::Rect& area) { m_workArea = area; }
     // Answers for the next message boxes (kAnswer*); an empty queue answers a question with
     // the default answer and an OK box with OK.

@@ -1,0 +1,116 @@
+#include "support/pyftpd_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace testsupport {
+namespace {
+
+int FreeLoopbackPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+        port = ntohs(addr.sin_port);
+    }
+    ::close(fd);
+    return port;
+}
+
+bool Greets(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        timeval tv{2, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        char buf[64];
+        ok = ::recv(fd, buf, sizeof buf, 0) > 0 && buf[0] == '2';
+        ::send(fd, "QUIT\r\n", 6, MSG_NOSIGNAL);
+    }
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+PyFtpdServer::PyFtpdServer() = default;
+
+PyFtpdServer::~PyFtpdServer() { Stop(); }
+
+bool PyFtpdServer::Start() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_port = FreeLoopbackPort();
+        std::string port = std::to_string(m_port);
+        pid_t parent = ::getpid();
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // The server must never outlive the test that started it.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent) {
+                ::_exit(1);
+            }
+            int null = ::open("/dev/null", O_RDWR);
+            ::dup2(null, 0);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+                    port.c_str(), "-w", "-d", m_root.Path().c_str(), "-u", kUser, "-P", kPassword,
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (m_pid < 0) {
+            return false;
+        }
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                break;  // it died (the port was taken after all): try another
+            }
+            if (Greets(m_port)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        Stop();
+    }
+    return false;
+}
+
+void PyFtpdServer::Stop() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (::waitpid(m_pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) {
+                ::kill(m_pid, SIGKILL);
+                ::waitpid(m_pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        m_pid = -1;
+    }
+}
+
+}  // namespace testsupport
