@@ -1,6 +1,22 @@
-// Host tabs and the host list. (Placeholder bodies; the host book fills them.)
+// Host tabs and the host list: which slot the user sees, and the list's menus and commands.
+#include <algorithm>
+#include <set>
+
 #include "res/resource_ids.h"
+#include "res/string_table.h"
+#include "res/templates.h"
 #include "ui/main_dialog.h"
+
+namespace {
+
+constexpr int kHostListTab = 6;
+
+// The controls that show one tab's host; the host list takes their place on "Host Lists".
+constexpr int kHostFieldControls[] = {
+    res::kServerNameEdit,  res::kUserNameEdit,  res::kPasswordEdit, res::kHostBackground,
+    res::kServerNameLabel, res::kUserNameLabel, res::kPasswordLabel};
+
+} // namespace
 
 void CMainDialog::InsertTabs() {
     win::ITabControl& tab = m_window.Tab(res::kHostTab);
@@ -8,8 +24,9 @@ void CMainDialog::InsertTabs() {
     for (int i = 0; i < 6; ++i) {
         tab.InsertItem(i, "Host " + std::to_string(i + 1));
     }
-    tab.InsertItem(6, "Host Lists");
+    tab.InsertItem(kHostListTab, "Host Lists");
 }
+
 int CMainDialog::HostSlotFromRow(int row) const {
     if (row < 0) {
         return ui::kNoSlot;
@@ -21,10 +38,31 @@ int CMainDialog::HostSlotFromRow(int row) const {
     }
     return ui::kNoSlot;
 }
-void CMainDialog::FillHostList() {}
+
+void CMainDialog::FillHostList() {
+    win::IListView& list = m_window.ListView(res::kHostList);
+    list.DeleteAllItems();
+    std::vector<std::pair<std::string, int>> rows;
+    for (const ui::HostRecord& host : m_hosts) {
+        if (host.InUse()) {
+            rows.emplace_back(host.serverName, 0);
+        }
+    }
+    list.InsertItems(0, rows);
+}
+
 void CMainDialog::ApplyTab() {
-    int tab = m_window.Tab(res::kHostTab).GetCurSel();
-    if (tab >= 0 && tab <= 5) {
+    const int tab = m_window.Tab(res::kHostTab).GetCurSel();
+    const bool hostList = tab == kHostListTab;
+    m_window.ListView(res::kHostList).Show(hostList);
+    for (int id : kHostFieldControls) {
+        m_window.Text(id).Show(!hostList);
+    }
+    if (hostList) {
+        FillHostList();
+        m_localFolder.clear();
+        m_remoteFolder.clear();
+    } else if (tab >= 0 && tab < kHostListTab) {
         const ui::HostRecord& h = m_hosts[static_cast<std::size_t>(tab)];
         m_window.Text(res::kServerNameEdit).SetText(h.serverName);
         m_window.Text(res::kUserNameEdit).SetText(h.userName);
@@ -36,23 +74,154 @@ void CMainDialog::ApplyTab() {
         LocalFolderUp();
     }
 }
-bool CMainDialog::CanChangeHost() { return false; }
+
+bool CMainDialog::CanChangeHost() {
+    if (m_busy) {
+        m_window.MessageBox(res::LoadString(110), win::Buttons::Ok, win::Icon::Warning);
+        return true;
+    }
+    if (m_connected) {
+        if (m_window.MessageBox(res::LoadString(111), win::Buttons::YesNo, win::Icon::Question) !=
+            win::kAnswerYes) {
+            return true;
+        }
+        // The logout runs here on the window's thread: the tab must not change under a
+        // worker that still uses the old host.
+        DisconnectJob();
+    }
+    StoreCurrentHost();
+    return false;
+}
+
 void CMainDialog::StoreCurrentHost() {
-    int tab = m_window.Tab(res::kHostTab).GetCurSel();
-    if (tab >= 0 && tab <= 5) {
+    const int tab = m_window.Tab(res::kHostTab).GetCurSel();
+    if (tab >= 0 && tab < kHostListTab) {
         ui::HostRecord& h = m_hosts[static_cast<std::size_t>(tab)];
         h.localFolder = m_localFolder;
         h.serverName = m_window.Text(res::kServerNameEdit).GetText();
         h.userName = m_window.Text(res::kUserNameEdit).GetText();
         h.password = m_window.Text(res::kPasswordEdit).GetText();
+        return;
+    }
+    const int slot = HostSlotFromRow(m_window.ListView(res::kHostList).GetSelectionMark());
+    if (slot != ui::kNoSlot) {
+        m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
     }
 }
-void CMainDialog::OnTabChanging(win::Message& message) { message.result = CanChangeHost() ? 1 : 0; }
-void CMainDialog::OnTabChanged(win::Message&) { ApplyTab(); }
-void CMainDialog::OnHostListItemChanging(win::Message&) {}
-void CMainDialog::OnHostListItemActivated(win::Message&) {}
-void CMainDialog::OnHostListContextMenu(win::Message&) {}
-void CMainDialog::OnHostConnect(win::Message&) {}
-void CMainDialog::OnHostProperty(win::Message&) {}
-void CMainDialog::OnCreateHost(win::Message&) {}
-void CMainDialog::OnHostDelete(win::Message&) {}
+
+void CMainDialog::OnTabChanging(win::Message& message) {
+    message.result = CanChangeHost() ? 1 : 0;
+}
+
+void CMainDialog::OnTabChanged(win::Message&) {
+    ApplyTab();
+}
+
+void CMainDialog::OnHostListItemChanging(win::Message& message) {
+    if (message.index < 0) {
+        return;
+    }
+    // A row without a slot (the list out of step with the slots) has no folders to trade.
+    const int slot = HostSlotFromRow(message.index);
+    if (slot == ui::kNoSlot) {
+        return;
+    }
+    ui::HostRecord& host = m_hosts[static_cast<std::size_t>(slot)];
+    if (message.newState == win::kStateNone) {
+        host.localFolder = m_localFolder;
+        return;
+    }
+    if (message.oldState != message.newState) {
+        m_localFolder = host.localFolder;
+        m_remoteFolder = host.serverFolder;
+        if (!ListLocalFolder()) {
+            LocalFolderUp();
+        }
+    }
+}
+
+void CMainDialog::OnHostListItemActivated(win::Message&) {
+    const int mark = m_window.ListView(res::kHostList).GetSelectionMark();
+    if (m_connected && mark != m_hostList.m_connectedRow) {
+        return;
+    }
+    m_hostList.m_connectedRow = mark;
+    ConnectToggle();
+}
+
+void CMainDialog::OnHostListContextMenu(win::Message& message) {
+    win::IListView& list = m_window.ListView(res::kHostList);
+    int menuId = res::kMenuHostConnect;
+    std::set<int> grayed;
+    if (list.GetSelectedCount() == 0) {
+        menuId = res::kMenuHostCreate;
+    } else if (m_connected) {
+        menuId = res::kMenuHostDisconnect;
+        if (list.GetSelectionMark() != m_hostList.m_connectedRow) {
+            grayed.insert(res::kCmdHostConnect);
+        }
+        grayed.insert(res::kCmdHostDelete);
+        grayed.insert(res::kCmdHostProperty);
+    }
+    const res::Menu* menu = res::FindMenu(menuId);
+    if (menu == nullptr) {
+        throw menuId; // a missing resource ends the program (text 106)
+    }
+    const int command = m_window.TrackPopupMenu(menuId, grayed, message.x, message.y);
+    // Only a command of the menu shown, and not a grayed one, can come back from it.
+    const bool offered =
+        std::any_of(menu->items.begin(), menu->items.end(), [command](const res::MenuItem& item) {
+            return item.command != 0 && item.command == command;
+        });
+    if (!offered || grayed.count(command) != 0) {
+        return;
+    }
+    win::Message chosen(win::MessageKind::Command, command);
+    Dispatch(chosen);
+}
+
+void CMainDialog::OnHostConnect(win::Message&) {
+    m_hostList.m_connectedRow = m_window.ListView(res::kHostList).GetSelectionMark();
+    ConnectToggle();
+}
+
+void CMainDialog::OnHostProperty(win::Message&) {
+    if (HostSlotFromRow(m_window.ListView(res::kHostList).GetSelectionMark()) == ui::kNoSlot) {
+        return;
+    }
+    RunHostPropertyDialog(true);
+}
+
+void CMainDialog::OnCreateHost(win::Message&) {
+    const bool slotFree = std::any_of(m_hosts.begin(), m_hosts.end(),
+                                      [](const ui::HostRecord& h) { return !h.InUse(); });
+    if (m_window.ListView(res::kHostList).GetItemCount() >= ui::kHostSlots || !slotFree) {
+        m_window.MessageBox(res::LoadString(169), win::Buttons::Ok, win::Icon::Warning);
+        return;
+    }
+    RunHostPropertyDialog(false);
+}
+
+void CMainDialog::OnHostDelete(win::Message&) {
+    win::IListView& list = m_window.ListView(res::kHostList);
+    const int row = list.GetSelectionMark();
+    if (row < 0) {
+        return;
+    }
+    if (m_window.MessageBox(res::LoadString(118) + list.GetItemText(row), win::Buttons::YesNo,
+                            win::Icon::Question) != win::kAnswerYes) {
+        return;
+    }
+    const int slot = HostSlotFromRow(row);
+    list.DeleteItem(row);
+    if (slot == ui::kNoSlot) {
+        return;
+    }
+    // The time zone stays: a freed slot is known by its empty server name alone.
+    ui::HostRecord& host = m_hosts[static_cast<std::size_t>(slot)];
+    host.serverName.clear();
+    host.userName.clear();
+    host.password.clear();
+    host.localFolder.clear();
+    host.serverFolder.clear();
+}
