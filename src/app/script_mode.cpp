@@ -237,7 +237,7 @@ private:
             if (NeedId(w, id, 2) && HasControl(target, id)) {
                 bool swallowed = target.KeyEnter(id);
                 if (!swallowed && dialog != nullptr) {
-                    target.Click(1);  // Enter presses the default button
+                    target.Click(1); // Enter presses the default button
                 }
             }
         } else if (verb == "tab") {
@@ -274,7 +274,7 @@ private:
             m_window.RightClick(id);
             auto menus = m_window.Menus();
             if (menus.size() == before) {
-                m_window.ClearMenuChoices();  // nothing took the choice: drop it
+                m_window.ClearMenuChoices(); // nothing took the choice: drop it
                 Report("menu " + std::to_string(id) + ": no menu opened");
             } else if (menus.back().disabled.count(command)) {
                 Report("menu " + std::to_string(id) + ": command " + std::to_string(command) +
@@ -357,9 +357,8 @@ private:
         case K::TabControl: {
             auto rows = c.Rows();
             for (std::size_t i = 0; i < rows.size(); ++i) {
-                bool selected = c.Kind() == K::ListView
-                                    ? (rows[i].state & win::kStateSelected) != 0
-                                    : static_cast<int>(i) == c.GetCurSel();
+                bool selected = c.Kind() == K::ListView ? (rows[i].state & win::kStateSelected) != 0
+                                                        : static_cast<int>(i) == c.GetCurSel();
                 s << (selected ? "[*] " : "[ ] ") << rows[i].image << ' ' << rows[i].text << '\n';
             }
             break;
@@ -411,7 +410,7 @@ private:
     bool m_stopped = false;
 };
 
-}  // namespace
+} // namespace
 
 int RunScript(std::istream& script, std::ostream& out, std::ostream& err,
               const std::string& settingsPath, bool answerYes) {

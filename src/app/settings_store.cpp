@@ -10,10 +10,10 @@
 namespace {
 
 constexpr const char* kSection = "data";
-constexpr const char* kMissing = "enpty";  // the store's marker for a missing list
+constexpr const char* kMissing = "enpty"; // the store's marker for a missing list
 constexpr std::size_t kListBuffer = 2048;
 
-}  // namespace
+} // namespace
 
 int SettingsStore::ReadInt(const std::string& key, int defaultValue) const {
     return platform::ProfileReadInt(m_settingsPath, kSection, key, defaultValue);
@@ -33,7 +33,7 @@ bool SettingsStore::ReadList(std::string* items, int count, const std::string& k
     std::size_t p = 0;
     int i = 0;
     while (p < text.size() && i < count) {
-        std::size_t semi = text.find(';', p);  // ';' is ASCII, so no character is split
+        std::size_t semi = text.find(';', p); // ';' is ASCII, so no character is split
         if (semi == std::string::npos) {
             break;
         }

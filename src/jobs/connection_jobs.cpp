@@ -27,9 +27,11 @@ void SplitServerPort(const std::string& name, std::string& host, unsigned& port)
     port = value;
 }
 
-}  // namespace
+} // namespace
 
-void CMainDialog::OnConnectButton(win::Message&) { ConnectToggle(); }
+void CMainDialog::OnConnectButton(win::Message&) {
+    ConnectToggle();
+}
 
 void CMainDialog::ConnectToggle() {
     if (m_busy) {
@@ -191,8 +193,10 @@ void CMainDialog::ClimbRemoteFolder() {
         if (slash == std::string::npos) {
             return;
         }
-        m_previousRemoteFolder = m_remoteFolder;
         m_remoteFolder = slash == 0 ? "/" : m_remoteFolder.substr(0, slash);
+        // A parent that cannot be entered must leave the climb where it is, so that the next
+        // round goes one level higher (restoring an older folder would climb from elsewhere).
+        m_previousRemoteFolder = m_remoteFolder;
         bool listed = RefreshRemoteList(false, true);
         if (m_engine.m_connectionLost || m_remoteFolder == "/" || listed) {
             return;
@@ -201,12 +205,16 @@ void CMainDialog::ClimbRemoteFolder() {
 }
 
 void CMainDialog::RefreshJob() {
+    // A folder that cannot be entered any more is climbed from, not swapped for an older one.
+    m_previousRemoteFolder = m_remoteFolder;
     if (!RefreshRemoteList(false, false) && !m_engine.m_connectionLost) {
         ClimbRemoteFolder();
     }
 }
 
-void CMainDialog::ChangeFolderJob() { RefreshRemoteList(false, true); }
+void CMainDialog::ChangeFolderJob() {
+    RefreshRemoteList(false, true);
+}
 
 void CMainDialog::OnRemotePathComboChange(win::Message&) {
     if (m_busy) {
@@ -238,7 +246,7 @@ void CMainDialog::OpenRemoteItem() {
     std::string text = pane.GetItemText(row);
     m_previousRemoteFolder = m_remoteFolder;
     if (kind != 0 && kind != 14) {
-        return;  // files are not opened
+        return; // files are not opened
     }
     if (m_busy) {
         return;
@@ -264,9 +272,13 @@ void CMainDialog::OpenRemoteItem() {
     RunJob(&CMainDialog::ChangeFolderJob);
 }
 
-void CMainDialog::OnRemoteItemActivated(win::Message&) { OpenRemoteItem(); }
+void CMainDialog::OnRemoteItemActivated(win::Message&) {
+    OpenRemoteItem();
+}
 
-void CMainDialog::OnRemoteOpenCommand(win::Message&) { OpenRemoteItem(); }
+void CMainDialog::OnRemoteOpenCommand(win::Message&) {
+    OpenRemoteItem();
+}
 
 void CMainDialog::OnRemoteRefreshCommand(win::Message&) {
     if (m_connected && !m_busy) {

@@ -122,7 +122,7 @@ std::string Cut(const std::string& s, std::size_t bufferSize) {
     return s.size() > bufferSize - 1 ? s.substr(0, bufferSize - 1) : s;
 }
 
-}  // namespace
+} // namespace
 
 std::string ProfileReadString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue,
@@ -148,13 +148,13 @@ int ProfileReadInt(const std::string& path, const std::string& section, const st
     }
     unsigned int result = 0;
     for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        result = result * 10u + static_cast<unsigned>(value[i] - '0');  // wraps like the C library
+        result = result * 10u + static_cast<unsigned>(value[i] - '0'); // wraps like the C library
     }
     return negative ? -static_cast<int>(result) : static_cast<int>(result);
 }
 
-bool ProfileWriteString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value) {
+bool ProfileWriteString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
     std::vector<std::string> lines = ReadLines(path);
     int start = 0;
     int end = 0;
@@ -206,4 +206,4 @@ bool ProfileWriteString(const std::string& path, const std::string& section,
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -19,7 +19,7 @@ int ProfileReadInt(const std::string& path, const std::string& section, const st
                    int defaultValue);
 
 // Creates the file, the section and the key as needed and replaces an existing value.
-bool ProfileWriteString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value);
+bool ProfileWriteString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value);
 
-}  // namespace platform
+} // namespace platform

@@ -59,7 +59,8 @@ void CMainDialog::SetProgressRange(std::int64_t total) {
 }
 
 void CMainDialog::SetProgress(std::int64_t done) {
-    m_window.Text(res::kByteCounter).SetText(local::FormatByteCount(static_cast<std::uint64_t>(done)));
+    m_window.Text(res::kByteCounter)
+        .SetText(local::FormatByteCount(static_cast<std::uint64_t>(done)));
     m_window.Progress(res::kProgressBar).SetPos(static_cast<int>(done >> m_progressShift));
 }
 
@@ -72,11 +73,17 @@ int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win:
     return m_window.MessageBox(text, buttons, icon);
 }
 
-void CMainDialog::SetConnectPhase(int phase) { m_connectPhase = phase; }
+void CMainDialog::SetConnectPhase(int phase) {
+    m_connectPhase = phase;
+}
 
-std::string CMainDialog::RemoteFolder() { return m_remoteFolder; }
+std::string CMainDialog::RemoteFolder() {
+    return m_remoteFolder;
+}
 
-void CMainDialog::RestorePreviousRemoteFolder() { m_remoteFolder = m_previousRemoteFolder; }
+void CMainDialog::RestorePreviousRemoteFolder() {
+    m_remoteFolder = m_previousRemoteFolder;
+}
 
 ftp::StoreOptions CMainDialog::GetStoreOptions() {
     return {m_mirroring, m_lowercaseFileName != 0, m_lowercaseExtension != 0};

@@ -163,7 +163,9 @@ bool CMainDialog::OnInitDialog() {
     return true;
 }
 
-void CMainDialog::OnClose(win::Message&) { CloseProcedure(); }
+void CMainDialog::OnClose(win::Message&) {
+    CloseProcedure();
+}
 
 bool CMainDialog::CloseProcedure() {
     if (m_closed) {
@@ -222,7 +224,9 @@ void CMainDialog::OnOptionButton(win::Message&) {
     RunOptionDialog();
 }
 
-void CMainDialog::OnCancelButton(win::Message&) { m_cancelRequested = true; }
+void CMainDialog::OnCancelButton(win::Message&) {
+    m_cancelRequested = true;
+}
 
 void CMainDialog::OnUploadAllButton(win::Message& message) {
     if (m_connected && !m_busy) {

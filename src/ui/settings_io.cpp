@@ -9,9 +9,11 @@ namespace {
 constexpr int kSlots = ui::kHostSlots;
 const std::string kUnsetZones(kSlots, 'a');
 
-int OptionValue(int value) { return (value < 0 || value > 1) ? 0 : value; }
+int OptionValue(int value) {
+    return (value < 0 || value > 1) ? 0 : value;
+}
 
-}  // namespace
+} // namespace
 
 void CMainDialog::LoadSettings() {
     int x = m_settings.ReadInt("x", -1);
@@ -73,8 +75,8 @@ void CMainDialog::SaveSettings() {
     m_settings.WriteInt("c3", m_lowercaseFileName);
     m_settings.WriteInt("c4", m_lowercaseExtension);
     m_settings.WriteInt("c5", m_doNotDeleteFiles);
-    m_settings.WriteList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots,
-                         "ab_ext", false);
+    m_settings.WriteList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots, "ab_ext",
+                         false);
 
     std::array<std::string, kSlots> items;
     auto writeField = [&](const char* key, bool reversed, std::string ui::HostRecord::*field) {

@@ -25,7 +25,9 @@ public:
     }
 
     // Writes lines into the settings file before the window opens.
-    void WriteSettings(const std::string& body) { dir.Write("DEVurorure.ini", "[data]\r\n" + body); }
+    void WriteSettings(const std::string& body) {
+        dir.Write("DEVurorure.ini", "[data]\r\n" + body);
+    }
 
     void Open() {
         dialog = std::make_unique<CMainDialog>(window, store);
@@ -70,4 +72,4 @@ public:
     std::unique_ptr<CMainDialog> dialog;
 };
 
-}  // namespace testsupport
+} // namespace testsupport

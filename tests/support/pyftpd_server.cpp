@@ -49,11 +49,13 @@ bool Greets(int port) {
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 PyFtpdServer::PyFtpdServer() = default;
 
-PyFtpdServer::~PyFtpdServer() { Stop(); }
+PyFtpdServer::~PyFtpdServer() {
+    Stop();
+}
 
 bool PyFtpdServer::Start() {
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -84,7 +86,7 @@ bool PyFtpdServer::Start() {
             int status = 0;
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
-                break;  // it died (the port was taken after all): try another
+                break; // it died (the port was taken after all): try another
             }
             if (Greets(m_port)) {
                 return true;
@@ -113,4 +115,4 @@ void PyFtpdServer::Stop() {
     }
 }
 
-}  // namespace testsupport
+} // namespace testsupport

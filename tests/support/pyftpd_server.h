@@ -36,4 +36,4 @@ private:
     int m_port = 0;
 };
 
-}  // namespace testsupport
+} // namespace testsupport

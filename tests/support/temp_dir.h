@@ -46,4 +46,4 @@ private:
     std::string m_path;
 };
 
-}  // namespace testsupport
+} // namespace testsupport

@@ -9,7 +9,9 @@ namespace {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) {
@@ -24,10 +26,14 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 }
 
 // Dialog units to pixels with the font the real window measured (about 2.0 x 2.125).
-int DluX(int x) { return x * 2; }
-int DluY(int y) { return (y * 17) / 8; }
+int DluX(int x) {
+    return x * 2;
+}
+int DluY(int y) {
+    return (y * 17) / 8;
+}
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- Control
 
@@ -313,19 +319,29 @@ void Control::SetImageList(int bitmapId) {
     m_imageList = bitmapId;
 }
 
-void Control::ResetContent() { DeleteAllItems(); }
+void Control::ResetContent() {
+    DeleteAllItems();
+}
 
-int Control::AddString(const std::string& text) { return InsertItem(-1, text, 0); }
+int Control::AddString(const std::string& text) {
+    return InsertItem(-1, text, 0);
+}
 
 int Control::InsertString(int index, const std::string& text) {
     return InsertItem(index, text, 0);
 }
 
-bool Control::DeleteString(int index) { return DeleteItem(index); }
+bool Control::DeleteString(int index) {
+    return DeleteItem(index);
+}
 
-int Control::GetCount() const { return GetItemCount(); }
+int Control::GetCount() const {
+    return GetItemCount();
+}
 
-std::string Control::GetString(int index) const { return GetItemText(index); }
+std::string Control::GetString(int index) const {
+    return GetItemText(index);
+}
 
 int Control::GetCurSel() const {
     Lock lock(m_owner.Mutex());
@@ -337,7 +353,9 @@ void Control::SetCurSel(int index) {
     m_curSel = (index >= 0 && index < static_cast<int>(m_rows.size())) ? index : -1;
 }
 
-int Control::FindStringExact(const std::string& text) const { return FindItem(text); }
+int Control::FindStringExact(const std::string& text) const {
+    return FindItem(text);
+}
 
 int Control::InsertItem(int index, const win::ImageComboItem& item) {
     Lock lock(m_owner.Mutex());
@@ -361,7 +379,9 @@ win::ImageComboItem Control::GetItem(int index) const {
     return item;
 }
 
-void Control::InsertItem(int index, const std::string& text) { InsertItem(index, text, 0); }
+void Control::InsertItem(int index, const std::string& text) {
+    InsertItem(index, text, 0);
+}
 
 std::vector<Row> Control::Rows() const {
     Lock lock(m_owner.Mutex());
@@ -386,13 +406,14 @@ int Control::ImageList() const {
 // ---------------------------------------------------------------- HeadlessWindowBase
 
 HeadlessWindowBase::HeadlessWindowBase(const res::DialogTemplate& tmpl, HeadlessMainWindow* main)
-    : m_main(main), m_caption(tmpl.caption), m_width(DluX(tmpl.width)),
-      m_height(DluY(tmpl.height)), m_templateIdForRects(tmpl.id) {
+    : m_main(main), m_caption(tmpl.caption), m_width(DluX(tmpl.width)), m_height(DluY(tmpl.height)),
+      m_templateIdForRects(tmpl.id) {
     for (const auto& c : tmpl.controls) {
         if (c.id == res::kNoId) {
             continue;
         }
-        m_controls[c.id] = std::make_unique<Control>(*this, c.id, c.kind, c.style, c.caption, c.icon);
+        m_controls[c.id] =
+            std::make_unique<Control>(*this, c.id, c.kind, c.style, c.caption, c.icon);
     }
 }
 
@@ -524,7 +545,7 @@ bool HeadlessWindowBase::SelectRows(int id, const std::vector<int>& rows) {
         if (i == focus) {
             now |= win::kStateFocused;
         } else if (focus == -1 && (old & win::kStateFocused)) {
-            now |= win::kStateFocused;  // clearing the selection keeps the focus where it was
+            now |= win::kStateFocused; // clearing the selection keeps the focus where it was
         }
         if (now == old) {
             continue;
@@ -671,12 +692,14 @@ void HeadlessDialog::EndDialog(int result) {
 HeadlessMainWindow::HeadlessMainWindow()
     : HeadlessWindowBase(*res::FindTemplate(res::kMainTemplate), this),
       m_thread(std::this_thread::get_id()) {
-    Get(res::kStatusBar);  // the status line exists from the start
+    Get(res::kStatusBar); // the status line exists from the start
 }
 
 HeadlessMainWindow::~HeadlessMainWindow() = default;
 
-void HeadlessMainWindow::SetHandler(win::IMessageHandler* handler) { m_handler = handler; }
+void HeadlessMainWindow::SetHandler(win::IMessageHandler* handler) {
+    m_handler = handler;
+}
 
 void HeadlessMainWindow::CentreIfNotMoved() {
     Lock lock(m_mutex);
@@ -721,7 +744,7 @@ int HeadlessMainWindow::TrackPopupMenu(int menuId, const std::set<int>& disabled
         m_menuChoices.pop_front();
     }
     if (disabledCommands.count(chosen)) {
-        chosen = 0;  // a grayed item cannot be chosen
+        chosen = 0; // a grayed item cannot be chosen
     }
     m_menus.push_back({menuId, disabledCommands, chosen});
     return chosen;
@@ -836,7 +859,7 @@ int HeadlessMainWindow::AnswerBox(const std::string& text, win::Buttons buttons,
             record.answer = m_defaultAnswer;
         }
         if (buttons == win::Buttons::Ok) {
-            record.answer = win::kAnswerOk;  // an OK box has no other answer
+            record.answer = win::kAnswerOk; // an OK box has no other answer
         }
         m_boxes.push_back(record);
         observer = m_boxObserver;
@@ -947,4 +970,4 @@ void HeadlessMainWindow::DropFiles(int listId, const std::vector<std::string>& p
     m_handler->Dispatch(m);
 }
 
-}  // namespace headless
+} // namespace headless

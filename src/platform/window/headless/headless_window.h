@@ -120,7 +120,7 @@ private:
     std::string m_text;
     std::size_t m_selStart = 0;
     std::size_t m_selEnd = 0;
-    std::size_t m_limit = 0;  // 0 = none
+    std::size_t m_limit = 0; // 0 = none
     int m_icon = 0;
     bool m_checked = false;
     int m_rangeLow = 0;
@@ -181,7 +181,7 @@ public:
     // Gestures (window's thread). Each sends the messages a real window would send.
     void Click(int id);
     void Type(int id, const std::string& text);
-    bool KeyEnter(int id);  // true when the handler swallowed it
+    bool KeyEnter(int id); // true when the handler swallowed it
     void Check(int id, bool on);
     // List views: select exactly these rows; combo and list boxes: select the item.
     bool Select(int id, const std::vector<std::string>& names);
@@ -269,7 +269,9 @@ public:
     std::vector<MenuRecord> Menus() const;
     std::vector<std::string> ShellOpens() const;
     void SetBoxObserver(std::function<void(const BoxRecord&)> fn) { m_boxObserver = std::move(fn); }
-    void SetLogObserver(std::function<void(const std::string&)> fn) { m_logObserver = std::move(fn); }
+    void SetLogObserver(std::function<void(const std::string&)> fn) {
+        m_logObserver = std::move(fn);
+    }
     void SetShellResult(bool ok) { m_shellResult = ok; }
     bool TimerRunning(int id) const;
     int Cursor() const { return m_cursor; }
@@ -320,4 +322,4 @@ private:
     int m_capturedList = 0;
 };
 
-}  // namespace headless
+} // namespace headless
