@@ -1,6 +1,9 @@
 // FtpRetrieve and FtpStore: one file over an active-mode data connection.
 #include "ftp/ftp_client.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/transfer_file.h"
 
 namespace ftp {
@@ -8,6 +11,7 @@ namespace ftp {
 namespace {
 
 constexpr std::size_t kDownloadBlock = 8192;
+constexpr std::size_t kBlocksPerReceive = 8;
 constexpr int kCancelDownloadText = 160;
 constexpr int kCancelUploadText = 161;
 
@@ -108,9 +112,13 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
 
     m_owner.SetProgressRange(size);
     std::int64_t done = offset;
-    char buffer[kDownloadBlock];
-    for (;;) {
-        const long received = data.Receive(buffer, sizeof buffer);
+    // One receive takes what the socket holds, up to several blocks; each block of 8192 bytes
+    // then counts on its own (progress, cancel question), and the blocks a receive brought are
+    // written together. Receiving block by block costs as many system calls as bytes / 8192.
+    std::vector<char> buffer(kDownloadBlock * kBlocksPerReceive);
+    bool cancelled = false;
+    while (!cancelled) {
+        const long received = data.Receive(buffer.data(), buffer.size());
         if (received == 0) {
             break;
         }
@@ -118,17 +126,24 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
             ShowSocketError(data.LastError());
             return failAfterData();
         }
-        if (!file.Write(buffer, static_cast<std::size_t>(received))) {
+        std::size_t counted = 0;
+        while (counted < static_cast<std::size_t>(received)) {
+            const std::size_t block =
+                std::min(kDownloadBlock, static_cast<std::size_t>(received) - counted);
+            counted += block;
+            done += static_cast<std::int64_t>(block);
+            m_owner.SetProgress(done);
+            if (m_owner.CancelRequested()) {
+                if (AskYesNo("", kCancelDownloadText) == win::kAnswerYes) {
+                    cancelled = true;
+                    break;
+                }
+                m_owner.ClearCancelRequest();
+            }
+        }
+        if (!file.Write(buffer.data(), counted)) {
             ShowFileError(file.LastError());
             return failAfterData();
-        }
-        done += received;
-        m_owner.SetProgress(done);
-        if (m_owner.CancelRequested()) {
-            if (AskYesNo("", kCancelDownloadText) == win::kAnswerYes) {
-                break;
-            }
-            m_owner.ClearCancelRequest();
         }
     }
     file.Close();
