@@ -1,6 +1,16 @@
 #include "ui/ascii_extension_list.h"
 
+#include <string_view>
+
 namespace ui {
+
+namespace {
+
+char FoldLetter(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
 
 AsciiExtensionList::AsciiExtensionList() = default;
 
@@ -11,6 +21,36 @@ void AsciiExtensionList::SetDefaults() {
     }
 }
 
-std::string AsciiExtensionList::AsciiTypeFor(const std::string&) const { return "I"; }
+bool AsciiExtensionList::SameExtension(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldLetter(a[i]) != FoldLetter(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
-}  // namespace ui
+std::string AsciiExtensionList::AsciiTypeFor(const std::string& name) const {
+    // Only the last path component names the file: a dot in a folder name is no extension.
+    std::size_t slash = name.rfind('/');
+    std::string_view last(name);
+    if (slash != std::string::npos) {
+        last.remove_prefix(slash + 1);
+    }
+    std::size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos) {
+        return "I";
+    }
+    std::string extension(last.substr(dot + 1));
+    for (const std::string& slot : m_slots) {
+        if (!slot.empty() && SameExtension(slot, extension)) {
+            return "A";
+        }
+    }
+    return "I";
+}
+
+} // namespace ui

@@ -20,6 +20,9 @@ public:
     // ignoring letter case, else "I".
     std::string AsciiTypeFor(const std::string& name) const;
 
+    // Two extensions are the same when they differ at most in the case of the letters A to Z.
+    static bool SameExtension(const std::string& a, const std::string& b);
+
 private:
     std::array<std::string, kSlots> m_slots;
 };

@@ -1,7 +1,224 @@
-// The option dialog. (Placeholder; the options work fills it.)
+// The option dialog, and the transfer type its extension list decides.
+#include "ui/option_dialog.h"
+
+#include "res/resource_ids.h"
+#include "res/string_table.h"
 #include "ui/main_dialog.h"
+
+namespace {
+
+// The settings file keeps the list as items each followed by ';', one line per key: an
+// extension holding either would come back split or cut after a restart.
+bool StorableExtension(const std::string& text) {
+    for (char c : text) {
+        if (c == ';' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+COptionDialog::COptionDialog(CMainDialog& parent) : m_parent(parent) {}
+
+int COptionDialog::HelpTextId(int checkBoxId) {
+    switch (checkBoxId) {
+    case res::kOptDoNotSavePassword:
+        return 163;
+    case res::kOptDoNotConfirmDelete:
+        return 164;
+    case res::kOptLowercaseName:
+        return 165;
+    case res::kOptLowercaseExtension:
+        return 166;
+    case res::kOptDoNotDelete:
+        return 167;
+    default:
+        return 0;
+    }
+}
+
+void COptionDialog::OnInitDialog(win::IDialogWindow& window) {
+    m_window = &window;
+    win::IListBox& list = window.ListBox(res::kOptExtensionList);
+    for (const std::string& slot : m_parent.m_asciiExtensions.Slots()) {
+        if (!slot.empty()) {
+            list.AddString(slot);
+        }
+    }
+    m_doNotSavePassword = m_parent.m_doNotSavePassword;
+    m_doNotConfirmDelete = m_parent.m_doNotConfirmDelete;
+    m_lowercaseFileName = m_parent.m_lowercaseFileName;
+    m_lowercaseExtension = m_parent.m_lowercaseExtension;
+    m_doNotDeleteFiles = m_parent.m_doNotDeleteFiles;
+    window.Edit(res::kOptExtensionEdit).SetLimit(kMaxExtensionLength);
+    UpdateData(false);
+    // Every box starts enabled whatever its state; only a click disables a dependent box.
+    for (int id : {res::kOptDoNotSavePassword, res::kOptDoNotConfirmDelete, res::kOptLowercaseName,
+                   res::kOptLowercaseExtension, res::kOptDoNotDelete}) {
+        window.CheckBox(id).Enable(true);
+    }
+}
+
+void COptionDialog::UpdateData(bool saveAndValidate) {
+    struct Binding {
+        int id;
+        int* value;
+    };
+    const Binding boxes[] = {
+        {res::kOptDoNotSavePassword, &m_doNotSavePassword},
+        {res::kOptDoNotConfirmDelete, &m_doNotConfirmDelete},
+        {res::kOptLowercaseName, &m_lowercaseFileName},
+        {res::kOptLowercaseExtension, &m_lowercaseExtension},
+        {res::kOptDoNotDelete, &m_doNotDeleteFiles},
+    };
+    win::ITextControl& edit = m_window->Text(res::kOptExtensionEdit);
+    if (saveAndValidate) {
+        m_extension = edit.GetText();
+        for (const Binding& b : boxes) {
+            *b.value = m_window->CheckBox(b.id).IsChecked() ? 1 : 0;
+        }
+    } else {
+        edit.SetText(m_extension);
+        for (const Binding& b : boxes) {
+            m_window->CheckBox(b.id).SetChecked(*b.value != 0);
+        }
+    }
+}
+
+void COptionDialog::Dispatch(win::Message& message) {
+    if (m_window == nullptr) {
+        return;
+    }
+    switch (message.kind) {
+    case win::MessageKind::ButtonClick:
+        switch (message.id) {
+        case res::kIdOk:
+            OnOK();
+            break;
+        case res::kIdCancel:
+            m_window->EndDialog(win::kAnswerCancel);
+            break;
+        case res::kOptAdd:
+            OnAdd();
+            break;
+        case res::kOptDelete:
+            OnDelete();
+            break;
+        case res::kOptHelpButton:
+            OnAsciiHelp();
+            break;
+        default:
+            OnCheckBoxClick(message.id);
+            break;
+        }
+        break;
+    case win::MessageKind::KeyEnter:
+        // Enter in the extension box adds; elsewhere it keeps its meaning (OK).
+        if (message.id == res::kOptExtensionEdit) {
+            OnAdd();
+            message.result = 1;
+        }
+        break;
+    case win::MessageKind::HotItem:
+        ShowHelp(message.id);
+        break;
+    case win::MessageKind::MouseOverSurface:
+        m_window->Text(res::kOptHelpLine).SetText("");
+        break;
+    case win::MessageKind::Close:
+        m_window->EndDialog(win::kAnswerCancel);
+        break;
+    default:
+        break;
+    }
+}
+
+void COptionDialog::Refuse(int textId) {
+    m_window->MessageBox(res::LoadString(textId), win::Buttons::Ok, win::Icon::Warning);
+}
+
+void COptionDialog::OnAdd() {
+    UpdateData(true);
+    win::IListBox& list = m_window->ListBox(res::kOptExtensionList);
+    if (m_extension.empty() || !StorableExtension(m_extension)) {
+        Refuse(122);
+        return;
+    }
+    const int count = list.GetCount();
+    if (count >= ui::AsciiExtensionList::kSlots) {
+        Refuse(123);
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (ui::AsciiExtensionList::SameExtension(list.GetString(i), m_extension)) {
+            Refuse(124);
+            return;
+        }
+    }
+    list.AddString(m_extension);
+    m_extension.clear();
+    UpdateData(false);
+}
+
+void COptionDialog::OnDelete() {
+    win::IListBox& list = m_window->ListBox(res::kOptExtensionList);
+    int selected = list.GetCurSel();
+    if (selected < 0) {
+        Refuse(125);
+        return;
+    }
+    list.DeleteString(selected);
+}
+
+void COptionDialog::OnAsciiHelp() {
+    m_window->MessageBox(res::LoadString(126), win::Buttons::Ok, win::Icon::Information);
+}
+
+void COptionDialog::OnCheckBoxClick(int id) {
+    if (HelpTextId(id) == 0) {
+        return;
+    }
+    ShowHelp(id);
+    // Each pair is exclusive in effect: the dependent box means nothing while its master is on.
+    if (id == res::kOptLowercaseName) {
+        m_window->CheckBox(res::kOptLowercaseExtension)
+            .Enable(!m_window->CheckBox(res::kOptLowercaseName).IsChecked());
+    } else if (id == res::kOptDoNotDelete) {
+        m_window->CheckBox(res::kOptDoNotConfirmDelete)
+            .Enable(!m_window->CheckBox(res::kOptDoNotDelete).IsChecked());
+    }
+}
+
+void COptionDialog::ShowHelp(int checkBoxId) {
+    int textId = HelpTextId(checkBoxId);
+    if (textId != 0) {
+        m_window->Text(res::kOptHelpLine).SetText(res::LoadString(textId));
+    }
+}
+
+void COptionDialog::OnOK() {
+    win::IListBox& list = m_window->ListBox(res::kOptExtensionList);
+    auto& slots = m_parent.m_asciiExtensions.Slots();
+    const int count = list.GetCount();
+    for (int i = 0; i < ui::AsciiExtensionList::kSlots; ++i) {
+        slots[static_cast<std::size_t>(i)] = i < count ? list.GetString(i) : std::string();
+    }
+    UpdateData(true);
+    m_parent.m_doNotSavePassword = m_doNotSavePassword;
+    m_parent.m_doNotConfirmDelete = m_doNotConfirmDelete;
+    m_parent.m_lowercaseFileName = m_lowercaseFileName;
+    m_parent.m_lowercaseExtension = m_lowercaseExtension;
+    m_parent.m_doNotDeleteFiles = m_doNotDeleteFiles;
+    m_window->EndDialog(win::kAnswerOk);
+}
 
 std::string CMainDialog::AsciiTypeFor(const std::string& name) const {
     return m_asciiExtensions.AsciiTypeFor(name);
 }
-void CMainDialog::RunOptionDialog() {}
+
+void CMainDialog::RunOptionDialog() {
+    COptionDialog dialog(*this);
+    m_window.RunModal(res::kOptionTemplate, dialog);
+}

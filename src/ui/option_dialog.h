@@ -1,0 +1,44 @@
+// COptionDialog: the modal "Option" dialog that edits the ASCII extension list and the five
+// option flags of its parent window. Nothing changes in the parent until OK.
+#pragma once
+
+#include <string>
+
+#include "platform/window/window.h"
+
+class CMainDialog;
+
+class COptionDialog : public win::IDialogLogic {
+public:
+    static constexpr int kMaxExtensionLength = 5;
+
+    explicit COptionDialog(CMainDialog& parent);
+
+    void OnInitDialog(win::IDialogWindow& window) override;
+    void Dispatch(win::Message& message) override;
+
+    // The dialog's values, exchanged with the controls by UpdateData.
+    std::string m_extension;
+    int m_doNotSavePassword = 0;
+    int m_doNotConfirmDelete = 0;
+    int m_lowercaseFileName = 0;
+    int m_lowercaseExtension = 0;
+    int m_doNotDeleteFiles = 0;
+
+    // The help-text id of a check box, or 0 for any other control.
+    static int HelpTextId(int checkBoxId);
+
+private:
+    // true: controls -> values; false: values -> controls.
+    void UpdateData(bool saveAndValidate);
+    void OnAdd();
+    void OnDelete();
+    void OnAsciiHelp();
+    void OnCheckBoxClick(int id);
+    void ShowHelp(int checkBoxId);
+    void OnOK();
+    void Refuse(int textId);
+
+    CMainDialog& m_parent;
+    win::IDialogWindow* m_window = nullptr;
+};
