@@ -14,6 +14,7 @@
 #include "ftp/engine_owner.h"
 #include "ftp/ftp_client.h"
 #include "ftp/remote_entry_table.h"
+#include "local/local_listing.h"
 #include "platform/window/window.h"
 #include "ui/ascii_extension_list.h"
 #include "ui/file_lists.h"
@@ -195,6 +196,7 @@ public:
 
     // Folders
     std::string m_localFolder;
+    local::LocalListing m_localListing;  // the scan being shown, freed once listed
     std::string m_remoteFolder;
     std::string m_previousRemoteFolder;
 
