@@ -1,0 +1,266 @@
+// The main window's own logic through the headless window: settings in and out, the log, the
+// connect-progress timer, the close procedure and the Enter key.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "res/string_table.h"
+#include "support/headless_app.h"
+
+using testsupport::HeadlessApp;
+
+namespace {
+
+std::vector<std::string> KeysInOrder(const std::string& file) {
+    std::vector<std::string> keys;
+    std::istringstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        auto eq = line.find('=');
+        if (eq != std::string::npos) {
+            keys.push_back(line.substr(0, eq));
+        }
+    }
+    return keys;
+}
+
+TEST(MainWindowSettings, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) {
+    HeadlessApp app;
+    app.Open();
+    auto& d = *app.dialog;
+    EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0);
+    EXPECT_EQ(d.m_doNotSavePassword + d.m_doNotConfirmDelete + d.m_lowercaseFileName +
+                  d.m_lowercaseExtension + d.m_doNotDeleteFiles,
+              0);
+    EXPECT_EQ(d.m_asciiExtensions.Slots()[5], "pl");
+    EXPECT_EQ(d.m_asciiExtensions.Slots()[6], "");
+    for (const auto& h : d.m_hosts) {
+        EXPECT_FALSE(h.InUse());
+        EXPECT_EQ(h.TimeZoneIndex, 0);
+    }
+    EXPECT_EQ(app.Win().Get(res::kStatusBar).GetText(), "");
+    EXPECT_FALSE(app.Win().Button(res::kCancelButton).IsEnabled());
+    EXPECT_EQ(app.Win().Button(res::kConnectButton).GetIcon(), res::kIconConnect);
+
+    ASSERT_TRUE(app.Close());
+    EXPECT_TRUE(app.Win().Destroyed());
+    EXPECT_EQ(KeysInOrder(app.dir.Read("DEVurorure.ini")),
+              (std::vector<std::string>{"x", "y", "tabX", "c1", "c2", "c3", "c4", "c5", "ab_ext",
+                                        "Sname", "Uname", "pin", "lc", "sc", "Htime"}));
+    EXPECT_EQ(app.Setting("Htime"), std::string(30, 'a'));
+    EXPECT_EQ(app.Setting("ab_ext"), "htm;html;xml;txt;cgi;pl;" + std::string(24, ';'));
+}
+
+TEST(MainWindowSettings, OutOfRangeValuesReadAsZero) {
+    for (const char* tab : {"7", "-1"}) {
+        HeadlessApp app;
+        app.WriteSettings(std::string("tabX=") + tab + "\r\nc1=2\r\nc2=-1\r\nc3=1\r\n");
+        app.Open();
+        EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0) << tab;
+        EXPECT_EQ(app.dialog->m_doNotSavePassword, 0);
+        EXPECT_EQ(app.dialog->m_doNotConfirmDelete, 0);
+        EXPECT_EQ(app.dialog->m_lowercaseFileName, 1);
+    }
+}
+
+TEST(MainWindowSettings, EmptyExtensionListStaysEmpty) {
+    HeadlessApp app;
+    app.WriteSettings("ab_ext=\r\n");
+    app.Open();
+    for (const auto& e : app.dialog->m_asciiExtensions.Slots()) {
+        EXPECT_EQ(e, "");
+    }
+}
+
+TEST(MainWindowSettings, ShortTimeZoneTextLeavesTheRestUnset) {
+    HeadlessApp app;
+    app.WriteSettings("Htime=b{\r\n");
+    app.Open();
+    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 1);
+    EXPECT_EQ(app.dialog->m_hosts[1].TimeZoneIndex, 26);
+    EXPECT_EQ(app.dialog->m_hosts[2].TimeZoneIndex, 0);
+    app.Close();
+    EXPECT_EQ(app.Setting("Htime"), "b{" + std::string(28, 'a'));
+}
+
+TEST(MainWindowSettings, PositionIsRestoredOnlyInsideThePrimaryWorkArea) {
+    {
+        HeadlessApp app;
+        app.WriteSettings("x=100\r\ny=50\r\n");
+        app.Open();
+        EXPECT_EQ(app.Win().GetWindowRect().left, 100);
+        EXPECT_EQ(app.Win().GetWindowRect().top, 50);
+    }
+    {
+        HeadlessApp app;
+        app.WriteSettings("x=-300\r\ny=50\r\n"); // a second screen to the left
+        app.Open();
+        win::Rect r = app.Win().GetWindowRect();
+        EXPECT_EQ(r.left, (1280 - (r.right - r.left)) / 2) << "centred instead";
+    }
+    {
+        HeadlessApp app;
+        app.WriteSettings("x=1280\r\ny=0\r\n"); // right edge is exclusive
+        app.Open();
+        EXPECT_NE(app.Win().GetWindowRect().left, 1280);
+    }
+}
+
+TEST(MainWindowSettings, MinimisedWindowSavesNoPosition) {
+    HeadlessApp app;
+    app.WriteSettings("x=100\r\ny=50\r\n");
+    app.Open();
+    app.Win().SetMinimized(true);
+    app.Close();
+    EXPECT_EQ(app.Setting("x"), "-1");
+    EXPECT_EQ(app.Setting("y"), "-1");
+}
+
+TEST(MainWindowSettings, PasswordsAreStoredReversedOrNotAtAll) {
+    HeadlessApp app;
+    app.Open();
+    app.Win().Type(res::kServerNameEdit, "ftp.example.org");
+    app.Win().Type(res::kPasswordEdit, "gr\xc3\xbc\xc3\x9f"
+                                       "e1");
+    app.Close();
+    EXPECT_EQ(app.Setting("pin"), "1e\xc3\x9f\xc3\xbcrg" + std::string(30, ';'));
+    app.Restart();
+    EXPECT_EQ(app.dialog->m_hosts[0].password, "gr\xc3\xbc\xc3\x9f"
+                                               "e1");
+    EXPECT_EQ(app.Win().Get(res::kPasswordEdit).GetText(), "gr\xc3\xbc\xc3\x9f"
+                                                           "e1");
+
+    app.dialog->m_doNotSavePassword = 1;
+    app.Close();
+    EXPECT_EQ(app.Setting("pin"), std::string(30, ';'));
+    EXPECT_EQ(app.Setting("c1"), "1");
+}
+
+TEST(MainWindowLog, TextGoesToTheCaretAndReplacesTheSelection) {
+    HeadlessApp app;
+    app.Open();
+    app.dialog->AppendLog("first\r\n");
+    app.dialog->LogValueAndText("", 151);
+    EXPECT_EQ(app.Log(), "first\r\n\r\nCannot connect to the FTP server.\r\n");
+    app.Win().Edit(res::kLogEdit).SetSelection(0, 5); // the user selects "first"
+    app.dialog->LogTextAndValue(159, "host");
+    EXPECT_EQ(app.Log(), "Connecting to host\r\n\r\nCannot connect to the FTP server.\r\n");
+    app.dialog->AppendLog("!");
+    EXPECT_EQ(app.Log().substr(0, 20), "Connecting to host!\r");
+}
+
+TEST(MainWindowLog, FullLogDropsItsOldestLines) {
+    HeadlessApp app;
+    app.Open();
+    const std::string line(99, 'x');
+    for (int i = 0; i < 11000; ++i) {
+        app.dialog->AppendLog(std::to_string(i % 10) + line.substr(0, 97) + "\r\n");
+    }
+    std::string log = app.Log();
+    EXPECT_LE(log.size(), 1048576u);
+    EXPECT_GT(log.size(), 1048576u - 200);
+    EXPECT_EQ(log.substr(log.size() - 100), "9" + line.substr(0, 97) + "\r\n") << "newest shows";
+    EXPECT_EQ(log.size() % 100, 0u) << "only whole lines are dropped";
+}
+
+TEST(MainWindowTimer, DotsEveryTenthTickWhileConnecting) {
+    HeadlessApp app;
+    app.Open();
+    auto& win = app.Win();
+    app.dialog->m_connectPhase = 0;
+    app.dialog->m_tickCount = 0;
+    win.StartTimer(res::kConnectTimer, 50);
+    for (int i = 0; i < 20; ++i) {
+        win.FireTimer(res::kConnectTimer);
+    }
+    EXPECT_EQ(app.Log(), "") << "phase 0 does nothing";
+    app.dialog->SetConnectPhase(1);
+    for (int i = 0; i < 10; ++i) {
+        win.FireTimer(res::kConnectTimer);
+    }
+    EXPECT_EQ(app.Log(), "") << "a greeting within ten ticks adds no dot";
+    win.FireTimer(res::kConnectTimer);
+    EXPECT_EQ(app.Log(), ".") << "the first dot on the eleventh tick";
+    for (int i = 0; i < 10; ++i) {
+        win.FireTimer(res::kConnectTimer);
+    }
+    EXPECT_EQ(app.Log(), "..");
+    app.dialog->SetConnectPhase(2);
+    win.FireTimer(res::kConnectTimer);
+    EXPECT_FALSE(win.TimerRunning(res::kConnectTimer));
+    EXPECT_EQ(app.Log(), "..");
+}
+
+TEST(MainWindowProgress, LargeFilesStillFillTheBarAndTheCounterShowsTheTrueCount) {
+    HeadlessApp app;
+    app.Open();
+    const std::int64_t size = 5000000000LL;
+    app.dialog->SetProgressRange(size);
+    app.dialog->SetProgress(size);
+    auto& bar = app.Win().Progress(res::kProgressBar);
+    EXPECT_GT(bar.GetRangeHigh(), 0);
+    EXPECT_EQ(bar.GetPos(), bar.GetRangeHigh());
+    EXPECT_EQ(app.Win().Get(res::kByteCounter).GetText(), "5.000.000.000");
+    app.dialog->ResetProgress();
+    EXPECT_EQ(bar.GetPos(), 0);
+    EXPECT_EQ(app.Win().Get(res::kByteCounter).GetText(), "0");
+}
+
+TEST(MainWindowClose, WhileBusyAsksAndNoKeepsTheWindow) {
+    HeadlessApp app;
+    app.Open();
+    app.dialog->m_busy = true;
+    app.Win().QueueAnswer(win::kAnswerNo);
+    win::Message close(win::MessageKind::Close);
+    app.dialog->Dispatch(close);
+    EXPECT_FALSE(app.dialog->IsClosed());
+    EXPECT_FALSE(app.Win().Destroyed());
+    auto boxes = app.Win().Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, res::LoadString(112));
+    EXPECT_EQ(boxes[0].buttons, win::Buttons::YesNo);
+    EXPECT_EQ(boxes[0].icon, win::Icon::Question);
+    EXPECT_FALSE(std::filesystem::exists(app.dir / "DEVurorure.ini"));
+
+    bool ended = false;
+    app.dialog->m_exitWhileBusy = [&] { ended = true; };
+    app.Win().QueueAnswer(win::kAnswerYes);
+    app.dialog->Dispatch(close);
+    EXPECT_TRUE(ended) << "a running job ends with the process";
+    EXPECT_TRUE(std::filesystem::exists(app.dir / "DEVurorure.ini")) << "settings first";
+    app.dialog->m_busy = false;
+}
+
+TEST(MainWindowClose, NotBusyAsksNothing) {
+    HeadlessApp app;
+    app.Open();
+    EXPECT_TRUE(app.Close());
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+TEST(MainWindowKeys, EnterInTheHostEditsIsSwallowedAndConnectsFromThePassword) {
+    HeadlessApp app;
+    app.Open();
+    EXPECT_TRUE(app.Win().KeyEnter(res::kServerNameEdit));
+    EXPECT_TRUE(app.Win().KeyEnter(res::kUserNameEdit));
+    EXPECT_FALSE(app.Win().TimerRunning(res::kConnectTimer));
+    app.Win().Type(res::kServerNameEdit, "127.0.0.1:1");
+    EXPECT_TRUE(app.Win().KeyEnter(res::kPasswordEdit));
+    EXPECT_TRUE(app.Win().TimerRunning(res::kConnectTimer)) << "Enter in the password connects";
+    app.WaitIdle();
+    EXPECT_EQ(app.Log(), "Connecting to 127.0.0.1:1\r\nCannot connect to the FTP server.\r\n");
+    EXPECT_FALSE(app.dialog->IsClosed());
+}
+
+TEST(MainWindowButtons, RemoteButtonsNeedAConnection) {
+    HeadlessApp app;
+    app.Open();
+    for (int id : {res::kUploadAllButton, res::kMirrorButton, res::kRemoteRefreshButton,
+                   res::kRemoteUpButton}) {
+        app.Win().Click(id);
+        EXPECT_FALSE(app.dialog->m_busy) << id;
+    }
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+} // namespace
