@@ -128,6 +128,12 @@ void CHostPro::OnOK() {
     } else {
         // Every slot below m_slot is in use, so this position keeps the rows in slot order.
         list.InsertItem(m_slot, m_serverName, 0);
+        // While connected, the connection's row must keep standing for its host when a row
+        // appears above it.
+        int& connectedRow = m_parent.m_hostList.m_connectedRow;
+        if (m_parent.m_connected && connectedRow >= m_slot) {
+            ++connectedRow;
+        }
     }
 
     // The slot's local folder stays as it was.

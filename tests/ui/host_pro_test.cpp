@@ -244,4 +244,29 @@ TEST(HostPro, EditRenamesTheRowAndSetsTheServerFolder) {
     EXPECT_EQ(app.dialog->m_hosts[1].localFolder, "/lb");
 }
 
+TEST(HostPro, CreatingAboveTheConnectedRowKeepsTheConnectionOnItsHost) {
+    HeadlessApp app;
+    app.WriteSettings("tabX=6\r\nSname=;b;c;\r\n");
+    app.Open();
+    // Connected through row 1 ("c", slot 2).
+    app.dialog->m_connected = true;
+    app.dialog->m_hostList.m_connectedRow = 1;
+    app.Win().QueueDialogDriver([](HeadlessDialog& d) {
+        d.Type(1000, "a");
+        d.Click(1);
+    });
+    CreateHost(app);
+    ASSERT_EQ(HostRows(app), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 2);
+
+    // "&Disconnect" is offered on "c" only.
+    app.Win().Select(res::kHostList, {"c"});
+    app.Win().RightClick(res::kHostList);
+    EXPECT_EQ(app.Win().Menus().back().disabled, (std::set<int>{185, 189}));
+    app.Win().Select(res::kHostList, {"b"});
+    app.Win().RightClick(res::kHostList);
+    EXPECT_EQ(app.Win().Menus().back().disabled, (std::set<int>{183, 185, 189}));
+    app.dialog->m_connected = false;
+}
+
 } // namespace
