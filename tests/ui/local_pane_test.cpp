@@ -1,0 +1,341 @@
+// The local pane on real temporary folders: listing, the drive box, navigation, recovery from
+// folders that cannot be read and the status text.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sstream>
+
+#include "app/script_mode.h"
+#include "support/headless_app.h"
+#include "support/temp_dir.h"
+
+using testsupport::HeadlessApp;
+using testsupport::TempDir;
+
+namespace {
+
+constexpr int kLocalList = 1004;
+constexpr int kDriveCombo = 1005;
+constexpr int kUpButton = 1007;
+constexpr int kRefreshButton = 1020;
+
+std::string CurrentDirectory() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+}
+
+// Restores the process's current directory, which the pane moves with every listing.
+class LocalPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_startDir = CurrentDirectory(); }
+    void TearDown() override { ASSERT_EQ(::chdir(m_startDir.c_str()), 0); }
+
+    // Opens the window on tab 0 with `folder` as the host's local folder.
+    static void OpenIn(HeadlessApp& app, const std::string& folder) {
+        app.WriteSettings("lc=" + folder + ";\r\n");
+        app.Open();
+    }
+
+    static std::vector<std::string> Rows(HeadlessApp& app, int id) {
+        std::vector<std::string> rows;
+        for (const auto& r : app.Win().Get(id).Rows()) {
+            rows.push_back(r.text + ":" + std::to_string(r.image));
+        }
+        return rows;
+    }
+
+    static std::string ComboSelection(HeadlessApp& app) {
+        auto& combo = app.Win().Get(kDriveCombo);
+        return combo.GetCurSel() < 0 ? "<none>" : combo.GetItem(combo.GetCurSel()).text;
+    }
+
+    static void DropDown(HeadlessApp& app) {
+        win::Message m(win::MessageKind::ComboDropDown, kDriveCombo);
+        app.dialog->Dispatch(m);
+    }
+
+    std::string m_startDir;
+};
+
+void MakeFolder(const std::string& path) {
+    std::filesystem::create_directories(path);
+}
+
+TEST_F(LocalPaneTest, FolderListsInDisplayOrderWithoutSystemEntries) {
+    TempDir dir;
+    for (const char* name : {"b.txt", "A.TXT", "x.exe", "page.HTM", ".hidden"}) {
+        dir.Write(name, "x");
+    }
+    MakeFolder(dir / "zeta");
+    MakeFolder(dir / "Alpha");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, (dir / "sock").c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(sock);
+
+    HeadlessApp app;
+    OpenIn(app, dir.Path() + "/");
+    EXPECT_EQ(app.dialog->m_localFolder, dir.Path());
+    EXPECT_FALSE(app.dialog->m_localList.m_driveList);
+    EXPECT_EQ(Rows(app, kLocalList),
+              (std::vector<std::string>{"Alpha:0", "zeta:0", "page.HTM:1", "A.TXT:6", "b.txt:6",
+                                        "x.exe:12", ".hidden:15"}));
+    EXPECT_EQ(CurrentDirectory(), dir.Path());
+    // The folder's own name is selected in the drive box as a current-folder item.
+    const std::string name = dir.Path().substr(dir.Path().rfind('/') + 1);
+    EXPECT_EQ(ComboSelection(app), name);
+    auto item = app.Win().Get(kDriveCombo).GetItem(0);
+    EXPECT_EQ(item.image, 22);
+    EXPECT_EQ(item.selectedImage, 22);
+    EXPECT_EQ(item.indent, 0);
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+TEST_F(LocalPaneTest, EmptyFolderShowsNothingAndStillSelectsItsName) {
+    TempDir dir;
+    MakeFolder(dir / "empty one");
+    HeadlessApp app;
+    OpenIn(app, dir / "empty one");
+    EXPECT_TRUE(Rows(app, kLocalList).empty());
+    EXPECT_FALSE(app.dialog->m_localList.m_driveList);
+    EXPECT_EQ(ComboSelection(app), "empty one");
+}
+
+TEST_F(LocalPaneTest, DropDownShowsTheChainAndChoosingAnItemGoesThere) {
+    TempDir dir;
+    MakeFolder(dir / "outer-step/inner-step");
+    dir.Write("outer-step/file.txt", "");
+    HeadlessApp app;
+    OpenIn(app, dir / "outer-step/inner-step");
+
+    DropDown(app);
+    auto& combo = app.Win().Get(kDriveCombo);
+    ASSERT_GE(combo.GetCount(), 3);
+    EXPECT_EQ(combo.GetItem(0).text, "/");
+    const int last = combo.GetCount() - 1;
+    // The chain ends at the current folder, one indent deeper per level, under its drive.
+    int inner = -1;
+    for (int i = 0; i < combo.GetCount(); ++i) {
+        if (combo.GetItem(i).text == "inner-step") {
+            inner = i;
+        }
+    }
+    ASSERT_GE(inner, 2);
+    EXPECT_EQ(combo.GetCurSel(), inner);
+    auto innerItem = combo.GetItem(inner);
+    auto outerItem = combo.GetItem(inner - 1);
+    EXPECT_EQ(outerItem.text, "outer-step");
+    EXPECT_EQ(innerItem.indent, outerItem.indent + 1);
+    EXPECT_EQ(innerItem.image, 0);
+    EXPECT_EQ(innerItem.selectedImage, 22);
+    EXPECT_LE(inner, last);
+
+    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "outer-step"));
+    EXPECT_EQ(app.dialog->m_localFolder, dir / "outer-step");
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"inner-step:0", "file.txt:6"}));
+    EXPECT_EQ(ComboSelection(app), "outer-step");
+
+    // The root drive followed by nothing is "/" itself.
+    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "/"));
+    EXPECT_EQ(app.dialog->m_localFolder, "/");
+    EXPECT_EQ(CurrentDirectory(), "/");
+    EXPECT_EQ(ComboSelection(app), "/");
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+TEST_F(LocalPaneTest, ShortenedChainNameFailsAndTheFolderIsListedAgain) {
+    TempDir dir;
+    const std::string longName(41, 'L');
+    MakeFolder(dir / (longName + "/inner"));
+    dir.Write(longName + "/inner/kept.txt", "");
+    HeadlessApp app;
+    OpenIn(app, dir / (longName + "/inner"));
+    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, std::string(40, 'L') + "..."));
+    ASSERT_EQ(app.Win().Boxes().size(), 1u);
+    EXPECT_EQ(app.Win().Boxes()[0].text, "No such file or directory\r\n");
+    EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
+    EXPECT_EQ(app.dialog->m_localFolder, dir / (longName + "/inner"));
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"kept.txt:6"}));
+    EXPECT_EQ(app.dialog->m_lastError, ENOENT);
+}
+
+TEST_F(LocalPaneTest, CurrentFolderItemWithNoDriveAboveKeepsTheFolder) {
+    TempDir dir;
+    dir.Write("here/a.txt", "");
+    HeadlessApp app;
+    OpenIn(app, dir / "here");
+    ASSERT_EQ(app.Win().Get(kDriveCombo).GetItem(0).text, "here");
+    // Chosen without a drop-down, as the keyboard does on a closed box.
+    app.Win().Get(kDriveCombo).SetCurSel(0);
+    win::Message m(win::MessageKind::ComboSelChange, kDriveCombo, 0);
+    app.dialog->Dispatch(m);
+    EXPECT_EQ(app.dialog->m_localFolder, dir / "here");
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"a.txt:6"}));
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+TEST_F(LocalPaneTest, UpClimbsToTheDriveListAndStopsThere) {
+    TempDir dir;
+    MakeFolder(dir / "a/b");
+    HeadlessApp app;
+    OpenIn(app, dir / "a/b");
+    app.Win().Click(kUpButton);
+    EXPECT_EQ(app.dialog->m_localFolder, dir / "a");
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"b:0"}));
+
+    app.dialog->m_localFolder = "/";
+    app.Win().Click(kRefreshButton);
+    EXPECT_EQ(ComboSelection(app), "/");
+    app.Win().Click(kUpButton);
+    EXPECT_EQ(app.dialog->m_localFolder, "");
+    EXPECT_TRUE(app.dialog->m_localList.m_driveList);
+    auto rows = app.Win().Get(kLocalList).Rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0].text, "/");
+    EXPECT_GE(rows[0].image, 17);
+    EXPECT_LE(rows[0].image, 21);
+    EXPECT_EQ(ComboSelection(app), "<none>");
+
+    app.Win().Click(kUpButton);
+    EXPECT_EQ(app.dialog->m_localFolder, "");
+    EXPECT_EQ(app.Win().Get(kLocalList).Rows().size(), rows.size());
+    EXPECT_TRUE(app.Win().Boxes().empty());
+}
+
+TEST_F(LocalPaneTest, VanishedFolderClimbsToItsParentOnRefresh) {
+    TempDir dir;
+    MakeFolder(dir / "a/b/c");
+    dir.Write("a/left.txt", "");
+    HeadlessApp app;
+    OpenIn(app, dir / "a/b/c");
+    std::filesystem::remove_all(dir / "a/b");
+    app.Win().Click(kRefreshButton);
+    EXPECT_EQ(app.dialog->m_localFolder, dir / "a");
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"left.txt:6"}));
+    EXPECT_TRUE(app.Win().Boxes().empty());
+
+    // A folder saved in another system's form is no folder here: the pane shows the drives.
+    HeadlessApp other;
+    OpenIn(other, "C:\\Data");
+    EXPECT_EQ(other.dialog->m_localFolder, "");
+    EXPECT_TRUE(other.dialog->m_localList.m_driveList);
+}
+
+// Takes away root's right to read anything, so that permission checks apply (the tests may
+// run as root); restores it at the end.
+class Unprivileged {
+public:
+    Unprivileged() : m_wasRoot(::geteuid() == 0) {
+        if (m_wasRoot) {
+            m_ok = ::seteuid(65534) == 0;
+        }
+    }
+    ~Unprivileged() {
+        if (m_wasRoot && m_ok) {
+            EXPECT_EQ(::seteuid(0), 0);
+        }
+    }
+    bool Ok() const { return !m_wasRoot || m_ok; }
+
+private:
+    bool m_wasRoot;
+    bool m_ok = false;
+};
+
+TEST_F(LocalPaneTest, UnreadableFolderShowsTheSystemTextAndThePreviousFolderStays) {
+    Unprivileged guard;
+    if (!guard.Ok()) {
+        GTEST_SKIP() << "cannot drop root's rights here";
+    }
+    TempDir dir;
+    MakeFolder(dir / "locked/sub");
+    dir.Write("locked/sub/mine.txt", "");
+    HeadlessApp app;
+    OpenIn(app, dir / "locked/sub");
+    // Search but no read permission: the folder can be made current but not read.
+    ASSERT_EQ(::chmod((dir / "locked").c_str(), 0100), 0);
+    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "locked"));
+    auto boxes = app.Win().Boxes();
+    ASSERT_EQ(boxes.size(), 2u); // the scan's, then the drive box's
+    EXPECT_EQ(boxes[0].text, "Permission denied\r\n");
+    EXPECT_EQ(boxes[1].text, "Permission denied\r\n");
+    EXPECT_EQ(app.dialog->m_localFolder, dir / "locked/sub");
+    EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"mine.txt:6"}));
+    EXPECT_EQ(app.dialog->m_lastError, EACCES);
+}
+
+TEST_F(LocalPaneTest, StatusTextShowsLocalTimeAndTheTrueSize) {
+    TempDir dir;
+    dir.Write("empty.dat", "");
+    dir.Write("midnight.txt", "12345");
+    std::tm tm{};
+    tm.tm_year = 2003 - 1900;
+    tm.tm_mon = 4;
+    tm.tm_mday = 4;
+    tm.tm_isdst = -1;
+    const std::time_t midnight = std::mktime(&tm);
+    timespec times[2] = {{midnight, 0}, {midnight, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "midnight.txt").c_str(), times, 0), 0);
+    const int fd = ::open((dir / "big.iso").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 5368709120LL), 0); // sparse: no disk space used
+    ::close(fd);
+
+    HeadlessApp app;
+    OpenIn(app, dir.Path());
+    const std::string empty = app.dialog->LocalItemStatusText("empty.dat");
+    EXPECT_EQ(empty.rfind(" empty.dat    Date : ", 0), 0u) << empty;
+    EXPECT_TRUE(empty.ends_with("        Size : 0")) << empty;
+    EXPECT_EQ(app.dialog->LocalItemStatusText("midnight.txt"),
+              " midnight.txt    Date : 2003/05/04 00:00        Size : 5");
+    EXPECT_TRUE(app.dialog->LocalItemStatusText("big.iso").ends_with("Size : 5.368.709.120"));
+    EXPECT_EQ(app.dialog->LocalItemStatusText("gone.txt"), "");
+}
+
+TEST_F(LocalPaneTest, ScriptTranscriptOfBrowsingAndAFailedChoice) {
+    TempDir dir;
+    const std::string longName(41, 'q');
+    dir.Write("top/" + longName + "/deep/readme", "");
+    dir.Write("top/notes.txt", "");
+    dir.Write("DEVurorure.ini", "[data]\r\nlc=" + dir / ("top/" + longName + "/deep") + ";\r\n");
+    std::istringstream script("show 1004\n"
+                              "combo 1005 " +
+                              std::string(40, 'q') +
+                              "...\n"
+                              "show 1004\n"
+                              "combo 1005 top\n"
+                              "show 1004\n"
+                              "click 1007\n"
+                              "show 1004\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunScript(script, out, err, dir / "DEVurorure.ini", false), 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "show 1004:\n"
+                         "[ ] 15 readme\n"
+                         "box warning ok: No such file or directory\\r\\n -> ok\n"
+                         "show 1004:\n"
+                         "[ ] 15 readme\n"
+                         "show 1004:\n"
+                         "[ ] 0 " +
+                             longName +
+                             "\n"
+                             "[ ] 6 notes.txt\n"
+                             "show 1004:\n"
+                             "[ ] 0 top\n"
+                             "[ ] 15 DEVurorure.ini\n");
+}
+
+} // namespace
