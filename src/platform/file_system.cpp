@@ -272,10 +272,13 @@ std::vector<DriveRoot> DriveRootsFromMountTable(
     return roots;
 }
 
-std::vector<DriveRoot> ListDriveRoots() {
+std::vector<DriveRoot> ListDriveRoots(bool onlyFolders) {
     std::string table;
     if (!ReadSmallFile("/proc/self/mounts", table)) {
         return {DriveRoot{"/", DriveType::Fixed}};
+    }
+    if (!onlyFolders) {
+        return DriveRootsFromMountTable(table, nullptr);
     }
     std::vector<DriveRoot> all = DriveRootsFromMountTable(table, IsRemovableDevice);
     std::vector<DriveRoot> roots;

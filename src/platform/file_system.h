@@ -62,7 +62,10 @@ bool GetFileStatus(const std::string& path, FileStatus& status);
 bool ToLocalDateTime(std::int64_t time, LocalDateTime& out);
 
 // The roots a user recognises: "/" first, then the mounted volumes from the mount table.
-std::vector<DriveRoot> ListDriveRoots();
+// `onlyFolders` checks that each mount point is a folder (containers mount single files over
+// the tree); that touches every volume, which can wait on a network server that stopped
+// answering, so path questions that need only the names pass false.
+std::vector<DriveRoot> ListDriveRoots(bool onlyFolders = true);
 
 // The same from the text of a mount table (/proc/self/mounts format). `isRemovable` tells
 // whether a mounted device is a removable medium.

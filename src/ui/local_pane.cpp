@@ -17,9 +17,10 @@ namespace {
 // Thrown when an item cannot be inserted: the program cannot go on (text 106).
 constexpr int kCannotRun = 106;
 
+// The roots by name only, for questions about paths; no volume is touched.
 std::vector<std::string> DriveRootPaths() {
     std::vector<std::string> paths;
-    for (const platform::DriveRoot& root : platform::ListDriveRoots()) {
+    for (const platform::DriveRoot& root : platform::ListDriveRoots(false)) {
         paths.push_back(root.path);
     }
     return paths;
