@@ -31,4 +31,4 @@ std::string FormatByteCount(std::uint64_t value) {
     return out;
 }
 
-}  // namespace local
+} // namespace local

@@ -13,4 +13,4 @@ std::string FormatTwoDigits(std::int64_t value);
 // Digits grouped by "." every three from the right; "Max" from 10,000,000,000.
 std::string FormatByteCount(std::uint64_t value);
 
-}  // namespace local
+} // namespace local
