@@ -43,8 +43,8 @@ public:
     void DisconnectCleanup() override {
         ++cleanups;
         AppendLog("Disconnected.\r\n");
+        // As the window does: the connection itself stays until the next connect replaces it.
         if (engine != nullptr) {
-            engine->CloseControlConnection();
             engine->Cache().Clear();
         }
     }
