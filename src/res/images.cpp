@@ -12,7 +12,7 @@ struct XpmEntry {
 
 #include "res/images/xpm_data.inc"
 
-}  // namespace
+} // namespace
 
 const char* const* FindXpm(int id) {
     for (const auto& entry : kXpmTable) {
@@ -37,4 +37,4 @@ bool CursorHotSpot(int id, int& x, int& y) {
     return false;
 }
 
-}  // namespace res
+} // namespace res

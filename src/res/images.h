@@ -12,4 +12,4 @@ const char* const* FindXpm(int id);
 // Hot spot of cursor `id`; false when `id` is not a cursor.
 bool CursorHotSpot(int id, int& x, int& y);
 
-}  // namespace res
+} // namespace res

@@ -1,0 +1,77 @@
+// What the main window and the dialogs share: the controls built from a template, lookup by
+// id, message dispatch, message boxes and focus.
+#pragma once
+
+#include <wx/statusbr.h>
+#include <wx/window.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/window/window.h"
+#include "platform/window/wx/gui_queue.h"
+#include "platform/window/wx/null_control.h"
+#include "platform/window/wx/wx_controls.h"
+#include "res/templates.h"
+
+namespace wxwin {
+
+class WindowCore {
+public:
+    explicit WindowCore(GuiQueue& queue);
+    ~WindowCore();
+    WindowCore(const WindowCore&) = delete;
+    WindowCore& operator=(const WindowCore&) = delete;
+
+    // Creates the template's controls on `surface` and places them; returns the size the
+    // surface needs (the template's size, grown where a control needs more height).
+    wxSize Build(wxWindow* surface, const res::DialogTemplate& dialog);
+    void AddStatusBar(wxStatusBar* bar, int id);
+    // The lowest bottom edge of the controls placed by Build().
+    int ContentBottom() const { return m_contentBottom; }
+
+    void SetHandler(win::IMessageHandler* handler) { m_handler = handler; }
+    // Hands a message to the logic (GUI thread).
+    void Dispatch(win::Message& message);
+
+    GuiQueue& Queue() { return m_queue; }
+    std::shared_ptr<bool> Alive() const { return m_alive; }
+    // The widgets are going away: nothing touches them any more.
+    void Kill() { *m_alive = false; }
+    bool IsAlive() const { return *m_alive; }
+
+    ControlNode* Node(int id) const;
+    wxWindow* Widget(int id) const;
+    // The control of that kind, or a stand-in that does nothing when the id is unknown.
+    template <class Interface> Interface& Find(int id);
+
+    // The id of the control holding the focus (also when the focus is inside one of its
+    // parts), 0 when none.
+    int FocusId() const;
+    void SetFocus(int id);
+    int MessageBox(wxWindow* parent, const std::string& text, win::Buttons buttons, win::Icon icon);
+
+private:
+    void CreateControl(wxWindow* surface, const res::ControlTemplate& control);
+    wxWindow* CreateWidget(wxWindow* surface, const res::ControlTemplate& control);
+
+    GuiQueue& m_queue;
+    std::shared_ptr<bool> m_alive;
+    win::IMessageHandler* m_handler = nullptr;
+    std::map<int, std::unique_ptr<ControlNode>> m_controls;
+    std::map<wxWindow*, int> m_ids;
+    int m_unnamed = -1000;
+    int m_contentBottom = 0; // keys for controls without an id (group boxes, labels)
+};
+
+template <class Interface> Interface& WindowCore::Find(int id) {
+    if (ControlNode* node = Node(id)) {
+        if (auto* control = dynamic_cast<Interface*>(node)) {
+            return *control;
+        }
+    }
+    return static_cast<Interface&>(TheNullControl());
+}
+
+} // namespace wxwin

@@ -1,0 +1,530 @@
+#include "platform/window/wx/wx_controls.h"
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+
+#include "platform/window/wx/window_core.h"
+#include "platform/window/wx/wx_images.h"
+#include "platform/window/wx/wx_text.h"
+
+namespace wxwin {
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z') {
+            x = static_cast<char>(x - 'a' + 'A');
+        }
+        if (y >= 'a' && y <= 'z') {
+            y = static_cast<char>(y - 'a' + 'A');
+        }
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- ControlNode ----
+
+ControlNode::ControlNode(WindowCore& core, int id, wxWindow* widget)
+    : m_core(core), m_queue(core.Queue()), m_alive(core.Alive()), m_id(id), m_widget(widget) {}
+
+void ControlNode::Run(std::function<void()> fn) const {
+    m_queue.Post([alive = m_alive, fn = std::move(fn)] {
+        if (*alive) {
+            fn();
+        }
+    });
+}
+
+void ControlNode::RunLatest(std::function<void()> fn) const {
+    m_queue.PostLatest(this, [alive = m_alive, fn = std::move(fn)] {
+        if (*alive) {
+            fn();
+        }
+    });
+}
+
+void ControlNode::Dispatch(win::Message& message) const {
+    m_core.Dispatch(message);
+}
+
+// ---- EditControl ----
+
+EditControl::EditControl(WindowCore& core, int id, wxTextCtrl* edit)
+    : Control(core, id, edit), m_edit(edit) {}
+
+std::string EditControl::GetText() const {
+    return Ask<std::string>([this] { return FromWx(m_edit->GetValue()); });
+}
+
+void EditControl::SetText(const std::string& text) {
+    Run([this, text] { m_edit->ChangeValue(ToWx(text)); });
+}
+
+// ---- StaticControl ----
+
+StaticControl::StaticControl(WindowCore& core, int id, wxWindow* outer, wxControl* label)
+    : Control(core, id, outer), m_label(label), m_text(FromWx(label->GetLabelText())) {}
+
+std::string StaticControl::GetText() const {
+    return Ask<std::string>([this] { return m_text; });
+}
+
+void StaticControl::SetText(const std::string& text) {
+    RunLatest([this, text] {
+        if (text != m_text) {
+            m_text = text;
+            m_label->SetLabelText(ToWx(text));
+        }
+    });
+}
+
+// ---- StatusControl ----
+
+StatusControl::StatusControl(WindowCore& core, int id, wxStatusBar* bar)
+    : Control(core, id, bar), m_bar(bar) {}
+
+std::string StatusControl::GetText() const {
+    return Ask<std::string>([this] { return m_text; });
+}
+
+void StatusControl::SetText(const std::string& text) {
+    RunLatest([this, text] {
+        m_text = text;
+        m_bar->SetStatusText(ToWx(text));
+    });
+}
+
+// ---- LogControl ----
+
+LogControl::LogControl(WindowCore& core, int id, wxTextCtrl* edit)
+    : Control(core, id, edit), m_edit(edit) {}
+
+std::string LogControl::GetText() const {
+    return Ask<std::string>([this] { return FromWx(m_edit->GetValue()); });
+}
+
+void LogControl::SetText(const std::string& text) {
+    Run([this, text] {
+        std::string shown = text;
+        if (m_limit != 0 && shown.size() > m_limit) {
+            shown.resize(BytesBeforeChar(shown, CharsBeforeByte(shown, m_limit)));
+        }
+        m_edit->ChangeValue(ToWx(shown));
+        m_length = FromWx(m_edit->GetValue()).size();
+    });
+}
+
+void LogControl::ReplaceSelection(const std::string& text) {
+    Run([this, text] { DoReplaceSelection(text); });
+}
+
+void LogControl::DoReplaceSelection(const std::string& text) {
+    long from = 0;
+    long to = 0;
+    m_edit->GetSelection(&from, &to);
+    std::size_t removed = 0;
+    if (to > from) {
+        removed = FromWx(m_edit->GetRange(from, to)).size();
+    }
+    std::string inserted = text;
+    if (m_limit != 0) {
+        // Like the classic edit control: take only what still fits, whole characters only.
+        const std::size_t kept = m_length - removed;
+        const std::size_t room = kept < m_limit ? m_limit - kept : 0;
+        if (inserted.size() > room) {
+            inserted.resize(BytesBeforeChar(inserted, CharsBeforeByte(inserted, room)));
+        }
+    }
+    // WriteText replaces the selection and inserts at the caret, read-only or not.
+    m_edit->WriteText(ToWx(inserted));
+    m_length = m_length - removed + FromWx(ToWx(inserted)).size();
+    m_edit->ShowPosition(m_edit->GetInsertionPoint());
+}
+
+void LogControl::SetSelection(std::size_t start, std::size_t end) {
+    Run([this, start, end] {
+        const std::string text = FromWx(m_edit->GetValue());
+        m_edit->SetSelection(static_cast<long>(CharsBeforeByte(text, start)),
+                             static_cast<long>(CharsBeforeByte(text, end)));
+    });
+}
+
+void LogControl::GetSelection(std::size_t& start, std::size_t& end) const {
+    auto range = Ask<std::pair<std::size_t, std::size_t>>([this] {
+        long from = 0;
+        long to = 0;
+        m_edit->GetSelection(&from, &to);
+        const std::string text = FromWx(m_edit->GetValue());
+        return std::make_pair(BytesBeforeChar(text, static_cast<std::size_t>(from)),
+                              BytesBeforeChar(text, static_cast<std::size_t>(to)));
+    });
+    start = range.first;
+    end = range.second;
+}
+
+void LogControl::SetLimit(std::size_t maxChars) {
+    // A multi-line wxTextCtrl ignores SetMaxLength, so the limit is kept here.
+    Run([this, maxChars] { m_limit = maxChars; });
+}
+
+// ---- ButtonControl ----
+
+ButtonControl::ButtonControl(WindowCore& core, int id, wxButton* button, int icon)
+    : Control(core, id, button), m_button(button), m_icon(0) {
+    if (icon != 0) {
+        SetIcon(icon);
+    }
+    button->Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
+        if (!*m_alive) {
+            event.Skip();
+            return;
+        }
+        win::Message message{win::MessageKind::ButtonClick};
+        message.id = m_id;
+        Dispatch(message);
+    });
+}
+
+void ButtonControl::SetIcon(int iconId) {
+    Run([this, iconId] {
+        m_icon = iconId;
+        wxBitmap bitmap = LoadBitmap(iconId);
+        if (bitmap.IsOk()) {
+            m_button->SetBitmap(bitmap);
+        }
+    });
+}
+
+int ButtonControl::GetIcon() const {
+    return Ask<int>([this] { return m_icon; });
+}
+
+// ---- CheckBoxControl ----
+
+CheckBoxControl::CheckBoxControl(WindowCore& core, int id, wxCheckBox* box)
+    : Control(core, id, box), m_box(box) {
+    box->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+        if (!*m_alive) {
+            event.Skip();
+            return;
+        }
+        win::Message message{win::MessageKind::ButtonClick};
+        message.id = m_id;
+        Dispatch(message);
+    });
+    auto hot = [this](wxMouseEvent& event) {
+        event.Skip();
+        if (*m_alive) {
+            win::Message message{win::MessageKind::HotItem};
+            message.id = m_id;
+            Dispatch(message);
+        }
+    };
+    box->Bind(wxEVT_ENTER_WINDOW, hot);
+    box->Bind(wxEVT_LEAVE_WINDOW, hot);
+}
+
+bool CheckBoxControl::IsChecked() const {
+    return Ask<bool>([this] { return m_box->GetValue(); });
+}
+
+void CheckBoxControl::SetChecked(bool checked) {
+    Run([this, checked] { m_box->SetValue(checked); });
+}
+
+// ---- ProgressControl ----
+
+ProgressControl::ProgressControl(WindowCore& core, int id, wxGauge* gauge)
+    : Control(core, id, gauge), m_gauge(gauge) {}
+
+void ProgressControl::Apply() {
+    // wxGauge takes an int range; keep 64-bit arithmetic until the value is scaled down.
+    const long long span = static_cast<long long>(m_high) - m_low;
+    long long pos = static_cast<long long>(m_pos) - m_low;
+    pos = std::clamp<long long>(pos, 0, span > 0 ? span : 0);
+    if (span <= 0) {
+        m_gauge->SetRange(1);
+        m_gauge->SetValue(0);
+        return;
+    }
+    constexpr long long kSteps = 10000;
+    const int range = static_cast<int>(std::min(span, kSteps));
+    const int value = static_cast<int>(pos * range / span);
+    if (m_gauge->GetRange() != range) {
+        m_gauge->SetRange(range);
+    }
+    if (m_gauge->GetValue() != value) {
+        m_gauge->SetValue(value);
+    }
+}
+
+void ProgressControl::SetRange(int low, int high) {
+    Run([this, low, high] {
+        m_low = low;
+        m_high = high;
+        Apply();
+    });
+}
+
+void ProgressControl::SetPos(int pos) {
+    RunLatest([this, pos] {
+        m_pos = pos;
+        Apply();
+    });
+}
+
+int ProgressControl::GetPos() const {
+    return Ask<int>([this] { return m_pos; });
+}
+
+int ProgressControl::GetRangeHigh() const {
+    return Ask<int>([this] { return m_high; });
+}
+
+// ---- ComboControl ----
+
+ComboControl::ComboControl(WindowCore& core, int id, wxChoice* choice)
+    : Control(core, id, choice), m_choice(choice) {
+    choice->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+        if (!*m_alive) {
+            event.Skip();
+            return;
+        }
+        win::Message message{win::MessageKind::ComboSelChange};
+        message.id = m_id;
+        message.index = event.GetSelection();
+        Dispatch(message);
+    });
+}
+
+void ComboControl::ResetContent() {
+    Run([this] {
+        m_choice->Clear();
+        m_strings.clear();
+    });
+}
+
+int ComboControl::AddString(const std::string& text) {
+    return Ask<int>(
+        [this, text] {
+            m_strings.push_back(text);
+            return m_choice->Append(ToWx(text));
+        },
+        -1);
+}
+
+int ComboControl::InsertString(int index, const std::string& text) {
+    return Ask<int>(
+        [this, index, text] {
+            if (index < 0 || index >= static_cast<int>(m_strings.size())) {
+                m_strings.push_back(text);
+                return m_choice->Append(ToWx(text));
+            }
+            m_strings.insert(m_strings.begin() + index, text);
+            return m_choice->Insert(ToWx(text), static_cast<unsigned>(index));
+        },
+        -1);
+}
+
+bool ComboControl::DeleteString(int index) {
+    return Ask<bool>([this, index] {
+        if (index < 0 || index >= static_cast<int>(m_strings.size())) {
+            return false;
+        }
+        m_strings.erase(m_strings.begin() + index);
+        m_choice->Delete(static_cast<unsigned>(index));
+        return true;
+    });
+}
+
+int ComboControl::GetCount() const {
+    return Ask<int>([this] { return static_cast<int>(m_strings.size()); });
+}
+
+std::string ComboControl::GetString(int index) const {
+    return Ask<std::string>([this, index] {
+        return index >= 0 && index < static_cast<int>(m_strings.size()) ? m_strings[index]
+                                                                        : std::string();
+    });
+}
+
+int ComboControl::GetCurSel() const {
+    return Ask<int>([this] { return m_choice->GetSelection(); }, -1);
+}
+
+void ComboControl::SetCurSel(int index) {
+    Run([this, index] {
+        if (index < static_cast<int>(m_strings.size())) {
+            m_choice->SetSelection(index < 0 ? wxNOT_FOUND : index);
+        }
+    });
+}
+
+int ComboControl::FindStringExact(const std::string& text) const {
+    return Ask<int>(
+        [this, text] {
+            for (std::size_t i = 0; i < m_strings.size(); ++i) {
+                if (EqualIgnoringAsciiCase(m_strings[i], text)) {
+                    return static_cast<int>(i);
+                }
+            }
+            return -1;
+        },
+        -1);
+}
+
+// ---- ListBoxControl ----
+
+ListBoxControl::ListBoxControl(WindowCore& core, int id, wxListBox* list)
+    : Control(core, id, list), m_list(list) {}
+
+void ListBoxControl::ResetContent() {
+    Run([this] {
+        m_list->Clear();
+        m_strings.clear();
+    });
+}
+
+int ListBoxControl::AddString(const std::string& text) {
+    return Ask<int>(
+        [this, text] {
+            m_strings.push_back(text);
+            return m_list->Append(ToWx(text));
+        },
+        -1);
+}
+
+bool ListBoxControl::DeleteString(int index) {
+    return Ask<bool>([this, index] {
+        if (index < 0 || index >= static_cast<int>(m_strings.size())) {
+            return false;
+        }
+        m_strings.erase(m_strings.begin() + index);
+        m_list->Delete(static_cast<unsigned>(index));
+        return true;
+    });
+}
+
+int ListBoxControl::GetCount() const {
+    return Ask<int>([this] { return static_cast<int>(m_strings.size()); });
+}
+
+std::string ListBoxControl::GetString(int index) const {
+    return Ask<std::string>([this, index] {
+        return index >= 0 && index < static_cast<int>(m_strings.size()) ? m_strings[index]
+                                                                        : std::string();
+    });
+}
+
+int ListBoxControl::GetCurSel() const {
+    return Ask<int>([this] { return m_list->GetSelection(); }, -1);
+}
+
+void ListBoxControl::SetCurSel(int index) {
+    Run([this, index] {
+        if (index < 0) {
+            m_list->SetSelection(wxNOT_FOUND);
+        } else if (index < static_cast<int>(m_strings.size())) {
+            m_list->SetSelection(index);
+        }
+    });
+}
+
+// ---- TabControl ----
+
+TabControl::TabControl(WindowCore& core, int id, wxNotebook* book)
+    : Control(core, id, book), m_book(book) {
+    book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &TabControl::OnChanging, this);
+    book->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &TabControl::OnChanged, this);
+}
+
+void TabControl::OnChanging(wxBookCtrlEvent& event) {
+    if (!*m_alive || m_quiet || event.GetEventObject() != m_book) {
+        event.Skip();
+        return;
+    }
+    win::Message message{win::MessageKind::TabChanging};
+    message.id = m_id;
+    message.index = event.GetSelection();
+    Dispatch(message);
+    if (message.result == 1) {
+        event.Veto();
+        // A vetoed change that did not come from a click can leave the notebook reporting the
+        // new page; put the old one back once the change has unwound.
+        const int old = event.GetOldSelection();
+        if (old >= 0) {
+            m_book->CallAfter([this, old, alive = m_alive] {
+                if (*alive && m_book->GetSelection() != old &&
+                    old < static_cast<int>(m_book->GetPageCount())) {
+                    m_book->ChangeSelection(old);
+                }
+            });
+        }
+    }
+}
+
+void TabControl::OnChanged(wxBookCtrlEvent& event) {
+    if (!*m_alive || m_quiet || event.GetEventObject() != m_book) {
+        event.Skip();
+        return;
+    }
+    win::Message message{win::MessageKind::TabChanged};
+    message.id = m_id;
+    message.index = event.GetSelection();
+    Dispatch(message);
+}
+
+void TabControl::DeleteAllItems() {
+    Run([this] {
+        m_quiet = true;
+        m_book->DeleteAllPages();
+        m_quiet = false;
+        m_texts.clear();
+    });
+}
+
+void TabControl::InsertItem(int index, const std::string& text) {
+    Run([this, index, text] {
+        const int at = std::clamp(index, 0, static_cast<int>(m_texts.size()));
+        auto* page = new wxPanel(m_book);
+        m_texts.insert(m_texts.begin() + at, text);
+        // Inserting the first page selects it; that is no user change of tab.
+        m_quiet = true;
+        m_book->InsertPage(static_cast<size_t>(at), page, ToWx(text), false);
+        m_quiet = false;
+    });
+}
+
+int TabControl::GetItemCount() const {
+    return Ask<int>([this] { return static_cast<int>(m_texts.size()); });
+}
+
+std::string TabControl::GetItemText(int index) const {
+    return Ask<std::string>([this, index] {
+        return index >= 0 && index < static_cast<int>(m_texts.size()) ? m_texts[index]
+                                                                      : std::string();
+    });
+}
+
+int TabControl::GetCurSel() const {
+    return Ask<int>([this] { return m_book->GetSelection(); }, -1);
+}
+
+void TabControl::SetCurSel(int index) {
+    Run([this, index] {
+        if (index >= 0 && index < static_cast<int>(m_book->GetPageCount())) {
+            m_book->ChangeSelection(static_cast<size_t>(index));
+        }
+    });
+}
+
+} // namespace wxwin

@@ -1,0 +1,84 @@
+#include "platform/window/wx/wx_main.h"
+
+#include <wx/app.h>
+#include <wx/init.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/window/wx/gtk_style.h"
+#include "platform/window/wx/wx_main_window.h"
+
+namespace wxwin {
+namespace {
+
+class QuorrelApp : public wxApp {
+public:
+    // The program reads its own command line; the toolkit's parser must not reject it.
+    bool OnInit() override { return true; }
+};
+
+} // namespace
+
+bool StartToolkit(int& argc, char** argv) {
+    wxApp::SetInstance(new QuorrelApp);
+    if (!wxEntryStart(argc, argv)) {
+        return false;
+    }
+    if (!wxTheApp->CallOnInit()) {
+        wxEntryCleanup();
+        return false;
+    }
+    ApplyCompactStyle();
+    return true;
+}
+
+void StopToolkit() {
+    if (wxTheApp != nullptr) {
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+}
+
+int RunMainWindow(int& argc, char** argv, const std::function<void(win::IMainWindow&)>& onCreated) {
+    if (!StartToolkit(argc, argv)) {
+        return 1;
+    }
+    // Not deleted: a job's worker may still call the window after the run; those calls find
+    // it shut down and are dropped. The process ends right after.
+    auto* window = new WxMainWindow();
+    onCreated(*window);
+    if (!window->IsDestroyed()) {
+        window->ShowWindow();
+        wxTheApp->OnRun();
+    }
+    window->Shutdown();
+    StopToolkit();
+    return 0;
+}
+
+std::unique_ptr<WxMainWindow> CreateMainWindowForTest() {
+    return std::make_unique<WxMainWindow>();
+}
+
+void PumpPending() {
+    if (wxTheApp != nullptr) {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+        wxTheApp->ProcessIdle();
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) {
+            return false;
+        }
+        PumpPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+} // namespace wxwin

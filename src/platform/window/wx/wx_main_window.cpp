@@ -1,0 +1,373 @@
+#include "platform/window/wx/wx_main_window.h"
+
+#include <wx/app.h>
+#include <wx/display.h>
+#include <wx/evtloop.h>
+#include <wx/menu.h>
+#include <wx/mimetype.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+#include "platform/window/wx/wx_dialog_window.h"
+#include "platform/window/wx/wx_images.h"
+#include "platform/window/wx/wx_list_view.h"
+#include "platform/window/wx/wx_text.h"
+#include "res/resource_ids.h"
+#include "res/string_table.h"
+#include "res/templates.h"
+
+namespace wxwin {
+namespace {
+
+class CallbackTimer : public wxTimer {
+public:
+    explicit CallbackTimer(std::function<void()> onTick) : m_onTick(std::move(onTick)) {}
+    void Notify() override { m_onTick(); }
+
+private:
+    std::function<void()> m_onTick;
+};
+
+win::Rect ToRect(const wxRect& rect) {
+    return win::Rect{rect.GetLeft(), rect.GetTop(), rect.GetLeft() + rect.GetWidth(),
+                     rect.GetTop() + rect.GetHeight()};
+}
+
+} // namespace
+
+WxMainWindow::WxMainWindow() : m_core(m_queue) {
+    const res::DialogTemplate* dialog = res::FindTemplate(res::kMainTemplate);
+    // Fixed size: caption, system menu and minimise box, no maximise box, no resize border.
+    m_frame = new wxFrame(
+        nullptr, wxID_ANY, ToWx(dialog != nullptr ? dialog->caption : ""), wxDefaultPosition,
+        wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN);
+    m_frame->SetIcon(LoadIcon(res::kIconApp));
+    m_surface = new wxPanel(m_frame, wxID_ANY);
+    wxSize client(640, 480);
+    if (dialog != nullptr) {
+        client = m_core.Build(m_surface, *dialog);
+    }
+    m_status = m_frame->CreateStatusBar(1, wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE,
+                                        res::kStatusBar);
+    m_core.AddStatusBar(m_status, res::kStatusBar);
+    // The status line covers the bottom of the template's area, as a status bar child does,
+    // as far as it can without covering a control.
+    client.y = std::max(client.y - m_status->GetBestSize().y, m_core.ContentBottom() + 4);
+    m_surface->SetSize(client);
+    m_frame->SetClientSize(client);
+    const wxSize outer = m_frame->GetSize();
+    m_frame->SetSizeHints(outer, outer);
+
+    m_frame->Bind(wxEVT_CLOSE_WINDOW, &WxMainWindow::OnClose, this);
+    m_frame->Bind(wxEVT_CHAR_HOOK, &WxMainWindow::OnCharHook, this);
+    m_frame->Bind(wxEVT_DESTROY, [this, alive = m_core.Alive()](wxWindowDestroyEvent& event) {
+        event.Skip();
+        if (*alive && event.GetEventObject() == m_frame) {
+            m_core.Kill();
+            m_frame = nullptr;
+        }
+    });
+}
+
+WxMainWindow::~WxMainWindow() {
+    m_queue.Close();
+    m_timers.clear();
+    if (m_core.IsAlive() && m_frame != nullptr) {
+        wxFrame* frame = m_frame;
+        m_core.Kill();
+        m_frame = nullptr;
+        delete frame;
+    }
+}
+
+void WxMainWindow::Run(std::function<void()> fn) {
+    m_queue.Post([alive = m_core.Alive(), fn = std::move(fn)] {
+        if (*alive) {
+            fn();
+        }
+    });
+}
+
+void WxMainWindow::ShowWindow() {
+    if (m_frame == nullptr) {
+        return;
+    }
+    if (!m_moved) {
+        m_frame->CentreOnScreen();
+    }
+    m_frame->Show();
+}
+
+void WxMainWindow::Shutdown() {
+    m_queue.Close();
+    m_core.Kill();
+}
+
+// ---- messages from the window ----
+
+void WxMainWindow::SendClose() {
+    win::Message message{win::MessageKind::Close};
+    m_core.Dispatch(message);
+}
+
+void WxMainWindow::OnClose(wxCloseEvent& event) {
+    if (!m_core.IsAlive() || m_destroyed) {
+        event.Skip();
+        return;
+    }
+    // The logic's close procedure decides; it calls Destroy() when the window may end.
+    if (event.CanVeto()) {
+        event.Veto();
+        SendClose();
+        return;
+    }
+    SendClose();
+    if (!m_destroyed) {
+        DoDestroy();
+    }
+}
+
+bool WxMainWindow::LabelEditorHasFocus() const {
+    wxWindow* focus = wxWindow::FindFocus();
+    if (focus == nullptr || wxDynamicCast(focus, wxTextCtrl) == nullptr) {
+        return false;
+    }
+    for (wxWindow* w = focus->GetParent(); w != nullptr && !w->IsTopLevel(); w = w->GetParent()) {
+        if (wxDynamicCast(w, ListWidget) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void WxMainWindow::OnCharHook(wxKeyEvent& event) {
+    if (!m_core.IsAlive() || event.HasAnyModifiers()) {
+        event.Skip();
+        return;
+    }
+    const int key = event.GetKeyCode();
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+        win::Message message{win::MessageKind::KeyEnter};
+        message.id = m_core.FocusId();
+        m_core.Dispatch(message);
+        if (message.result != 1) {
+            event.Skip();
+        }
+        return;
+    }
+    if (key == WXK_ESCAPE) {
+        // Escape belongs to an open label edit; otherwise it asks to close, never ends the
+        // window by itself.
+        if (LabelEditorHasFocus()) {
+            event.Skip();
+            return;
+        }
+        SendClose();
+        return;
+    }
+    event.Skip();
+}
+
+// ---- IWindow ----
+
+int WxMainWindow::MessageBox(const std::string& text, win::Buttons buttons, win::Icon icon) {
+    return m_core.MessageBox(m_frame, text, buttons, icon);
+}
+
+void WxMainWindow::SetCaption(const std::string& caption) {
+    Run([this, caption] { m_frame->SetTitle(ToWx(caption)); });
+}
+
+std::string WxMainWindow::GetCaption() const {
+    return Ask<std::string>([this] { return FromWx(m_frame->GetTitle()); });
+}
+
+win::Rect WxMainWindow::GetWindowRect() const {
+    return Ask<win::Rect>([this] { return ToRect(m_frame->GetRect()); });
+}
+
+win::Rect WxMainWindow::GetClientRectOnScreen() const {
+    return Ask<win::Rect>([this] {
+        wxRect rect(m_surface->GetScreenPosition(), m_surface->GetSize());
+        if (m_status != nullptr && m_status->IsShown()) {
+            rect.height += m_status->GetSize().y;
+        }
+        return ToRect(rect);
+    });
+}
+
+void WxMainWindow::Move(int left, int top) {
+    m_moved = true;
+    Run([this, left, top] { m_frame->Move(left, top); });
+}
+
+win::Rect WxMainWindow::GetControlRectOnScreen(int id) const {
+    return Ask<win::Rect>([this, id] {
+        wxWindow* widget = m_core.Widget(id);
+        return widget != nullptr ? ToRect(widget->GetScreenRect()) : win::Rect{};
+    });
+}
+
+int WxMainWindow::GetFocusId() const {
+    return Ask<int>([this] { return m_core.FocusId(); });
+}
+
+void WxMainWindow::SetFocus(int id) {
+    Run([this, id] { m_core.SetFocus(id); });
+}
+
+// ---- IMainWindow ----
+
+bool WxMainWindow::IsMinimized() const {
+    return Ask<bool>([this] { return m_frame->IsIconized(); });
+}
+
+win::Rect WxMainWindow::GetPrimaryWorkArea() const {
+    return Ask<win::Rect>([] { return ToRect(wxDisplay(0u).GetClientArea()); });
+}
+
+void WxMainWindow::StartTimer(int id, int periodMs) {
+    Run([this, id, periodMs] {
+        auto& timer = m_timers[id];
+        if (!timer) {
+            timer = std::make_unique<CallbackTimer>([this, id, alive = m_core.Alive()] {
+                if (*alive) {
+                    win::Message message{win::MessageKind::Timer};
+                    message.id = id;
+                    m_core.Dispatch(message);
+                }
+            });
+        }
+        timer->Start(periodMs > 0 ? periodMs : 1);
+    });
+}
+
+void WxMainWindow::StopTimer(int id) {
+    Run([this, id] {
+        auto found = m_timers.find(id);
+        if (found != m_timers.end()) {
+            found->second->Stop();
+        }
+    });
+}
+
+int WxMainWindow::TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x, int y) {
+    if (!m_queue.OnGuiThread() || !m_core.IsAlive()) {
+        return 0;
+    }
+    const res::Menu* source = res::FindMenu(menuId);
+    if (source == nullptr) {
+        return 0;
+    }
+    wxMenu menu;
+    for (const res::MenuItem& item : source->items) {
+        if (item.command == 0) {
+            menu.AppendSeparator();
+            continue;
+        }
+        menu.Append(item.command, ToWx(item.text));
+        if (disabledCommands.count(item.command) != 0) {
+            menu.Enable(item.command, false);
+        }
+    }
+    const int chosen =
+        m_surface->GetPopupMenuSelectionFromUser(menu, m_surface->ScreenToClient(wxPoint(x, y)));
+    return chosen == wxID_NONE ? 0 : chosen;
+}
+
+int WxMainWindow::RunModal(int templateId, win::IDialogLogic& logic) {
+    if (!m_queue.OnGuiThread() || !m_core.IsAlive()) {
+        return -1;
+    }
+    const res::DialogTemplate* dialog = res::FindTemplate(templateId);
+    if (dialog == nullptr) {
+        return -1;
+    }
+    WxDialogWindow window(m_queue, m_frame, *dialog, logic);
+    return window.Run();
+}
+
+void WxMainWindow::Post(std::function<void()> fn) {
+    m_queue.PostDeferred([alive = m_core.Alive(), fn = std::move(fn)] {
+        if (*alive) {
+            fn();
+        }
+    });
+}
+
+bool WxMainWindow::OpenWithShell(const std::string& path) {
+    return Ask<bool>([path] { return wxLaunchDefaultApplication(ToWx(path)); });
+}
+
+void WxMainWindow::SetCursor(int cursorId) {
+    Run([this, cursorId] {
+        const wxCursor cursor = cursorId == 0 ? wxNullCursor : LoadCursor(cursorId);
+        wxSetCursor(cursor);
+        if (m_captured != nullptr) {
+            m_captured->List()->Surface()->SetCursor(cursor);
+        }
+    });
+}
+
+void WxMainWindow::CaptureMouse(int listId) {
+    Run([this, listId] {
+        auto* list = dynamic_cast<ListViewControl*>(m_core.Node(listId));
+        if (list == nullptr) {
+            return;
+        }
+        if (m_captured != nullptr && m_captured != list) {
+            m_captured->EndCapture();
+        }
+        m_captured = list;
+        list->BeginCapture();
+    });
+}
+
+void WxMainWindow::ReleaseMouse() {
+    Run([this] {
+        if (m_captured != nullptr) {
+            m_captured->List()->Surface()->SetCursor(wxNullCursor);
+            m_captured->EndCapture();
+            m_captured = nullptr;
+        }
+    });
+}
+
+void WxMainWindow::BringToForeground() {
+    Run([this] {
+        if (m_frame->IsIconized()) {
+            m_frame->Iconize(false);
+        }
+        m_frame->Raise();
+    });
+}
+
+void WxMainWindow::Destroy() {
+    Run([this] { DoDestroy(); });
+}
+
+void WxMainWindow::DoDestroy() {
+    if (m_destroyed.exchange(true)) {
+        return;
+    }
+    for (auto& timer : m_timers) {
+        timer.second->Stop();
+    }
+    if (m_captured != nullptr) {
+        m_captured->EndCapture();
+        m_captured = nullptr;
+    }
+    wxSetCursor(wxNullCursor);
+    m_frame->Hide();
+    // Deleted once the current handler is over; the run's loop ends with it.
+    m_frame->Destroy();
+    if (wxTheApp != nullptr) {
+        wxEventLoopBase* loop = wxTheApp->GetMainLoop();
+        if (loop != nullptr && loop->IsRunning()) {
+            wxTheApp->ExitMainLoop();
+        }
+    }
+}
+
+} // namespace wxwin

@@ -1,0 +1,106 @@
+// The main window: a fixed-size frame built from template 102, with the status line at the
+// bottom. Every service may be called from any thread (menus and modal dialogs from the GUI
+// thread only, as their interface says).
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/statusbr.h>
+#include <wx/timer.h>
+
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "platform/window/window.h"
+#include "platform/window/wx/gui_queue.h"
+#include "platform/window/wx/window_core.h"
+
+namespace wxwin {
+
+class ListViewControl;
+
+class WxMainWindow : public win::IMainWindow {
+public:
+    // GUI thread, toolkit started.
+    WxMainWindow();
+    ~WxMainWindow() override;
+    WxMainWindow(const WxMainWindow&) = delete;
+    WxMainWindow& operator=(const WxMainWindow&) = delete;
+
+    // IWindow
+    win::ITextControl& Text(int id) override { return m_core.Find<win::ITextControl>(id); }
+    win::IEdit& Edit(int id) override { return m_core.Find<win::IEdit>(id); }
+    win::IButton& Button(int id) override { return m_core.Find<win::IButton>(id); }
+    win::ICheckBox& CheckBox(int id) override { return m_core.Find<win::ICheckBox>(id); }
+    win::IProgressBar& Progress(int id) override { return m_core.Find<win::IProgressBar>(id); }
+    win::IListView& ListView(int id) override { return m_core.Find<win::IListView>(id); }
+    win::IComboBox& Combo(int id) override { return m_core.Find<win::IComboBox>(id); }
+    win::IImageComboBox& ImageCombo(int id) override {
+        return m_core.Find<win::IImageComboBox>(id);
+    }
+    win::IListBox& ListBox(int id) override { return m_core.Find<win::IListBox>(id); }
+    win::ITabControl& Tab(int id) override { return m_core.Find<win::ITabControl>(id); }
+    int MessageBox(const std::string& text, win::Buttons buttons, win::Icon icon) override;
+    void SetCaption(const std::string& caption) override;
+    std::string GetCaption() const override;
+    win::Rect GetWindowRect() const override;
+    win::Rect GetClientRectOnScreen() const override;
+    void Move(int left, int top) override;
+    win::Rect GetControlRectOnScreen(int id) const override;
+    int GetFocusId() const override;
+    void SetFocus(int id) override;
+
+    // IMainWindow
+    void SetHandler(win::IMessageHandler* handler) override { m_core.SetHandler(handler); }
+    bool IsMinimized() const override;
+    win::Rect GetPrimaryWorkArea() const override;
+    void StartTimer(int id, int periodMs) override;
+    void StopTimer(int id) override;
+    int TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x, int y) override;
+    int RunModal(int templateId, win::IDialogLogic& logic) override;
+    void Post(std::function<void()> fn) override;
+    bool OpenWithShell(const std::string& path) override;
+    void SetCursor(int cursorId) override;
+    void CaptureMouse(int listId) override;
+    void ReleaseMouse() override;
+    void BringToForeground() override;
+    void Destroy() override;
+
+    // For the program's run and the tests (GUI thread).
+    wxFrame* Frame() const { return m_frame; }
+    wxWindow* Surface() const { return m_surface; }
+    wxWindow* Widget(int id) const { return m_core.Widget(id); }
+    GuiQueue& Queue() { return m_queue; }
+    bool WasMoved() const { return m_moved; }
+    bool IsDestroyed() const { return m_destroyed; }
+    // Centres the window unless the logic placed it, and shows it.
+    void ShowWindow();
+    // The run is over: drop every later call and release waiting workers.
+    void Shutdown();
+
+private:
+    template <class T> T Ask(std::function<T()> fn, T fallback = T{}) const {
+        return m_queue.Call<T>([alive = m_core.Alive(), fn = std::move(fn),
+                                fallback] { return *alive ? fn() : fallback; },
+                               fallback);
+    }
+    void Run(std::function<void()> fn);
+    void DoDestroy();
+    void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    bool LabelEditorHasFocus() const;
+    void SendClose();
+
+    mutable GuiQueue m_queue;
+    WindowCore m_core;
+    wxFrame* m_frame = nullptr;
+    wxPanel* m_surface = nullptr;
+    wxStatusBar* m_status = nullptr;
+    std::map<int, std::unique_ptr<wxTimer>> m_timers;
+    ListViewControl* m_captured = nullptr;
+    std::atomic<bool> m_moved{false};
+    std::atomic<bool> m_destroyed{false};
+};
+
+} // namespace wxwin
