@@ -156,6 +156,15 @@ TEST_F(EngineTest, EmptyPasswordIsLoggedWithoutStars) {
     EXPECT_EQ(Problems(), "");
 }
 
+TEST_F(EngineTest, PasswordHoldingALineBreakIsNeverSent) {
+    Start(Script().Greeting("220 ready\r\n").On("USER u").Reply("331 Password required\r\n"));
+    EXPECT_FALSE(Connect("u", "p\r\nDELE important"));
+    EXPECT_EQ(owner.log, "Connecting to 127.0.0.1\r\n220 ready\r\n>USER u\r\n331 Password "
+                         "required\r\n");
+    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_EQ(Transcript(), "USER u\n");
+}
+
 TEST_F(EngineTest, CurrentFolderIsTheTextBetweenTheFirstTwoQuotes) {
     StartLoggedIn(Script()
                       .Login()
