@@ -11,7 +11,7 @@ namespace ftp {
 namespace {
 
 constexpr std::size_t kDownloadBlock = 8192;
-constexpr std::size_t kBlocksPerReceive = 8;
+constexpr std::size_t kBlocksPerReceive = 16;
 constexpr int kCancelDownloadText = 160;
 constexpr int kCancelUploadText = 161;
 
