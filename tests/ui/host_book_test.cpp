@@ -1,11 +1,13 @@
 // The host tabs and the host list: slots behind rows, tab changes, menus and their commands.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/script_mode.h"
 #include "res/string_table.h"
 #include "support/headless_app.h"
+#include "support/pyftpd_server.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -285,6 +287,55 @@ TEST(HostBook, ConnectCommandRemembersTheRowItStartedFrom) {
     EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
     EXPECT_FALSE(app.dialog->m_connected);
     EXPECT_NE(app.Log().find("Connecting to 127.0.0.1:1"), std::string::npos) << app.Log();
+}
+
+TEST(HostBook, ConnectAndDisconnectFromTheHostListAgainstAServer) {
+    // Earlier tests may leave the process in a removed local folder, where python cannot start.
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    testsupport::PyFtpdServer server;
+    ASSERT_TRUE(server.Start()) << "pyftpdlib did not start";
+    HeadlessApp app;
+    app.WriteSettings("tabX=6\r\nSname=other;" + server.Address() + ";\r\nUname=;" +
+                      testsupport::PyFtpdServer::kUser + ";\r\npin=;" +
+                      ReverseCharacters(testsupport::PyFtpdServer::kPassword) + ";\r\n");
+    app.Open();
+    const std::string address = server.Address();
+
+    app.Win().Activate(res::kHostList, address);
+    app.WaitIdle();
+    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
+
+    // Another row's double click leaves the connection alone; its own row's ends it.
+    app.Win().Activate(res::kHostList, "other");
+    app.WaitIdle();
+    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
+    app.Win().Activate(res::kHostList, address);
+    app.WaitIdle();
+    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_NE(app.Log().find(">QUIT\r\n221"), std::string::npos) << app.Log();
+
+    // "&Connect" from the menu, then a tab change: No keeps it, Yes logs out at once.
+    app.Win().QueueMenuChoice(res::kCmdHostConnect);
+    app.Win().RightClick(res::kHostList);
+    EXPECT_EQ(app.Win().Menus().back().menuId, res::kMenuHostConnect);
+    app.WaitIdle();
+    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+
+    app.Win().QueueAnswer(win::kAnswerNo);
+    app.Win().SelectTab(0);
+    EXPECT_EQ(CurrentTab(app), 6);
+    EXPECT_TRUE(app.dialog->m_connected);
+
+    app.Win().QueueAnswer(win::kAnswerYes);
+    app.Win().SelectTab(0);
+    EXPECT_FALSE(app.dialog->m_busy);
+    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_EQ(CurrentTab(app), 0);
+    EXPECT_EQ(app.Win().Button(res::kConnectButton).GetIcon(), res::kIconConnect);
+    const std::string log = app.Log();
+    EXPECT_NE(log.find(">QUIT\r\n221"), std::string::npos) << log;
 }
 
 TEST(HostBook, HostsSurviveACloseAndANewStart) {
