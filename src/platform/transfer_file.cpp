@@ -21,9 +21,11 @@ bool TransferFile::Fail() {
     return false;
 }
 
-bool TransferFile::LockExclusively() {
-    // Advisory on POSIX: it keeps out the programs that lock, which is as far as we can go.
-    if (::flock(m_handle, LOCK_EX | LOCK_NB) != 0) {
+bool TransferFile::Lock(bool exclusive) {
+    // Advisory on POSIX: it keeps out the programs that lock, which is as far as we can go. A
+    // file system without locks (ENOLCK, EINVAL...) is no reason to refuse the transfer; only
+    // another holder is.
+    if (::flock(m_handle, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         return Fail();
     }
     return true;
@@ -36,7 +38,7 @@ bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) 
     if (m_handle < 0) {
         return Fail();
     }
-    if (!LockExclusively()) {
+    if (!Lock(true)) {
         return false;
     }
     // Truncate only once the lock is held, so a file another program holds is left intact.
@@ -55,7 +57,8 @@ bool TransferFile::OpenForReading(const std::string& path) {
     if (m_handle < 0) {
         return Fail();
     }
-    return LockExclusively();
+    // Shared: readers may share, but no locking writer changes the file under us.
+    return Lock(false);
 }
 
 long TransferFile::Read(void* buffer, std::size_t length) {

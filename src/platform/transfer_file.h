@@ -1,5 +1,5 @@
-// A local file held for one transfer, opened so that no other program shares it while the
-// bytes move. Failing calls leave the platform's error code in LastError().
+// A local file held for one transfer, locked so that no other program that locks changes it
+// while the bytes move. Failing calls leave the platform's error code in LastError().
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,7 @@ public:
 
 private:
     bool Fail();
-    bool LockExclusively();
+    bool Lock(bool exclusive);
 
     int m_handle = -1;
     int m_lastError = 0;

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -197,6 +198,24 @@ TEST_F(TransferTest, LocalFileThatCannotBeCreatedShowsThePlatformsText) {
               ">TYPE I\r\n200 Type set\r\n>PORT 127,0,0,1,P,P\r\n200 PORT command "
               "successful\r\n>RETR f\r\n150 Opening\r\n425 Can't open data "
               "connection\r\n>PWD\r\n257 \"/\"\r\n");
+}
+
+TEST_F(TransferTest, LocalFileHeldByAnotherProgramIsNotOverwritten) {
+    Write(Local("held"), "precious");
+    const int holder = ::open(Local("held").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    StartLoggedIn(Script()
+                      .Login()
+                      .DataPreparation("I")
+                      .On("RETR held")
+                      .Reply("150 Opening\r\n")
+                      .Pause(100)
+                      .Reply("426 Connection closed\r\n"));
+    EXPECT_FALSE(client.FtpRetrieve(Local("held"), "held", "I", 3, 0));
+    ::close(holder);
+    ASSERT_EQ(owner.messages.size(), 1u);
+    EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(EWOULDBLOCK));
+    EXPECT_EQ(Read(Local("held")), "precious");
 }
 
 TEST_F(TransferTest, NoToTheCancelQuestionLetsTheDownloadFinish) {
