@@ -69,6 +69,11 @@ bool PyFtpdServer::Start() {
             if (::getppid() != parent) {
                 ::_exit(1);
             }
+            // The test may have left its working folder behind (the local pane follows the
+            // listed folder), and python cannot start in a folder that no longer exists.
+            if (::chdir("/") != 0) {
+                ::_exit(1);
+            }
             int null = ::open("/dev/null", O_RDWR);
             ::dup2(null, 0);
             ::dup2(null, 1);
