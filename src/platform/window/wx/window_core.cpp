@@ -8,6 +8,7 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -130,7 +131,9 @@ wxWindow* WindowCore::CreateWidget(wxWindow* surface, const res::ControlTemplate
     }
     case ControlKind::PushButton:
     case ControlKind::DefaultButton: {
-        auto* button = new wxButton(surface, wid, caption);
+        // A narrow button ("?") needs the small padding to show its caption at all.
+        auto* button = new wxButton(surface, wid, caption, wxDefaultPosition, wxDefaultSize,
+                                    c.width < 20 ? wxBU_EXACTFIT : 0);
         if (c.kind == ControlKind::DefaultButton) {
             button->SetDefault();
         }
@@ -205,7 +208,13 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         wxRect rect;  // template rectangle in pixels (drop-down boxes: the box only)
         int need = 0; // height the widget needs, 0 = whatever the template says
     };
-    auto pixels = [surface](int x, int y) { return surface->ConvertDialogToPixels(wxPoint(x, y)); };
+    // The toolkit's own conversion uses an approximate character width that is wider than
+    // real text; the alphabet's average keeps labels inside the rectangles drawn for them.
+    const wxSize alphabet =
+        surface->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_baseX = (alphabet.x / 26.0 + 1.0) / 2.0;
+    m_baseY = surface->GetCharHeight();
+    auto pixels = [this](int x, int y) { return DialogToPixels(x, y); };
 
     // Tab strips and group boxes first: controls laid over them must be drawn on top.
     std::vector<const res::ControlTemplate*> order;
@@ -249,6 +258,14 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
                     p.rect.x -= extra;
                 }
                 p.rect.width += extra;
+            }
+        }
+        if (c->kind == ControlKind::CheckBox) {
+            // Likewise a check box's caption, as far as the window reaches.
+            const int wanted = widget->GetBestSize().x;
+            const int room = full.x - 4 - p.rect.GetLeft();
+            if (wanted > p.rect.GetWidth()) {
+                p.rect.width = std::min(wanted, std::max(room, p.rect.GetWidth()));
             }
         }
         edges.push_back(p.rect.GetTop());
@@ -306,6 +323,11 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         }
     }
     return wxSize(full.x, map.Map(full.y));
+}
+
+wxPoint WindowCore::DialogToPixels(int x, int y) const {
+    return wxPoint(static_cast<int>(std::lround(x * m_baseX / 4.0)),
+                   static_cast<int>(std::lround(y * m_baseY / 8.0)));
 }
 
 int WindowCore::FocusId() const {

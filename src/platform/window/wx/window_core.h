@@ -28,6 +28,9 @@ public:
     // surface needs (the template's size, grown where a control needs more height).
     wxSize Build(wxWindow* surface, const res::DialogTemplate& dialog);
     void AddStatusBar(wxStatusBar* bar, int id);
+    // Dialog units of the surface's font in pixels, measured as the classic dialog manager
+    // does (average width of the alphabet, height of the font).
+    wxPoint DialogToPixels(int x, int y) const;
     // The lowest bottom edge of the controls placed by Build().
     int ContentBottom() const { return m_contentBottom; }
 
@@ -62,7 +65,10 @@ private:
     std::map<int, std::unique_ptr<ControlNode>> m_controls;
     std::map<wxWindow*, int> m_ids;
     int m_unnamed = -1000;
-    int m_contentBottom = 0; // keys for controls without an id (group boxes, labels)
+    int m_contentBottom = 0;
+    double m_baseX = 8;  // pixels per 4 horizontal dialog units
+    double m_baseY = 16; // pixels per 8 vertical dialog units // keys for controls without an id
+                         // (group boxes, labels)
 };
 
 template <class Interface> Interface& WindowCore::Find(int id) {

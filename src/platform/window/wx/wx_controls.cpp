@@ -116,7 +116,7 @@ void LogControl::SetText(const std::string& text) {
     Run([this, text] {
         std::string shown = text;
         if (m_limit != 0 && shown.size() > m_limit) {
-            shown.resize(BytesBeforeChar(shown, CharsBeforeByte(shown, m_limit)));
+            shown.resize(Utf8Prefix(shown, m_limit));
         }
         m_edit->ChangeValue(ToWx(shown));
         m_length = FromWx(m_edit->GetValue()).size();
@@ -141,7 +141,7 @@ void LogControl::DoReplaceSelection(const std::string& text) {
         const std::size_t kept = m_length - removed;
         const std::size_t room = kept < m_limit ? m_limit - kept : 0;
         if (inserted.size() > room) {
-            inserted.resize(BytesBeforeChar(inserted, CharsBeforeByte(inserted, room)));
+            inserted.resize(Utf8Prefix(inserted, room));
         }
     }
     // WriteText replaces the selection and inserts at the caret, read-only or not.

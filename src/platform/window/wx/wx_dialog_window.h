@@ -47,6 +47,7 @@ public:
 
     wxDialog* Dialog() const { return m_dialog; }
     wxWindow* Widget(int id) const { return m_core.Widget(id); }
+    wxPoint DialogToPixels(int x, int y) const { return m_core.DialogToPixels(x, y); }
 
 private:
     void Click(int id);

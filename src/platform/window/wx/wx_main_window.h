@@ -71,6 +71,7 @@ public:
     wxFrame* Frame() const { return m_frame; }
     wxWindow* Surface() const { return m_surface; }
     wxWindow* Widget(int id) const { return m_core.Widget(id); }
+    wxPoint DialogToPixels(int x, int y) const { return m_core.DialogToPixels(x, y); }
     GuiQueue& Queue() { return m_queue; }
     bool WasMoved() const { return m_moved; }
     bool IsDestroyed() const { return m_destroyed; }

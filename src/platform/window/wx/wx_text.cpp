@@ -61,4 +61,15 @@ std::size_t BytesBeforeChar(const std::string& utf8, std::size_t charOffset) {
     return utf8.size();
 }
 
+std::size_t Utf8Prefix(const std::string& utf8, std::size_t maxBytes) {
+    if (maxBytes >= utf8.size()) {
+        return utf8.size();
+    }
+    std::size_t cut = maxBytes;
+    while (cut > 0 && IsContinuation(static_cast<unsigned char>(utf8[cut]))) {
+        --cut;
+    }
+    return cut;
+}
+
 } // namespace wxwin

@@ -19,5 +19,7 @@ wxString ToWxLines(const std::string& text);
 // Positions in a UTF-8 text: byte offset <-> character (code point) offset.
 std::size_t CharsBeforeByte(const std::string& utf8, std::size_t byteOffset);
 std::size_t BytesBeforeChar(const std::string& utf8, std::size_t charOffset);
+// The longest prefix of at most `maxBytes` bytes that ends on a character boundary.
+std::size_t Utf8Prefix(const std::string& utf8, std::size_t maxBytes);
 
 } // namespace wxwin
