@@ -86,6 +86,17 @@ class Canvas:
                 if r - width < d <= r:
                     self.set(x, y, c)
 
+    def bar(self, x0, y0, x1, y1, width, c):
+        """A straight bar: every pixel whose centre lies within width/2 of the segment."""
+        dx, dy = x1 - x0, y1 - y0
+        length2 = dx * dx + dy * dy
+        for y in range(self.h):
+            for x in range(self.w):
+                t = max(0.0, min(1.0, ((x - x0) * dx + (y - y0) * dy) / length2))
+                px, py = x0 + t * dx - x, y0 + t * dy - y
+                if px * px + py * py <= (width / 2.0) ** 2:
+                    self.set(x, y, c)
+
     def art(self, x0, y0, rows, colours=None):
         """Pastes a small picture given as strings; ' ' leaves the pixel alone."""
         for j, row in enumerate(rows):
@@ -437,12 +448,12 @@ def app_icon():  # 128, 32 x 32: a folder and a globe exchanging files
 
 def no_drop_cursor():  # 130: circle with a bar, hot spot 15,15
     c = Canvas(32, 32)
-    c.ring(15, 15, 11, "k", 1)
-    c.ring(15, 15, 10, "r", 3)
-    c.ring(15, 15, 7, "k", 1)
-    for k in range(-2, 3):
-        c.line(9 + k, 9 - k, 21 + k, 21 - k, "r")
-    c.line(9 - 3, 9 + 3 - 3, 21 - 3, 21 + 3 - 3, "r")
+    c.disc(15, 15, 12, "k")
+    c.disc(15, 15, 11, "r")
+    c.disc(15, 15, 7.5, "k")
+    c.disc(15, 15, 6.5, ".")
+    c.bar(8.5, 8.5, 21.5, 21.5, 6, "k")
+    c.bar(8, 8, 22, 22, 4, "r")
     return c
 
 

@@ -102,6 +102,9 @@ void WxMainWindow::ShowWindow() {
 void WxMainWindow::Shutdown() {
     m_queue.Close();
     m_core.Kill();
+    for (auto& timer : m_timers) {
+        timer.second->Stop();
+    }
 }
 
 // ---- messages from the window ----
@@ -260,20 +263,29 @@ int WxMainWindow::TrackPopupMenu(int menuId, const std::set<int>& disabledComman
     if (source == nullptr) {
         return 0;
     }
+    // Menu item ids must stay below 0x7fff, and some command ids do not: the items carry
+    // their position and the chosen position is turned back into its command.
+    constexpr int kFirstItemId = 100;
     wxMenu menu;
-    for (const res::MenuItem& item : source->items) {
+    for (std::size_t i = 0; i < source->items.size(); ++i) {
+        const res::MenuItem& item = source->items[i];
         if (item.command == 0) {
             menu.AppendSeparator();
             continue;
         }
-        menu.Append(item.command, ToWx(item.text));
+        const int itemId = kFirstItemId + static_cast<int>(i);
+        menu.Append(itemId, ToWx(item.text));
         if (disabledCommands.count(item.command) != 0) {
-            menu.Enable(item.command, false);
+            menu.Enable(itemId, false);
         }
     }
     const int chosen =
         m_surface->GetPopupMenuSelectionFromUser(menu, m_surface->ScreenToClient(wxPoint(x, y)));
-    return chosen == wxID_NONE ? 0 : chosen;
+    const int index = chosen - kFirstItemId;
+    if (chosen == wxID_NONE || index < 0 || index >= static_cast<int>(source->items.size())) {
+        return 0;
+    }
+    return source->items[index].command;
 }
 
 int WxMainWindow::RunModal(int templateId, win::IDialogLogic& logic) {
