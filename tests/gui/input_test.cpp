@@ -1,6 +1,7 @@
 // Real mouse input through the X server: a click selects, a right click asks for exactly one
 // menu, and a drag from one list to the other ends with the release over the other list.
 #include <wx/listctrl.h>
+#include <wx/notebook.h>
 #include <wx/uiaction.h>
 
 #include "gui/gui_support.h"
@@ -96,6 +97,54 @@ TEST_F(InputTest, ADragEndsOverTheOtherList) {
     const auto up = handler.Of(MessageKind::LeftButtonUp)[0];
     EXPECT_EQ(up.id, res::kRemoteList);
     EXPECT_TRUE(local.Contains(up.x, up.y)) << up.x << "," << up.y;
+}
+
+TEST_F(InputTest, HostFieldsLaidOverTheTabStripTakeClicksAndTheTabsChange) {
+    for (int i = 0; i < 6; ++i) {
+        window->Tab(res::kHostTab).InsertItem(i, "Host " + std::to_string(i + 1));
+    }
+    window->Tab(res::kHostTab).InsertItem(6, "Host Lists");
+    Settle();
+    const win::Rect edit = window->GetControlRectOnScreen(res::kUserNameEdit);
+    sim.MouseMove(wxPoint(edit.left + 20, (edit.top + edit.bottom) / 2));
+    Settle();
+    sim.MouseClick();
+    ASSERT_TRUE(wxwin::PumpUntil([&] { return window->GetFocusId() == res::kUserNameEdit; }));
+
+    // A click on the last tab: asked first, then told.
+    auto* book = static_cast<wxNotebook*>(window->Widget(res::kHostTab));
+    wxPoint onTab(-1, -1);
+    for (int x = 0; x < book->GetSize().x && onTab.x < 0; x += 4) {
+        if (book->HitTest(wxPoint(x, 12)) == 6) {
+            onTab = wxPoint(x + 10, 12);
+        }
+    }
+    ASSERT_GE(onTab.x, 0);
+    sim.MouseMove(book->ClientToScreen(onTab));
+    Settle();
+    sim.MouseClick();
+    ASSERT_TRUE(wxwin::PumpUntil([&] { return !handler.Of(MessageKind::TabChanged).empty(); }));
+    ASSERT_EQ(handler.Of(MessageKind::TabChanging).size(), 1u);
+    EXPECT_EQ(window->Tab(res::kHostTab).GetCurSel(), 6);
+
+    // The newly shown page must not cover the host list shown over it.
+    window->ListView(res::kHostList).Show(true);
+    window->ListView(res::kHostList).InsertItem(0, "ftp.example.org", 0);
+    Settle();
+    auto* hosts = static_cast<wxListCtrl*>(window->Widget(res::kHostList));
+    wxRect row;
+    hosts->GetItemRect(0, row);
+    sim.MouseMove(hosts->ClientToScreen(row.GetLeftTop() + wxPoint(10, row.height / 2)));
+    Settle();
+    sim.MouseClick();
+    ASSERT_TRUE(wxwin::PumpUntil([&] {
+        for (const auto& m : handler.Of(MessageKind::ItemChanged)) {
+            if (m.id == res::kHostList) {
+                return true;
+            }
+        }
+        return false;
+    }));
 }
 
 } // namespace

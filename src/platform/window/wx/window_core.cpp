@@ -295,6 +295,15 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
             }
         }
         map.Require(tab.rect.GetTop(), firstTop, header + 2);
+        std::vector<wxWindow*> overlays;
+        for (const Placed& p : placed) {
+            if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
+                overlays.push_back(p.widget);
+            }
+        }
+        if (auto* control = dynamic_cast<TabControl*>(Node(tab.control->id))) {
+            control->SetOverlays(std::move(overlays));
+        }
     }
     std::vector<const Placed*> byTop;
     for (const Placed& p : placed) {

@@ -472,11 +472,30 @@ void TabControl::OnChanging(wxBookCtrlEvent& event) {
     }
 }
 
+void TabControl::RaiseOverlays() {
+    auto raise = [this] {
+        for (std::size_t i = 0; i < m_book->GetPageCount(); ++i) {
+            m_book->GetPage(i)->Lower();
+        }
+        for (wxWindow* overlay : m_overlays) {
+            overlay->Raise();
+        }
+    };
+    raise();
+    // The page's window may be shown only once this change has been handled.
+    m_book->CallAfter([raise, alive = m_alive] {
+        if (*alive) {
+            raise();
+        }
+    });
+}
+
 void TabControl::OnChanged(wxBookCtrlEvent& event) {
     if (!*m_alive || m_quiet || event.GetEventObject() != m_book) {
         event.Skip();
         return;
     }
+    RaiseOverlays();
     win::Message message{win::MessageKind::TabChanged};
     message.id = m_id;
     message.index = event.GetSelection();
@@ -501,6 +520,7 @@ void TabControl::InsertItem(int index, const std::string& text) {
         m_quiet = true;
         m_book->InsertPage(static_cast<size_t>(at), page, ToWx(text), false);
         m_quiet = false;
+        RaiseOverlays();
     });
 }
 
@@ -523,6 +543,7 @@ void TabControl::SetCurSel(int index) {
     Run([this, index] {
         if (index >= 0 && index < static_cast<int>(m_book->GetPageCount())) {
             m_book->ChangeSelection(static_cast<size_t>(index));
+            RaiseOverlays();
         }
     });
 }

@@ -211,13 +211,20 @@ public:
     int GetCurSel() const override;
     void SetCurSel(int index) override;
 
+    // The controls laid over the strip. GTK gives every page a window of its own, stacked above
+    // its siblings whenever the page is shown, where it would take their clicks: pages go back
+    // to the bottom and these to the top.
+    void SetOverlays(std::vector<wxWindow*> overlays) { m_overlays = std::move(overlays); }
+
 private:
+    void RaiseOverlays();
     void OnChanging(wxBookCtrlEvent& event);
     void OnChanged(wxBookCtrlEvent& event);
 
     wxNotebook* m_book;
     std::vector<std::string> m_texts;
     bool m_quiet = false; // page changes made by these calls notify nobody
+    std::vector<wxWindow*> m_overlays;
 };
 
 // Case-insensitive comparison of the letters A to Z only, as the program compares names.
