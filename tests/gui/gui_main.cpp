@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -20,6 +21,9 @@ namespace guitest {
 namespace {
 
 std::mutex g_assertMutex;
+// The program under test changes the current directory with its local folder; pictures go
+// where the tests started.
+std::string g_startDirectory;
 std::vector<std::string> g_asserts;
 
 void RecordAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
@@ -52,24 +56,28 @@ std::string Screenshot(wxWindow* window, const std::string& fileName) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     const wxRect rect = window->GetScreenRect();
+    const std::string path = g_startDirectory + "/" + fileName;
     // Reading the screen through the toolkit returns a stale picture after the first time
     // on GTK 3; ImageMagick reads the X server itself.
     const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
                                 std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                                std::to_string(rect.y) + " +repage '" + fileName + "' 2>/dev/null";
-    if (std::system(command.c_str()) == 0) {
-        return fileName;
+                                std::to_string(rect.y) + " +repage '" + path + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    if (status == 0) {
+        return path;
     }
+    std::fprintf(stderr, "screenshot %s: import gave %d\n", fileName.c_str(), status);
     wxBitmap bitmap(rect.GetWidth(), rect.GetHeight(), 24);
     {
         wxScreenDC screen;
         wxMemoryDC memory(bitmap);
         memory.Blit(0, 0, rect.GetWidth(), rect.GetHeight(), &screen, rect.GetX(), rect.GetY());
     }
-    if (!bitmap.SaveFile(fileName, wxBITMAP_TYPE_PNG)) {
+    if (!bitmap.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+        std::fprintf(stderr, "screenshot %s: could not be written\n", fileName.c_str());
         return "";
     }
-    return fileName;
+    return path;
 }
 
 bool SendHookKey(wxWindow* window, int keyCode) {
@@ -83,6 +91,7 @@ bool SendHookKey(wxWindow* window, int keyCode) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    guitest::g_startDirectory = std::filesystem::current_path().string();
     if (!wxwin::StartToolkit(argc, argv)) {
         std::fprintf(stderr, "gui_tests: no display (run under xvfb-run)\n");
         return 1;
