@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/window/wx/vertical_map.h"
 #include "platform/window/wx/wx_image_combo.h"
@@ -74,9 +72,8 @@ void WindowCore::AddStatusBar(wxStatusBar* bar, int id) {
     m_ids[bar] = id;
 }
 
-wxWindow* WindowCore::CreateWidget(wxWindow* surface, const res::ControlTemplate& c) {
+wxWindow* WindowCore::CreateWidget(wxWindow* surface, const res::ControlTemplate& c, int key) {
     const wxWindowID wid = WidgetId(c.id);
-    const int key = c.id > 0 ? c.id : m_unnamed--;
     const wxString caption = ToWx(c.caption);
     switch (c.kind) {
     case ControlKind::Edit: {
@@ -201,20 +198,58 @@ wxWindow* WindowCore::CreateWidget(wxWindow* surface, const res::ControlTemplate
     return nullptr;
 }
 
+namespace {
+
+struct Placed {
+    const res::ControlTemplate* control;
+    wxWindow* widget;
+    wxRect rect;  // template rectangle in pixels (drop-down boxes: the box only)
+    int need = 0; // height the widget needs, 0 = whatever the template says
+};
+
+// A caption a little wider than its rectangle in this font would wrap or be cut; it may spill
+// over its margin instead (check boxes as far as the window reaches).
+void FitCaption(Placed& p, int surfaceWidth) {
+    const res::ControlTemplate& c = *p.control;
+    if (c.kind == ControlKind::Static && !(c.style & res::kSunken) && !c.caption.empty()) {
+        const int extra = p.widget->GetTextExtent(ToWx(c.caption)).x + 2 - p.rect.GetWidth();
+        if (extra > 0) {
+            if (c.style & res::kCentered) {
+                p.rect.x -= extra / 2;
+            } else if (c.style & res::kRightAligned) {
+                p.rect.x -= extra;
+            }
+            p.rect.width += extra;
+        }
+    } else if (c.kind == ControlKind::CheckBox) {
+        const int wanted = p.widget->GetBestSize().x;
+        const int room = surfaceWidth - 4 - p.rect.GetLeft();
+        if (wanted > p.rect.GetWidth()) {
+            p.rect.width = std::min(wanted, std::max(room, p.rect.GetWidth()));
+        }
+    }
+}
+
+// The controls whose rectangle starts inside the tab strip's.
+std::vector<const Placed*> LaidOver(const Placed& tab, const std::vector<Placed>& placed) {
+    std::vector<const Placed*> over;
+    for (const Placed& p : placed) {
+        if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
+            over.push_back(&p);
+        }
+    }
+    return over;
+}
+
+} // namespace
+
 wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
-    struct Placed {
-        const res::ControlTemplate* control;
-        wxWindow* widget;
-        wxRect rect;  // template rectangle in pixels (drop-down boxes: the box only)
-        int need = 0; // height the widget needs, 0 = whatever the template says
-    };
     // The toolkit's own conversion uses an approximate character width that is wider than
     // real text; the alphabet's average keeps labels inside the rectangles drawn for them.
     const wxSize alphabet =
         surface->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     m_baseX = (alphabet.x / 26.0 + 1.0) / 2.0;
     m_baseY = surface->GetCharHeight();
-    auto pixels = [this](int x, int y) { return DialogToPixels(x, y); };
 
     // Tab strips and group boxes first: controls laid over them must be drawn on top.
     std::vector<const res::ControlTemplate*> order;
@@ -229,45 +264,26 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         }
     }
 
-    const wxPoint full = pixels(dialog.width, dialog.height);
+    const wxPoint full = DialogToPixels(dialog.width, dialog.height);
     std::vector<Placed> placed;
     std::vector<int> edges{0, full.y};
     for (const res::ControlTemplate* c : order) {
-        wxWindow* widget = CreateWidget(surface, *c);
+        // Controls without an id (labels, group boxes) get keys of their own below zero.
+        const int key = c->id > 0 ? c->id : m_unnamed--;
+        wxWindow* widget = CreateWidget(surface, *c, key);
         if (widget == nullptr) {
             continue;
         }
-        m_ids[widget] = c->id > 0 ? c->id : m_unnamed + 1;
+        m_ids[widget] = key;
         const int height =
             IsDropDown(c->kind) ? std::min(c->height, kComboBoxDialogUnits) : c->height;
-        const wxPoint topLeft = pixels(c->x, c->y);
-        const wxPoint bottomRight = pixels(c->x + c->width, c->y + height);
+        const wxPoint topLeft = DialogToPixels(c->x, c->y);
+        const wxPoint bottomRight = DialogToPixels(c->x + c->width, c->y + height);
         Placed p{c, widget, wxRect(topLeft, bottomRight - wxPoint(1, 1))};
         if (c->kind == ControlKind::Edit || IsDropDown(c->kind)) {
             p.need = widget->GetBestSize().y;
         }
-        if (c->kind == ControlKind::Static && !(c->style & res::kSunken) && !c->caption.empty()) {
-            // A label a little wider than its rectangle in this font would wrap and lose its
-            // second word; let it spill over its margin instead.
-            const int text = widget->GetTextExtent(ToWx(c->caption)).x + 2;
-            const int extra = text - p.rect.GetWidth();
-            if (extra > 0) {
-                if (c->style & res::kCentered) {
-                    p.rect.x -= extra / 2;
-                } else if (c->style & res::kRightAligned) {
-                    p.rect.x -= extra;
-                }
-                p.rect.width += extra;
-            }
-        }
-        if (c->kind == ControlKind::CheckBox) {
-            // Likewise a check box's caption, as far as the window reaches.
-            const int wanted = widget->GetBestSize().x;
-            const int room = full.x - 4 - p.rect.GetLeft();
-            if (wanted > p.rect.GetWidth()) {
-                p.rect.width = std::min(wanted, std::max(room, p.rect.GetWidth()));
-            }
-        }
+        FitCaption(p, full.x);
         edges.push_back(p.rect.GetTop());
         edges.push_back(p.rect.GetBottom() + 1);
         if (c->style & res::kHidden) {
@@ -289,22 +305,18 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         auto* book = static_cast<wxNotebook*>(tab.widget);
         const int header = book->CalcSizeFromPage(wxSize(0, 0)).y;
         int firstTop = tab.rect.GetBottom();
-        for (const Placed& p : placed) {
-            if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
-                firstTop = std::min(firstTop, p.rect.GetTop());
-            }
+        std::vector<wxWindow*> overlays;
+        for (const Placed* p : LaidOver(tab, placed)) {
+            firstTop = std::min(firstTop, p->rect.GetTop());
+            overlays.push_back(p->widget);
         }
         map.Require(tab.rect.GetTop(), firstTop, header + 2);
-        std::vector<wxWindow*> overlays;
-        for (const Placed& p : placed) {
-            if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
-                overlays.push_back(p.widget);
-            }
-        }
         if (auto* control = dynamic_cast<TabControl*>(Node(tab.control->id))) {
             control->SetOverlays(std::move(overlays));
         }
     }
+    // Edits and drop-down boxes that need more height than their rectangle stretch their rows,
+    // top to bottom.
     std::vector<const Placed*> byTop;
     for (const Placed& p : placed) {
         byTop.push_back(&p);
@@ -318,18 +330,11 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         }
     }
 
-    const bool debug = std::getenv("QUORREL_LAYOUT_DEBUG") != nullptr;
     for (const Placed& p : placed) {
         const int top = map.Map(p.rect.GetTop());
         const int bottom = map.Map(p.rect.GetBottom() + 1);
         p.widget->SetSize(p.rect.GetLeft(), top, p.rect.GetWidth(), bottom - top);
         m_contentBottom = std::max(m_contentBottom, bottom);
-        if (debug) {
-            std::fprintf(stderr, "control %d: template %d,%d %dx%d -> %d,%d %dx%d (needs %d)\n",
-                         p.control->id, p.rect.GetLeft(), p.rect.GetTop(), p.rect.GetWidth(),
-                         p.rect.GetHeight(), p.rect.GetLeft(), top, p.rect.GetWidth(), bottom - top,
-                         p.need);
-        }
     }
     return wxSize(full.x, map.Map(full.y));
 }

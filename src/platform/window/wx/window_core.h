@@ -56,8 +56,7 @@ public:
     int MessageBox(wxWindow* parent, const std::string& text, win::Buttons buttons, win::Icon icon);
 
 private:
-    void CreateControl(wxWindow* surface, const res::ControlTemplate& control);
-    wxWindow* CreateWidget(wxWindow* surface, const res::ControlTemplate& control);
+    wxWindow* CreateWidget(wxWindow* surface, const res::ControlTemplate& control, int key);
 
     GuiQueue& m_queue;
     std::shared_ptr<bool> m_alive;
