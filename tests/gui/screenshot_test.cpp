@@ -8,6 +8,7 @@
 #include "app/settings_store.h"
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
+#include "support/temp_dir.h"
 #include "ui/main_dialog.h"
 
 namespace guitest {
@@ -81,6 +82,25 @@ TEST_F(MainWindowTest, TheProgramsWindowLogicRunsOnTheRealWindow) {
     wxwin::PumpPending();
     dialog.reset();
     std::remove(settings.c_str());
+}
+
+TEST_F(MainWindowTest, ScreenshotOfTheHostListTab) {
+    testsupport::TempDir home;
+    home.Write("DEVurorure.ini",
+               "[data]\r\ntabX=6\r\nSname=ftp.example.org;files.example.net;;mirror.example.com;"
+               "\r\nUname=anonymous;user;;guest;\r\n");
+    SettingsStore store(home / "DEVurorure.ini");
+    auto dialog = std::make_unique<CMainDialog>(*window, store);
+    window->SetHandler(dialog.get());
+    dialog->Start();
+    window->ShowWindow();
+    EXPECT_EQ(window->Tab(res::kHostTab).GetCurSel(), 6);
+    EXPECT_TRUE(window->ListView(res::kHostList).IsVisible());
+    EXPECT_FALSE(window->Text(res::kServerNameEdit).IsVisible());
+    EXPECT_EQ(window->ListView(res::kHostList).GetItemCount(), 3);
+    EXPECT_FALSE(Screenshot(window->Frame(), "main_window_host_list.png").empty());
+    window->SetHandler(nullptr);
+    dialog.reset();
 }
 
 } // namespace

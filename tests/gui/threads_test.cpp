@@ -103,7 +103,7 @@ TEST_F(MainWindowTest, PostedWorkRunsFromTheLoopAfterEveryEarlierCall) {
 TEST_F(MainWindowTest, AMessageBoxForAWorkerIsAnsweredOnTheGuiThread) {
     wxString caption;
     wxString text;
-    int answer = -1;
+    std::atomic<int> answer{-1};
     wxTEST_DIALOG(
         {
             std::thread worker([&] {
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, AMessageBoxForAWorkerIsAnsweredOnTheGuiThread) {
             worker.join();
         },
         ExpectBox(wxID_YES, &caption, &text));
-    EXPECT_EQ(answer, win::kAnswerYes);
+    EXPECT_EQ(answer.load(), win::kAnswerYes);
     EXPECT_EQ(caption, "RARedevedaD");
     EXPECT_EQ(text, "Do you wish to disconnect?\nReally?");
 }

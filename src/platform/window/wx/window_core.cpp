@@ -359,7 +359,7 @@ int WindowCore::FocusId() const {
 
 void WindowCore::SetFocus(int id) {
     if (wxWindow* widget = Widget(id)) {
-        if (auto* list = wxDynamicCast(widget, ListWidget)) {
+        if (auto* list = dynamic_cast<ListWidget*>(widget)) {
             list->Surface()->SetFocus();
         } else {
             widget->SetFocus();

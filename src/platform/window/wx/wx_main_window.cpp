@@ -137,7 +137,7 @@ bool WxMainWindow::LabelEditorHasFocus() const {
         return false;
     }
     for (wxWindow* w = focus->GetParent(); w != nullptr && !w->IsTopLevel(); w = w->GetParent()) {
-        if (wxDynamicCast(w, ListWidget) != nullptr) {
+        if (dynamic_cast<ListWidget*>(w) != nullptr) {
             return true;
         }
     }
