@@ -81,7 +81,7 @@ TEST_F(MainWindowTest, ControlsKeepTheTemplatesColumnsAndArrangement) {
 }
 
 TEST_F(MainWindowTest, HostFieldsLieBelowTheTabHeaderInsideTheStrip) {
-    auto* book = wxDynamicCast(window->Widget(res::kHostTab), wxNotebook);
+    auto* book = dynamic_cast<wxNotebook*>(window->Widget(res::kHostTab));
     ASSERT_NE(book, nullptr);
     const wxRect strip = book->GetRect();
     const int header = book->CalcSizeFromPage(wxSize(0, 0)).y;

@@ -91,7 +91,7 @@ void WxDialogWindow::OnCharHook(wxKeyEvent& event) {
     }
     if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
         wxWindow* focus = wxWindow::FindFocus();
-        if (focus != nullptr && wxDynamicCast(focus, wxButton) != nullptr) {
+        if (focus != nullptr && dynamic_cast<wxButton*>(focus) != nullptr) {
             event.Skip(); // Enter on a button presses that button
             return;
         }

@@ -31,7 +31,7 @@ constexpr int kNowhere = INT_MIN / 2;
 
 wxWindow* ListWidget::Surface() {
     for (wxWindow* child : GetChildren()) {
-        if (wxDynamicCast(child, wxTextCtrl) == nullptr) {
+        if (dynamic_cast<wxTextCtrl*>(child) == nullptr) {
             return child;
         }
     }

@@ -133,7 +133,7 @@ void WxMainWindow::OnClose(wxCloseEvent& event) {
 
 bool WxMainWindow::LabelEditorHasFocus() const {
     wxWindow* focus = wxWindow::FindFocus();
-    if (focus == nullptr || wxDynamicCast(focus, wxTextCtrl) == nullptr) {
+    if (focus == nullptr || dynamic_cast<wxTextCtrl*>(focus) == nullptr) {
         return false;
     }
     for (wxWindow* w = focus->GetParent(); w != nullptr && !w->IsTopLevel(); w = w->GetParent()) {
