@@ -52,6 +52,18 @@ TEST_F(InputTest, AClickSelectsTheRowAndSetsTheSelectionMark) {
     EXPECT_EQ(changed[0].index, 1);
     EXPECT_EQ(changed[0].newState, win::kStateSelected | win::kStateFocused);
     EXPECT_EQ(window->ListView(res::kRemoteList).GetSelectionMark(), 1);
+
+    // A click on empty space takes the selection away, and the logic hears of it.
+    const win::Rect list = window->GetControlRectOnScreen(res::kRemoteList);
+    sim.MouseMove(wxPoint(list.right - 30, list.bottom - 30));
+    Settle();
+    sim.MouseClick();
+    Settle();
+    EXPECT_EQ(window->ListView(res::kRemoteList).GetSelectedCount(), 0);
+    const auto after = handler.Of(MessageKind::ItemChanged);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[1].index, 1);
+    EXPECT_EQ(after[1].newState & win::kStateSelected, 0u);
 }
 
 TEST_F(InputTest, ARightClickAsksForExactlyOneMenu) {

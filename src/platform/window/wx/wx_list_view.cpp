@@ -322,14 +322,11 @@ void ListViewControl::Reconcile(bool byUser) {
     if (!byUser) {
         return;
     }
-    {
-        // The selection mark follows the row the user last selected.
-        for (const Change& change : gains) {
-            if ((change.newState & win::kStateSelected) &&
-                (!(change.oldState & win::kStateSelected) ||
-                 (change.newState & win::kStateFocused))) {
-                m_selectionMark = change.index;
-            }
+    // The selection mark follows the row the user last selected.
+    for (const Change& change : gains) {
+        if ((change.newState & win::kStateSelected) &&
+            (!(change.oldState & win::kStateSelected) || (change.newState & win::kStateFocused))) {
+            m_selectionMark = change.index;
         }
     }
     losses.insert(losses.end(), gains.begin(), gains.end());
