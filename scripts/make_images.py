@@ -522,7 +522,7 @@ def main():
     path = os.path.join(root, "src", "res", "images", "xpm_data.inc")
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w") as f:
-        f.write("\n".join(out) if False else "".join(out))
+        f.write("".join(out))
 
 
 if __name__ == "__main__":
