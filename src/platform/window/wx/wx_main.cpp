@@ -2,8 +2,10 @@
 
 #include <wx/app.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "platform/window/wx/gtk_style.h"
@@ -11,6 +13,17 @@
 
 namespace wxwin {
 namespace {
+
+// The toolkit's own complaints go to the error stream: its default handlers open boxes of
+// their own beside the program's (a failed shell open, a debug check).
+void ReportToolkitAssert(const wxString& file, int line, const wxString& function,
+                         const wxString& condition, const wxString& message) {
+    std::fprintf(stderr, "toolkit check failed: %s:%d %s: %s %s\n",
+                 static_cast<const char*>(file.utf8_str()), line,
+                 static_cast<const char*>(function.utf8_str()),
+                 static_cast<const char*>(condition.utf8_str()),
+                 static_cast<const char*>(message.utf8_str()));
+}
 
 class QuorrelApp : public wxApp {
 public:
@@ -30,6 +43,8 @@ bool StartToolkit(int& argc, char** argv) {
         return false;
     }
     ApplyCompactStyle();
+    wxSetAssertHandler(ReportToolkitAssert);
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     return true;
 }
 
