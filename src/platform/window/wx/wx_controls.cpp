@@ -69,6 +69,31 @@ void EditControl::SetText(const std::string& text) {
     Run([this, text] { m_edit->ChangeValue(ToWx(text)); });
 }
 
+void EditControl::ReplaceSelection(const std::string& text) {
+    Run([this, text] { m_edit->WriteText(ToWx(text)); });
+}
+
+void EditControl::SetSelection(std::size_t start, std::size_t end) {
+    Run([this, start, end] {
+        m_edit->SetSelection(static_cast<long>(start), static_cast<long>(end));
+    });
+}
+
+void EditControl::GetSelection(std::size_t& start, std::size_t& end) const {
+    auto range = Ask<std::pair<long, long>>([this] {
+        long from = 0;
+        long to = 0;
+        m_edit->GetSelection(&from, &to);
+        return std::make_pair(from, to);
+    });
+    start = static_cast<std::size_t>(range.first);
+    end = static_cast<std::size_t>(range.second);
+}
+
+void EditControl::SetLimit(std::size_t maxChars) {
+    Run([this, maxChars] { m_edit->SetMaxLength(static_cast<unsigned long>(maxChars)); });
+}
+
 // ---- StaticControl ----
 
 StaticControl::StaticControl(WindowCore& core, int id, wxWindow* outer, wxControl* label)

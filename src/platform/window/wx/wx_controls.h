@@ -71,12 +71,17 @@ public:
     }
 };
 
-// Single-line edit.
-class EditControl : public Control<win::ITextControl> {
+// Single-line edit. Its selection positions are characters: only the log needs byte offsets.
+class EditControl : public Control<win::IEdit> {
 public:
     EditControl(WindowCore& core, int id, wxTextCtrl* edit);
     std::string GetText() const override;
     void SetText(const std::string& text) override;
+    void ReplaceSelection(const std::string& text) override;
+    void SetSelection(std::size_t start, std::size_t end) override;
+    void GetSelection(std::size_t& start, std::size_t& end) const override;
+    // A limit the user cannot type past (the option dialog's extension box).
+    void SetLimit(std::size_t maxChars) override;
 
 private:
     wxTextCtrl* m_edit;

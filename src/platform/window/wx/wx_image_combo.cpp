@@ -15,11 +15,28 @@ namespace {
 constexpr int kIndentPixels = 10;
 constexpr int kImageSize = 16;
 
+// The list that drops down. It draws and measures through the widget itself: the toolkit's own
+// list asserts when it is asked to draw for a derived combo box.
+class ImagePopup : public wxVListBoxComboPopup {
+public:
+    explicit ImagePopup(const ImageComboWidget* owner) : m_owner(owner) {}
+    void OnDrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const override {
+        m_owner->DrawItem(dc, rect, item, flags);
+    }
+    wxCoord OnMeasureItem(size_t) const override { return m_owner->ItemHeight(); }
+    wxCoord OnMeasureItemWidth(size_t) const override { return -1; }
+
+private:
+    const ImageComboWidget* m_owner;
+};
+
 } // namespace
 
 ImageComboWidget::ImageComboWidget(wxWindow* parent, int id)
     : wxOwnerDrawnComboBox(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                           wxCB_READONLY) {}
+                           wxCB_READONLY) {
+    SetPopupControl(new ImagePopup(this));
+}
 
 void ImageComboWidget::ShowPopup() {
     // The program rebuilds the list before it drops down.
@@ -30,6 +47,10 @@ void ImageComboWidget::ShowPopup() {
 }
 
 void ImageComboWidget::OnDrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const {
+    DrawItem(dc, rect, item, flags);
+}
+
+void ImageComboWidget::DrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const {
     if (item < 0 || item >= static_cast<int>(items.size())) {
         return;
     }
@@ -51,6 +72,10 @@ void ImageComboWidget::OnDrawItem(wxDC& dc, const wxRect& rect, int item, int fl
 }
 
 wxCoord ImageComboWidget::OnMeasureItem(size_t) const {
+    return ItemHeight();
+}
+
+wxCoord ImageComboWidget::ItemHeight() const {
     return std::max(kImageSize + 4, GetCharHeight() + 4);
 }
 

@@ -22,6 +22,9 @@ public:
 
     void ShowPopup() override;
 
+    void DrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const;
+    wxCoord ItemHeight() const;
+
 protected:
     void OnDrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const override;
     wxCoord OnMeasureItem(size_t item) const override;
