@@ -38,4 +38,4 @@ public:
     virtual StoreOptions GetStoreOptions() = 0;
 };
 
-}  // namespace ftp
+} // namespace ftp

@@ -33,4 +33,4 @@ int FileTypeImageForName(const std::string& name) {
     return kOtherFileImage;
 }
 
-}  // namespace res
+} // namespace res

@@ -15,4 +15,4 @@ constexpr int kOpenFolderImage = 22;
 // an extension not in the table and for a name without one.
 int FileTypeImageForName(const std::string& name);
 
-}  // namespace res
+} // namespace res

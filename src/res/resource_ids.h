@@ -116,4 +116,4 @@ constexpr int kBitmapHost = 181;
 // The one window timer
 constexpr int kConnectTimer = 1;
 
-}  // namespace res
+} // namespace res

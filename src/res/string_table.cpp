@@ -78,7 +78,7 @@ const std::map<int, std::string>& Table() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
 const std::string& LoadString(int id) {
     static const std::string empty;
@@ -86,4 +86,4 @@ const std::string& LoadString(int id) {
     return it == Table().end() ? empty : it->second;
 }
 
-}  // namespace res
+} // namespace res

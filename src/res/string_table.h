@@ -11,4 +11,4 @@ const std::string& LoadString(int id);
 constexpr const char* kAppName = "RARedevedaD";
 constexpr const char* kMainCaption = "FTP Quorrel Ver.1.20";
 
-}  // namespace res
+} // namespace res

@@ -146,7 +146,7 @@ const std::vector<Menu>& Menus() {
     return menus;
 }
 
-}  // namespace
+} // namespace
 
 const DialogTemplate* FindTemplate(int id) {
     for (const auto& t : Templates()) {
@@ -166,4 +166,4 @@ const Menu* FindMenu(int id) {
     return nullptr;
 }
 
-}  // namespace res
+} // namespace res

@@ -8,8 +8,8 @@
 namespace res {
 
 enum class ControlKind {
-    Edit,           // single-line edit
-    MultiLineEdit,  // the log pane
+    Edit,          // single-line edit
+    MultiLineEdit, // the log pane
     Static,
     GroupBox,
     PushButton,
@@ -17,8 +17,8 @@ enum class ControlKind {
     IconButton,
     CheckBox,
     ListView,
-    ComboBox,       // drop-down list
-    ImageComboBox,  // drop-down list with images and indents
+    ComboBox,      // drop-down list
+    ImageComboBox, // drop-down list with images and indents
     ListBox,
     TabControl,
     ProgressBar,
@@ -47,16 +47,16 @@ constexpr int kNoId = -1;
 struct ControlTemplate {
     int id;
     ControlKind kind;
-    int x, y, width, height;  // dialog units
+    int x, y, width, height; // dialog units
     std::string caption;
     unsigned style = kNone;
-    int icon = 0;  // icon buttons
+    int icon = 0; // icon buttons
 };
 
 struct DialogTemplate {
     int id;
     std::string caption;
-    int width, height;  // dialog units
+    int width, height; // dialog units
     std::vector<ControlTemplate> controls;
 };
 
@@ -64,7 +64,7 @@ struct DialogTemplate {
 const DialogTemplate* FindTemplate(int id);
 
 struct MenuItem {
-    int command;  // 0 = separator
+    int command; // 0 = separator
     std::string text;
 };
 
@@ -77,4 +77,4 @@ struct Menu {
 // The pop-up of menu resource `id`, or nullptr.
 const Menu* FindMenu(int id);
 
-}  // namespace res
+} // namespace res

@@ -10,8 +10,8 @@ class AsciiExtensionList {
 public:
     static constexpr int kSlots = 30;
 
-    AsciiExtensionList();  // all slots empty
-    void SetDefaults();    // "htm", "html", "xml", "txt", "cgi", "pl", the rest empty
+    AsciiExtensionList(); // all slots empty
+    void SetDefaults();   // "htm", "html", "xml", "txt", "cgi", "pl", the rest empty
 
     std::array<std::string, kSlots>& Slots() { return m_slots; }
     const std::array<std::string, kSlots>& Slots() const { return m_slots; }
@@ -27,4 +27,4 @@ private:
     std::array<std::string, kSlots> m_slots;
 };
 
-}  // namespace ui
+} // namespace ui

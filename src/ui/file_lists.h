@@ -2,11 +2,11 @@
 #pragma once
 
 struct CHostList {
-    int m_connectedRow = 0;  // row from which the last connect or disconnect was started
+    int m_connectedRow = 0; // row from which the last connect or disconnect was started
 };
 
 struct CLocalFileList {
-    bool m_driveList = false;  // the pane shows drives instead of a folder
+    bool m_driveList = false; // the pane shows drives instead of a folder
     bool m_dragging = false;
 };
 

@@ -16,11 +16,11 @@ struct HostRecord {
     std::string password;
     std::string localFolder;
     std::string serverFolder;
-    int TimeZoneIndex = 0;  // 0 unset, 1..26 = GMT offset + 13
+    int TimeZoneIndex = 0; // 0 unset, 1..26 = GMT offset + 13
 
     bool InUse() const { return !serverName.empty(); }
 };
 
 using HostSlots = std::array<HostRecord, kHostSlots>;
 
-}  // namespace ui
+} // namespace ui

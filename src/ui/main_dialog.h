@@ -27,7 +27,7 @@ using CommandHandler = void (CMainDialog::*)(win::Message&);
 
 struct CommandTableRow {
     win::MessageKind kind;
-    int id;  // 0 = any id
+    int id; // 0 = any id
     CommandHandler handler;
 };
 
@@ -46,10 +46,10 @@ public:
     // program with text 106.
     void Start();
     void FailToRun();
-    void Dispatch(win::Message& message) override;  // the one entry point
+    void Dispatch(win::Message& message) override; // the one entry point
     static const std::vector<CommandTableRow>& CommandTable();
     void OnClose(win::Message& message);
-    bool CloseProcedure();  // true when the window ends
+    bool CloseProcedure(); // true when the window ends
     void OnKeyEnter(win::Message& message);
     void OnOptionButton(win::Message& message);
     void OnCancelButton(win::Message& message);
@@ -71,7 +71,7 @@ public:
     void OnTimer(win::Message& message);
     void SetProgressRange(std::int64_t total) override;
     void SetProgress(std::int64_t done) override;
-    void ResetProgress();  // bar 0, byte counter "0"
+    void ResetProgress(); // bar 0, byte counter "0"
     void ClearLog();
     int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) override;
     void SetConnectPhase(int phase) override;
@@ -93,11 +93,11 @@ public:
     void OnHostListItemChanging(win::Message& message);
     void OnHostListItemActivated(win::Message& message);
     void OnHostListContextMenu(win::Message& message);
-    void OnHostConnect(win::Message& message);   // 183
-    void OnHostProperty(win::Message& message);  // 185
-    void OnCreateHost(win::Message& message);    // 187
-    void OnHostDelete(win::Message& message);    // 189
-    int CurrentHostSlot() const;  // tab index, or the selected row's slot on tab 6 (kNoSlot)
+    void OnHostConnect(win::Message& message);  // 183
+    void OnHostProperty(win::Message& message); // 185
+    void OnCreateHost(win::Message& message);   // 187
+    void OnHostDelete(win::Message& message);   // 189
+    int CurrentHostSlot() const; // tab index, or the selected row's slot on tab 6 (kNoSlot)
 
     // ---- Jobs: runner and connection jobs (jobs/job_runner.cpp, jobs/connection_jobs.cpp) ----
     using JobBody = void (CMainDialog::*)();
@@ -132,7 +132,7 @@ public:
     std::string LocalItemStatusText(const std::string& name);
     std::string LastErrorText();
     void OnLocalUpButton(win::Message& message);
-    void OnLocalRefresh(win::Message& message);  // button 1020, command 32775
+    void OnLocalRefresh(win::Message& message); // button 1020, command 32775
     void OnDriveComboDropDown(win::Message& message);
     void OnDriveComboChange(win::Message& message);
 
@@ -196,7 +196,7 @@ public:
 
     // Folders
     std::string m_localFolder;
-    local::LocalListing m_localListing;  // the scan being shown, freed once listed
+    local::LocalListing m_localListing; // the scan being shown, freed once listed
     std::string m_remoteFolder;
     std::string m_previousRemoteFolder;
 
@@ -234,6 +234,6 @@ private:
     std::thread m_worker;
     bool m_closed = false;
     std::size_t m_logLimit = 1048576;
-    std::atomic<std::size_t> m_logLength{0};  // an upper bound of the log's length
-    int m_progressShift = 0;                   // keeps large sizes inside the bar's 32-bit range
+    std::atomic<std::size_t> m_logLength{0}; // an upper bound of the log's length
+    int m_progressShift = 0;                 // keeps large sizes inside the bar's 32-bit range
 };

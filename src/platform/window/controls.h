@@ -99,7 +99,7 @@ public:
     virtual int GetCount() const = 0;
     virtual std::string GetString(int index) const = 0;
     virtual int GetCurSel() const = 0;
-    virtual void SetCurSel(int index) = 0;  // -1 clears the selection
+    virtual void SetCurSel(int index) = 0; // -1 clears the selection
     // Whole-entry match ignoring letter case, or -1.
     virtual int FindStringExact(const std::string& text) const = 0;
 };
@@ -115,7 +115,7 @@ struct ImageComboItem {
 class IImageComboBox : public IControl {
 public:
     virtual void ResetContent() = 0;
-    virtual int InsertItem(int index, const ImageComboItem& item) = 0;  // -1 appends
+    virtual int InsertItem(int index, const ImageComboItem& item) = 0; // -1 appends
     virtual bool DeleteItem(int index) = 0;
     virtual int GetCount() const = 0;
     virtual ImageComboItem GetItem(int index) const = 0;
@@ -146,4 +146,4 @@ public:
     virtual void SetCurSel(int index) = 0;
 };
 
-}  // namespace win
+} // namespace win

@@ -19,26 +19,26 @@ enum class Buttons { Ok, YesNo, YesNoCancel };
 enum Answer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
 enum class MessageKind {
-    ButtonClick,    // id = button
-    Close,          // the window's close request (title bar, Alt+F4, Escape)
-    ComboDropDown,  // id = combo about to drop down
-    ComboSelChange, // id = combo; index = chosen item
-    TabChanging,    // id = tab control; handler sets result = 1 to keep the old tab
-    TabChanged,     // id = tab control
-    Command,        // id = menu command
-    ItemActivated,  // id = list; index = row (double click or Enter)
-    ItemChanging,   // id = list; index = row (-1 none); oldState/newState
-    ItemChanged,    // id = list; index = row; oldState/newState
-    EndLabelEdit,   // id = list; index = row; text; cancelled
-    BeginDrag,      // id = list
-    MouseMove,      // id = list (while dragging); x, y screen coordinates
-    LeftButtonUp,   // id = list (while dragging); x, y screen coordinates
-    ContextMenu,    // id = list; x, y screen coordinates
-    FocusGained,    // id = list
-    KeyEnter,       // id = control with the focus; handler sets result = 1 to swallow it
-    Timer,          // id = timer id
-    FilesDropped,   // id = list; paths
-    HotItem,        // id = check box the mouse entered or left (dialogs)
+    ButtonClick,      // id = button
+    Close,            // the window's close request (title bar, Alt+F4, Escape)
+    ComboDropDown,    // id = combo about to drop down
+    ComboSelChange,   // id = combo; index = chosen item
+    TabChanging,      // id = tab control; handler sets result = 1 to keep the old tab
+    TabChanged,       // id = tab control
+    Command,          // id = menu command
+    ItemActivated,    // id = list; index = row (double click or Enter)
+    ItemChanging,     // id = list; index = row (-1 none); oldState/newState
+    ItemChanged,      // id = list; index = row; oldState/newState
+    EndLabelEdit,     // id = list; index = row; text; cancelled
+    BeginDrag,        // id = list
+    MouseMove,        // id = list (while dragging); x, y screen coordinates
+    LeftButtonUp,     // id = list (while dragging); x, y screen coordinates
+    ContextMenu,      // id = list; x, y screen coordinates
+    FocusGained,      // id = list
+    KeyEnter,         // id = control with the focus; handler sets result = 1 to swallow it
+    Timer,            // id = timer id
+    FilesDropped,     // id = list; paths
+    HotItem,          // id = check box the mouse entered or left (dialogs)
     MouseOverSurface, // the mouse moved over the dialog's own surface (dialogs)
 };
 
@@ -56,7 +56,7 @@ struct Message {
     std::string text;
     bool cancelled = false;
     std::vector<std::string> paths;
-    int result = 0;  // written by the handler
+    int result = 0; // written by the handler
 };
 
 struct Rect {
@@ -88,8 +88,8 @@ class IWindow {
 public:
     virtual ~IWindow() = default;
 
-    virtual ITextControl& Text(int id) = 0;  // edits and statics
-    virtual IEdit& Edit(int id) = 0;         // multi-line edit (log)
+    virtual ITextControl& Text(int id) = 0; // edits and statics
+    virtual IEdit& Edit(int id) = 0;        // multi-line edit (log)
     virtual IButton& Button(int id) = 0;
     virtual ICheckBox& CheckBox(int id) = 0;
     virtual IProgressBar& Progress(int id) = 0;
@@ -127,8 +127,7 @@ public:
     virtual void StopTimer(int id) = 0;
     // Pop-up menu `menuId` at screen point (x, y) with the listed commands grayed; returns the
     // chosen command id, 0 when none. Window's thread only.
-    virtual int TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x,
-                               int y) = 0;
+    virtual int TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x, int y) = 0;
     // Runs a dialog template modally over this window; returns the EndDialog result.
     // Window's thread only.
     virtual int RunModal(int templateId, IDialogLogic& logic) = 0;
@@ -136,7 +135,7 @@ public:
     virtual void Post(std::function<void()> fn) = 0;
     // Opens a path with the desktop's program; false when that could not be started.
     virtual bool OpenWithShell(const std::string& path) = 0;
-    virtual void SetCursor(int cursorId) = 0;  // 0 = the normal arrow
+    virtual void SetCursor(int cursorId) = 0; // 0 = the normal arrow
     virtual void CaptureMouse(int listId) = 0;
     virtual void ReleaseMouse() = 0;
     virtual void BringToForeground() = 0;
@@ -144,4 +143,4 @@ public:
     virtual void Destroy() = 0;
 };
 
-}  // namespace win
+} // namespace win
