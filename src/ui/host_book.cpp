@@ -133,7 +133,11 @@ void CMainDialog::OnHostListItemChanging(win::Message& message) {
     }
     if (message.oldState != message.newState) {
         m_localFolder = host.localFolder;
-        m_remoteFolder = host.serverFolder;
+        // A running job works in the remote folder: switching it under the job would race with
+        // the worker and send the job's next command to another host's folder.
+        if (!m_busy) {
+            m_remoteFolder = host.serverFolder;
+        }
         if (!ListLocalFolder()) {
             LocalFolderUp();
         }

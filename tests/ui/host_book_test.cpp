@@ -275,6 +275,22 @@ TEST(HostBook, FoldersFollowTheSelectedHostRow) {
     EXPECT_EQ(app.dialog->m_hosts[2].localFolder, folders / "a");
 }
 
+TEST(HostBook, ARunningJobKeepsItsRemoteFolderWhenAnotherRowIsSelected) {
+    testsupport::TempDir folders;
+    folders.Write("a/f", "");
+    folders.Write("c/f", "");
+    HeadlessApp app;
+    app.WriteSettings("tabX=6\r\nSname=a;;c;\r\nlc=" + folders / "a" + ";;" + folders / "c" +
+                      ";\r\nsc=/ra;;/rc;\r\n");
+    app.Open();
+    app.Win().Select(res::kHostList, {"a"});
+    app.dialog->m_busy = true;
+    app.Win().Select(res::kHostList, {"c"});
+    EXPECT_EQ(app.dialog->m_remoteFolder, "/ra") << "the job's folder stays";
+    EXPECT_EQ(app.dialog->m_localFolder, folders / "c") << "the local side follows the row";
+    app.dialog->m_busy = false;
+}
+
 TEST(HostBook, ConnectAndDisconnectFromTheHostListAgainstAServer) {
     // Earlier tests may leave the process in a removed local folder, where python cannot start.
     std::filesystem::current_path(std::filesystem::temp_directory_path());
