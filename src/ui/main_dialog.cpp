@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "res/images.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 
@@ -142,12 +143,19 @@ bool CMainDialog::OnInitDialog() {
 
     LoadSettings();
 
+    // The file-type images are required: without them the program cannot run.
+    if (res::FindXpm(res::kBitmapFileTypes) == nullptr) {
+        throw 106;
+    }
     m_window.ListView(res::kRemoteList).SetImageList(res::kBitmapFileTypes);
     m_window.ListView(res::kLocalList).SetImageList(res::kBitmapFileTypes);
     m_window.ImageCombo(res::kDriveCombo).SetImageList(res::kBitmapFileTypes);
 
     FillDriveCombo();
 
+    if (res::FindXpm(res::kBitmapHost) == nullptr) {
+        throw 106;
+    }
     m_window.ListView(res::kHostList).SetImageList(res::kBitmapHost);
 
     InsertTabs();
