@@ -49,10 +49,12 @@ void CMainDialog::ConnectToggle() {
     m_connectPhase = 0;
     m_tickCount = 0;
     m_window.StartTimer(res::kConnectTimer, 50);
+    ChooseConnectHost();
     RunJob(&CMainDialog::ConnectJob);
 }
 
-void CMainDialog::ConnectJob() {
+void CMainDialog::ChooseConnectHost() {
+    m_connectSlot = ui::kNoSlot;
     int slot;
     if (m_window.Tab(res::kHostTab).GetCurSel() == 6) {
         int row = m_window.ListView(res::kHostList).GetSelectionMark();
@@ -71,7 +73,15 @@ void CMainDialog::ConnectJob() {
         h.userName = m_window.Text(res::kUserNameEdit).GetText();
         h.password = m_window.Text(res::kPasswordEdit).GetText();
     }
-    const ui::HostRecord host = m_hosts[static_cast<std::size_t>(slot)];
+    m_connectSlot = slot;
+    m_connectHost = m_hosts[static_cast<std::size_t>(slot)];
+}
+
+void CMainDialog::ConnectJob() {
+    if (m_connectSlot == ui::kNoSlot) {
+        return; // "Host Lists" with no row selected: nothing is logged
+    }
+    const ui::HostRecord& host = m_connectHost;
 
     ClearLog();
 
@@ -126,10 +136,19 @@ void CMainDialog::DisconnectCleanup() {
     m_engine.Cache().Clear();
     m_window.Button(res::kConnectButton).SetIcon(res::kIconConnect);
     AppendLog(res::LoadString(154));
-    int slot = CurrentHostSlot();
-    if (slot != ui::kNoSlot) {
-        m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
-        m_hosts[static_cast<std::size_t>(slot)].serverFolder = m_remoteFolder;
+    // The slots and the local folder belong to the window's thread: a worker that finds the
+    // connection broken hands this step over, with the remote folder as it stands now.
+    auto saveFolders = [this, remote = m_remoteFolder] {
+        int slot = CurrentHostSlot();
+        if (slot != ui::kNoSlot) {
+            m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
+            m_hosts[static_cast<std::size_t>(slot)].serverFolder = remote;
+        }
+    };
+    if (OnWindowThread()) {
+        saveFolders();
+    } else {
+        m_window.Post(saveFolders);
     }
 }
 

@@ -104,6 +104,10 @@ public:
     void RunJob(JobBody body, bool cancellable = false);
     void ConnectToggle();
     void ConnectJob();
+    // Chooses the host to connect to and copies the visible host fields into its slot, on the
+    // window's thread, so the worker never touches the slots or the folders the window edits.
+    void ChooseConnectHost();
+    bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThread; }
     void DisconnectJob();
     void DisconnectCleanup() override;
     bool RefreshRemoteList(bool skipChangeFolder, bool useCache);
@@ -217,6 +221,8 @@ public:
     std::string m_jobRemoteBase;
     bool m_mirroring = false;
     bool m_overwrite = false;
+    int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to
+    ui::HostRecord m_connectHost;    // its fields as they were when the job started
 
     // Remote label edits and permissions (later work)
     LabelEditMode m_labelEditMode = LabelEditMode::None;
@@ -232,6 +238,7 @@ public:
 
 private:
     std::thread m_worker;
+    std::thread::id m_windowThread = std::this_thread::get_id();
     bool m_closed = false;
     std::size_t m_logLimit = 1048576;
     std::atomic<std::size_t> m_logLength{0}; // an upper bound of the log's length

@@ -222,6 +222,8 @@ TEST_F(ConnectionJobs, ServerGoneDuringRefreshDisconnectsAndAllowsANewConnect) {
     std::string log = app.Log();
     EXPECT_EQ(log.substr(log.size() - 15), "Disconnected.\r\n") << log;
     EXPECT_TRUE(app.Win().Get(res::kRemoteList).Rows().empty());
+    // The worker found the loss; the host's folders are saved on the window's thread.
+    EXPECT_EQ(app.dialog->m_hosts[0].serverFolder, "/");
 
     ASSERT_TRUE(server.Start());
     app.Win().Type(res::kServerNameEdit, server.Address());
