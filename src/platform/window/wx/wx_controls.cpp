@@ -315,10 +315,69 @@ int ProgressControl::GetRangeHigh() const {
     return Ask<int>([this] { return m_high; });
 }
 
+// ---- StringListControl ----
+
+template <class Interface>
+StringListControl<Interface>::StringListControl(WindowCore& core, int id, wxControlWithItems* items)
+    : Control<Interface>(core, id, items), m_items(items) {}
+
+template <class Interface> void StringListControl<Interface>::ResetContent() {
+    this->Run([this] {
+        m_items->Clear();
+        m_strings.clear();
+    });
+}
+
+template <class Interface> int StringListControl<Interface>::AddString(const std::string& text) {
+    return this->template Ask<int>(
+        [this, text] {
+            m_strings.push_back(text);
+            return m_items->Append(ToWx(text));
+        },
+        -1);
+}
+
+template <class Interface> bool StringListControl<Interface>::DeleteString(int index) {
+    return this->template Ask<bool>([this, index] {
+        if (index < 0 || index >= static_cast<int>(m_strings.size())) {
+            return false;
+        }
+        m_strings.erase(m_strings.begin() + index);
+        m_items->Delete(static_cast<unsigned>(index));
+        return true;
+    });
+}
+
+template <class Interface> int StringListControl<Interface>::GetCount() const {
+    return this->template Ask<int>([this] { return static_cast<int>(m_strings.size()); });
+}
+
+template <class Interface> std::string StringListControl<Interface>::GetString(int index) const {
+    return this->template Ask<std::string>([this, index] {
+        return index >= 0 && index < static_cast<int>(m_strings.size()) ? m_strings[index]
+                                                                        : std::string();
+    });
+}
+
+template <class Interface> int StringListControl<Interface>::GetCurSel() const {
+    return this->template Ask<int>([this] { return m_items->GetSelection(); }, -1);
+}
+
+template <class Interface> void StringListControl<Interface>::SetCurSel(int index) {
+    this->Run([this, index] {
+        if (index < static_cast<int>(m_strings.size())) {
+            m_items->SetSelection(index < 0 ? wxNOT_FOUND : index);
+        }
+    });
+}
+
+template class StringListControl<win::IComboBox>;
+template class StringListControl<win::IListBox>;
+
 // ---- ComboControl ----
 
 ComboControl::ComboControl(WindowCore& core, int id, wxChoice* choice)
-    : Control(core, id, choice), m_choice(choice) {
+    : StringListControl(core, id, choice) {
     choice->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
         if (!*m_alive) {
             event.Skip();
@@ -331,67 +390,17 @@ ComboControl::ComboControl(WindowCore& core, int id, wxChoice* choice)
     });
 }
 
-void ComboControl::ResetContent() {
-    Run([this] {
-        m_choice->Clear();
-        m_strings.clear();
-    });
-}
-
-int ComboControl::AddString(const std::string& text) {
-    return Ask<int>(
-        [this, text] {
-            m_strings.push_back(text);
-            return m_choice->Append(ToWx(text));
-        },
-        -1);
-}
-
 int ComboControl::InsertString(int index, const std::string& text) {
     return Ask<int>(
         [this, index, text] {
             if (index < 0 || index >= static_cast<int>(m_strings.size())) {
                 m_strings.push_back(text);
-                return m_choice->Append(ToWx(text));
+                return m_items->Append(ToWx(text));
             }
             m_strings.insert(m_strings.begin() + index, text);
-            return m_choice->Insert(ToWx(text), static_cast<unsigned>(index));
+            return m_items->Insert(ToWx(text), static_cast<unsigned>(index));
         },
         -1);
-}
-
-bool ComboControl::DeleteString(int index) {
-    return Ask<bool>([this, index] {
-        if (index < 0 || index >= static_cast<int>(m_strings.size())) {
-            return false;
-        }
-        m_strings.erase(m_strings.begin() + index);
-        m_choice->Delete(static_cast<unsigned>(index));
-        return true;
-    });
-}
-
-int ComboControl::GetCount() const {
-    return Ask<int>([this] { return static_cast<int>(m_strings.size()); });
-}
-
-std::string ComboControl::GetString(int index) const {
-    return Ask<std::string>([this, index] {
-        return index >= 0 && index < static_cast<int>(m_strings.size()) ? m_strings[index]
-                                                                        : std::string();
-    });
-}
-
-int ComboControl::GetCurSel() const {
-    return Ask<int>([this] { return m_choice->GetSelection(); }, -1);
-}
-
-void ComboControl::SetCurSel(int index) {
-    Run([this, index] {
-        if (index < static_cast<int>(m_strings.size())) {
-            m_choice->SetSelection(index < 0 ? wxNOT_FOUND : index);
-        }
-    });
 }
 
 int ComboControl::FindStringExact(const std::string& text) const {
@@ -410,59 +419,7 @@ int ComboControl::FindStringExact(const std::string& text) const {
 // ---- ListBoxControl ----
 
 ListBoxControl::ListBoxControl(WindowCore& core, int id, wxListBox* list)
-    : Control(core, id, list), m_list(list) {}
-
-void ListBoxControl::ResetContent() {
-    Run([this] {
-        m_list->Clear();
-        m_strings.clear();
-    });
-}
-
-int ListBoxControl::AddString(const std::string& text) {
-    return Ask<int>(
-        [this, text] {
-            m_strings.push_back(text);
-            return m_list->Append(ToWx(text));
-        },
-        -1);
-}
-
-bool ListBoxControl::DeleteString(int index) {
-    return Ask<bool>([this, index] {
-        if (index < 0 || index >= static_cast<int>(m_strings.size())) {
-            return false;
-        }
-        m_strings.erase(m_strings.begin() + index);
-        m_list->Delete(static_cast<unsigned>(index));
-        return true;
-    });
-}
-
-int ListBoxControl::GetCount() const {
-    return Ask<int>([this] { return static_cast<int>(m_strings.size()); });
-}
-
-std::string ListBoxControl::GetString(int index) const {
-    return Ask<std::string>([this, index] {
-        return index >= 0 && index < static_cast<int>(m_strings.size()) ? m_strings[index]
-                                                                        : std::string();
-    });
-}
-
-int ListBoxControl::GetCurSel() const {
-    return Ask<int>([this] { return m_list->GetSelection(); }, -1);
-}
-
-void ListBoxControl::SetCurSel(int index) {
-    Run([this, index] {
-        if (index < 0) {
-            m_list->SetSelection(wxNOT_FOUND);
-        } else if (index < static_cast<int>(m_strings.size())) {
-            m_list->SetSelection(index);
-        }
-    });
-}
+    : StringListControl(core, id, list) {}
 
 // ---- TabControl ----
 

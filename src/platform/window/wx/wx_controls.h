@@ -170,39 +170,35 @@ private:
     int m_pos = 0;
 };
 
-// Drop-down list (wxChoice). The strings are kept byte for byte beside the widget.
-class ComboControl : public Control<win::IComboBox> {
+// A list of strings in a widget with items (drop-down list, list box). The strings are kept
+// byte for byte beside the widget, which shows them converted.
+template <class Interface> class StringListControl : public Control<Interface> {
 public:
-    ComboControl(WindowCore& core, int id, wxChoice* choice);
+    StringListControl(WindowCore& core, int id, wxControlWithItems* items);
     void ResetContent() override;
     int AddString(const std::string& text) override;
-    int InsertString(int index, const std::string& text) override;
     bool DeleteString(int index) override;
     int GetCount() const override;
     std::string GetString(int index) const override;
     int GetCurSel() const override;
     void SetCurSel(int index) override;
-    int FindStringExact(const std::string& text) const override;
 
-private:
-    wxChoice* m_choice;
+protected:
+    wxControlWithItems* m_items;
     std::vector<std::string> m_strings;
 };
 
-class ListBoxControl : public Control<win::IListBox> {
+// Drop-down list (wxChoice).
+class ComboControl : public StringListControl<win::IComboBox> {
+public:
+    ComboControl(WindowCore& core, int id, wxChoice* choice);
+    int InsertString(int index, const std::string& text) override;
+    int FindStringExact(const std::string& text) const override;
+};
+
+class ListBoxControl : public StringListControl<win::IListBox> {
 public:
     ListBoxControl(WindowCore& core, int id, wxListBox* list);
-    void ResetContent() override;
-    int AddString(const std::string& text) override;
-    bool DeleteString(int index) override;
-    int GetCount() const override;
-    std::string GetString(int index) const override;
-    int GetCurSel() const override;
-    void SetCurSel(int index) override;
-
-private:
-    wxListBox* m_list;
-    std::vector<std::string> m_strings;
 };
 
 // The host tabs: a notebook with empty pages; the controls of a tab are siblings laid over it.
