@@ -16,6 +16,8 @@ namespace ftp {
 
 // The PORT argument: the address with commas, then the port's high and low byte in decimal.
 std::string PortArgument(const std::string& portAddress, unsigned port);
+// Shuts down and closes a data connection and its listening socket.
+void CloseDataSockets(platform::Socket& data, platform::Socket& listener);
 // The remote name of an upload after the two lowercase options.
 std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileName,
                             bool lowercaseExtension);
@@ -92,8 +94,10 @@ private:
     // connection ends the wait.
     bool AcceptDataConnection(platform::Socket& call, platform::Socket& listener,
                               platform::Socket& data, std::string& replies);
-    // After a transfer failed on our side, reads the completion reply the server still owes.
-    void DrainCompletionReply(platform::Socket& call, bool replyDue);
+    // Ends a listing or transfer that failed on our side: closes its sockets and, when the last
+    // reply was a preliminary 1xx, reads the completion reply the server still owes. False.
+    bool AbandonDataTransfer(platform::Socket& call, platform::Socket& listener,
+                             platform::Socket* data = nullptr);
     bool SimpleCommand(const std::string& command);
 
     IEngineOwner& m_owner;

@@ -62,13 +62,27 @@ bool FtpClient::AcceptDataConnection(platform::Socket& call, platform::Socket& l
     }
 }
 
-void FtpClient::DrainCompletionReply(platform::Socket& call, bool replyDue) {
+void CloseDataSockets(platform::Socket& data, platform::Socket& listener) {
+    data.ShutdownBoth();
+    data.Close();
+    listener.ShutdownBoth();
+    listener.Close();
+}
+
+bool FtpClient::AbandonDataTransfer(platform::Socket& call, platform::Socket& listener,
+                                    platform::Socket* data) {
+    if (data != nullptr) {
+        CloseDataSockets(*data, listener);
+    } else {
+        listener.Close();
+    }
     // The server still answers the transfer we abandoned; left unread, that answer would be
     // taken for the reply to our next command.
-    if (replyDue && !m_connectionLost && m_controlSocket.IsValid()) {
+    if (m_lastReplyCode[0] == '1' && !m_connectionLost && m_controlSocket.IsValid()) {
         std::string reply;
         ReadReply(call, reply, false);
     }
+    return false;
 }
 
 } // namespace ftp

@@ -17,13 +17,6 @@ int CountLineFeeds(const std::string& listing) {
     return count;
 }
 
-void CloseDataSockets(platform::Socket& data, platform::Socket& listener) {
-    data.ShutdownBoth();
-    data.Close();
-    listener.ShutdownBoth();
-    listener.Close();
-}
-
 } // namespace
 
 int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bool useCache) {
@@ -44,8 +37,7 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
     }
     platform::Socket data;
     if (!AcceptDataConnection(call, listener, data, listReply)) {
-        listener.Close();
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+        AbandonDataTransfer(call, listener);
         return -1;
     }
     char buffer[kListReceiveSize + 1];
@@ -56,8 +48,7 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
         }
         if (received < 0) {
             ShowSocketError(data.LastError());
-            CloseDataSockets(data, listener);
-            DrainCompletionReply(call, m_lastReplyCode[0] == '1');
+            AbandonDataTransfer(call, listener, &data);
             return -1;
         }
         buffer[received] = '\0';

@@ -24,13 +24,6 @@ void LowerAscii(std::string& text, std::size_t from) {
     }
 }
 
-void CloseDataSockets(platform::Socket& data, platform::Socket& listener) {
-    data.ShutdownBoth();
-    data.Close();
-    listener.ShutdownBoth();
-    listener.Close();
-}
-
 } // namespace
 
 std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileName,
@@ -93,21 +86,15 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
     platform::TransferFile file;
     if (!file.OpenForWriting(localPath, offset)) {
         ShowFileError(file.LastError());
-        listener.Close();
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener);
     }
     platform::Socket data;
     if (!AcceptDataConnection(call, listener, data, reply)) {
-        listener.Close();
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener);
     }
     auto failAfterData = [&]() {
         file.Close();
-        CloseDataSockets(data, listener);
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener, &data);
     };
 
     m_owner.SetProgressRange(size);
@@ -178,21 +165,15 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
     platform::TransferFile file;
     if (!file.OpenForReading(localPath)) {
         ShowFileError(file.LastError());
-        listener.Close();
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener);
     }
     platform::Socket data;
     if (!AcceptDataConnection(call, listener, data, reply)) {
-        listener.Close();
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener);
     }
     auto failAfterData = [&]() {
         file.Close();
-        CloseDataSockets(data, listener);
-        DrainCompletionReply(call, m_lastReplyCode[0] == '1');
-        return false;
+        return AbandonDataTransfer(call, listener, &data);
     };
 
     const std::int64_t length = file.Length();

@@ -79,4 +79,27 @@ template <class Interface> Interface& WindowCore::Find(int id) {
     return static_cast<Interface&>(TheNullControl());
 }
 
+// The control accessors of a window: each finds its control in the window's core.
+template <class Base> class CoreControls : public Base {
+public:
+    win::ITextControl& Text(int id) override { return Find<win::ITextControl>(id); }
+    win::IEdit& Edit(int id) override { return Find<win::IEdit>(id); }
+    win::IButton& Button(int id) override { return Find<win::IButton>(id); }
+    win::ICheckBox& CheckBox(int id) override { return Find<win::ICheckBox>(id); }
+    win::IProgressBar& Progress(int id) override { return Find<win::IProgressBar>(id); }
+    win::IListView& ListView(int id) override { return Find<win::IListView>(id); }
+    win::IComboBox& Combo(int id) override { return Find<win::IComboBox>(id); }
+    win::IImageComboBox& ImageCombo(int id) override { return Find<win::IImageComboBox>(id); }
+    win::IListBox& ListBox(int id) override { return Find<win::IListBox>(id); }
+    win::ITabControl& Tab(int id) override { return Find<win::ITabControl>(id); }
+
+protected:
+    virtual WindowCore& Core() = 0;
+
+private:
+    template <class Interface> Interface& Find(int id) {
+        return Core().template Find<Interface>(id);
+    }
+};
+
 } // namespace wxwin

@@ -9,7 +9,7 @@
 
 namespace wxwin {
 
-class WxDialogWindow : public win::IDialogWindow {
+class WxDialogWindow : public CoreControls<win::IDialogWindow> {
 public:
     // GUI thread.
     WxDialogWindow(GuiQueue& queue, wxWindow* parent, const res::DialogTemplate& dialog,
@@ -22,18 +22,6 @@ public:
     // result.
     int Run();
 
-    win::ITextControl& Text(int id) override { return m_core.Find<win::ITextControl>(id); }
-    win::IEdit& Edit(int id) override { return m_core.Find<win::IEdit>(id); }
-    win::IButton& Button(int id) override { return m_core.Find<win::IButton>(id); }
-    win::ICheckBox& CheckBox(int id) override { return m_core.Find<win::ICheckBox>(id); }
-    win::IProgressBar& Progress(int id) override { return m_core.Find<win::IProgressBar>(id); }
-    win::IListView& ListView(int id) override { return m_core.Find<win::IListView>(id); }
-    win::IComboBox& Combo(int id) override { return m_core.Find<win::IComboBox>(id); }
-    win::IImageComboBox& ImageCombo(int id) override {
-        return m_core.Find<win::IImageComboBox>(id);
-    }
-    win::IListBox& ListBox(int id) override { return m_core.Find<win::IListBox>(id); }
-    win::ITabControl& Tab(int id) override { return m_core.Find<win::ITabControl>(id); }
     int MessageBox(const std::string& text, win::Buttons buttons, win::Icon icon) override;
     void SetCaption(const std::string& caption) override;
     std::string GetCaption() const override;
@@ -52,6 +40,8 @@ public:
 private:
     void Click(int id);
     void OnCharHook(wxKeyEvent& event);
+
+    WindowCore& Core() override { return m_core; }
 
     WindowCore m_core;
     win::IDialogLogic& m_logic;

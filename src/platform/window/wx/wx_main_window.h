@@ -20,7 +20,7 @@ namespace wxwin {
 
 class ListViewControl;
 
-class WxMainWindow : public win::IMainWindow {
+class WxMainWindow : public CoreControls<win::IMainWindow> {
 public:
     // GUI thread, toolkit started.
     WxMainWindow();
@@ -29,18 +29,6 @@ public:
     WxMainWindow& operator=(const WxMainWindow&) = delete;
 
     // IWindow
-    win::ITextControl& Text(int id) override { return m_core.Find<win::ITextControl>(id); }
-    win::IEdit& Edit(int id) override { return m_core.Find<win::IEdit>(id); }
-    win::IButton& Button(int id) override { return m_core.Find<win::IButton>(id); }
-    win::ICheckBox& CheckBox(int id) override { return m_core.Find<win::ICheckBox>(id); }
-    win::IProgressBar& Progress(int id) override { return m_core.Find<win::IProgressBar>(id); }
-    win::IListView& ListView(int id) override { return m_core.Find<win::IListView>(id); }
-    win::IComboBox& Combo(int id) override { return m_core.Find<win::IComboBox>(id); }
-    win::IImageComboBox& ImageCombo(int id) override {
-        return m_core.Find<win::IImageComboBox>(id);
-    }
-    win::IListBox& ListBox(int id) override { return m_core.Find<win::IListBox>(id); }
-    win::ITabControl& Tab(int id) override { return m_core.Find<win::ITabControl>(id); }
     int MessageBox(const std::string& text, win::Buttons buttons, win::Icon icon) override;
     void SetCaption(const std::string& caption) override;
     std::string GetCaption() const override;
@@ -94,6 +82,8 @@ private:
     void SendClose();
 
     mutable GuiQueue m_queue;
+    WindowCore& Core() override { return m_core; }
+
     WindowCore m_core;
     wxFrame* m_frame = nullptr;
     wxPanel* m_surface = nullptr;
