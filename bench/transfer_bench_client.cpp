@@ -12,11 +12,12 @@ namespace {
 class BenchOwner : public ftp::IEngineOwner {
 public:
     void AppendLog(const std::string& text) override { m_log += text; }
-    int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon) override {
+    ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
+                               ftp::BoxIcon) override {
         std::fprintf(stderr, "message: %s", text.c_str());
-        return buttons == win::Buttons::Ok ? win::kAnswerOk : win::kAnswerNo;
+        return buttons == ftp::BoxButtons::Ok ? ftp::BoxAnswer::Ok : ftp::BoxAnswer::No;
     }
-    void SetConnectPhase(int) override {}
+    void SetConnectPhase(ftp::ConnectPhase) override {}
     void DisconnectCleanup() override { std::fprintf(stderr, "connection lost\n"); }
     void SetProgressRange(std::int64_t total) override { m_range = total; }
     void SetProgress(std::int64_t done) override {

@@ -10,6 +10,7 @@
 
 #include "app/settings_store.h"
 #include "platform/window/headless/headless_window.h"
+#include "res/resource_ids.h"
 #include "res/templates.h"
 #include "ui/main_dialog.h"
 
@@ -203,7 +204,7 @@ private:
     }
 
     bool HasControl(HeadlessWindowBase& target, int id) {
-        if (id == 1040 || target.Has(id)) {
+        if (id == res::kStatusBar || target.Has(id)) {
             return true;
         }
         Fail("no control " + std::to_string(id));
@@ -300,7 +301,7 @@ private:
             }
             m_window.DragAndRelease(id, to);
         } else if (verb == "drop") {
-            m_window.DropFiles(1003, std::vector<std::string>(w.begin() + 1, w.end()));
+            m_window.DropFiles(res::kRemoteList, std::vector<std::string>(w.begin() + 1, w.end()));
         } else if (verb == "answer") {
             for (std::size_t i = 1; i < w.size(); ++i) {
                 if (w[i] == "yes") {

@@ -1,10 +1,9 @@
-// The one narrow interface by which the FTP engine reaches its owner (the main window).
+// The one narrow interface by which the FTP engine reaches its owner (the main window). It
+// speaks its own small types, so the engine knows nothing of the window system.
 #pragma once
 
 #include <cstdint>
 #include <string>
-
-#include "platform/window/window.h"
 
 namespace ftp {
 
@@ -14,15 +13,23 @@ struct StoreOptions {
     bool lowercaseExtension = false; // lower-case the remote name's extension
 };
 
+// The boxes the engine shows: errors to acknowledge, and its cancel questions.
+enum class BoxButtons { Ok, YesNo };
+enum class BoxIcon { Warning, Question };
+enum class BoxAnswer { Ok, Yes, No };
+
+// What the connect-progress timer does: nothing yet, add dots, stop.
+enum ConnectPhase : int { kPhaseIdle = 0, kPhaseConnecting = 1, kPhaseDone = 2 };
+
 class IEngineOwner {
 public:
     virtual ~IEngineOwner() = default;
     // Appends text to the log pane exactly as given.
     virtual void AppendLog(const std::string& text) = 0;
-    // Message box with caption, buttons and icon; returns the win::Answer pressed.
-    virtual int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) = 0;
-    // Connect-progress phase: 1 while connecting, 2 when the greeting came or the attempt failed.
-    virtual void SetConnectPhase(int phase) = 0;
+    // A message box with the program's caption; returns the button pressed.
+    virtual BoxAnswer ShowMessage(const std::string& text, BoxButtons buttons, BoxIcon icon) = 0;
+    // Connecting while the greeting is awaited, done when it came or the attempt failed.
+    virtual void SetConnectPhase(ConnectPhase phase) = 0;
     // The control connection broke (send or receive failed, or the server closed it).
     virtual void DisconnectCleanup() = 0;
     // Transfer progress: the range for the current file, then the bytes done after each block.

@@ -1,6 +1,7 @@
 #include "ftp/ftp_client.h"
 
 #include "platform/system_error.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 
 namespace ftp {
@@ -36,16 +37,16 @@ void FtpClient::CloseControlConnection() {
 }
 
 void FtpClient::ShowSocketError(int code) {
-    m_owner.ShowMessage(platform::SystemErrorText(code), win::Buttons::Ok, win::Icon::Warning);
+    m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
 }
 
 void FtpClient::ShowFileError(int code) {
-    m_owner.ShowMessage(platform::SystemErrorText(code), win::Buttons::Ok, win::Icon::Warning);
+    m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
 }
 
-int FtpClient::AskYesNo(const std::string& prefix, int stringId) {
-    return m_owner.ShowMessage(prefix + res::LoadString(stringId), win::Buttons::YesNo,
-                               win::Icon::Question);
+BoxAnswer FtpClient::AskYesNo(const std::string& prefix, int stringId) {
+    return m_owner.ShowMessage(prefix + res::LoadString(stringId), BoxButtons::YesNo,
+                               BoxIcon::Question);
 }
 
 bool FtpClient::SendCommand(platform::Socket& socket, const std::string& command) {
@@ -141,7 +142,7 @@ bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool bre
 }
 
 void FtpClient::ConnectFailed(platform::Socket& call) {
-    m_owner.SetConnectPhase(2);
+    m_owner.SetConnectPhase(kPhaseDone);
     CloseControlConnection();
     call.Release();
 }
@@ -152,8 +153,9 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     platform::Socket call;
     call.Attach(m_controlSocket);
     // The log names the server as the user typed it, port suffix included.
-    m_owner.AppendLog(res::LoadString(159) + (displayName.empty() ? host : displayName));
-    m_owner.SetConnectPhase(1);
+    m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
+                      (displayName.empty() ? host : displayName));
+    m_owner.SetConnectPhase(kPhaseConnecting);
     if (!call.Connect(host, port)) {
         ShowSocketError(call.LastError());
         ConnectFailed(call);
@@ -164,7 +166,7 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
         ConnectFailed(call);
         return false;
     }
-    m_owner.SetConnectPhase(2);
+    m_owner.SetConnectPhase(kPhaseDone);
 
     std::string address;
     unsigned localPort = 0;

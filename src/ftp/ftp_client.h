@@ -60,7 +60,7 @@ public:
                      const std::string& type, std::int64_t size, std::int64_t offset);
     bool FtpStore(const std::string& localPath, const std::string& remoteName,
                   const std::string& type);
-    int AskYesNo(const std::string& prefix, int stringId);
+    BoxAnswer AskYesNo(const std::string& prefix, int stringId);
 
     // Building blocks (also used by the tests).
     bool SendCommand(platform::Socket& socket, const std::string& command);

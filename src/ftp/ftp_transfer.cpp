@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/transfer_file.h"
+#include "res/ascii_case.h"
+#include "res/string_ids.h"
 
 namespace ftp {
 
@@ -12,17 +14,6 @@ namespace {
 
 constexpr std::size_t kDownloadBlock = 8192;
 constexpr std::size_t kBlocksPerReceive = 16;
-constexpr int kCancelDownloadText = 160;
-constexpr int kCancelUploadText = 161;
-
-// Case folding of the letters A to Z only, so multi-byte characters pass unchanged.
-void LowerAscii(std::string& text, std::size_t from) {
-    for (std::size_t i = from; i < text.size(); ++i) {
-        if (text[i] >= 'A' && text[i] <= 'Z') {
-            text[i] = static_cast<char>(text[i] - 'A' + 'a');
-        }
-    }
-}
 
 } // namespace
 
@@ -32,12 +23,12 @@ std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileNam
     const std::size_t slash = name.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     if (lowercaseFileName) {
-        LowerAscii(name, nameStart);
+        res::LowerAscii(name, nameStart);
     }
     if (lowercaseExtension) {
         const std::size_t dot = name.rfind('.');
         if (dot != std::string::npos && dot >= nameStart) {
-            LowerAscii(name, dot);
+            res::LowerAscii(name, dot);
         }
     }
     return name;
@@ -63,7 +54,7 @@ bool IsBackupFile(const std::string& localPath) {
         return false;
     }
     std::string extension = localPath.substr(dot + 1);
-    LowerAscii(extension, 0);
+    res::LowerAscii(extension);
     return extension == "bak";
 }
 
@@ -121,7 +112,7 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
             done += static_cast<std::int64_t>(block);
             m_owner.SetProgress(done);
             if (m_owner.CancelRequested()) {
-                if (AskYesNo("", kCancelDownloadText) == win::kAnswerYes) {
+                if (AskYesNo("", res::kTextCancelDownload) == BoxAnswer::Yes) {
                     cancelled = true;
                     break;
                 }
@@ -194,7 +185,7 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
         done += count;
         m_owner.SetProgress(done);
         if (m_owner.CancelRequested()) {
-            if (AskYesNo("", kCancelUploadText) == win::kAnswerYes) {
+            if (AskYesNo("", res::kTextCancelUpload) == BoxAnswer::Yes) {
                 break;
             }
             m_owner.ClearCancelRequest();

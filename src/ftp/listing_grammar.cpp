@@ -5,6 +5,7 @@
 
 #include "ftp/listing_line.h"
 #include "ftp/remote_entry_table.h"
+#include "res/ascii_case.h"
 #include "res/file_types.h"
 
 namespace ftp {
@@ -14,10 +15,6 @@ namespace {
 
 constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                       "jul", "aug", "sep", "oct", "nov", "dec"};
-
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Steps from `pos` over one field and the spaces after it; false when no space follows.
 bool SkipField(std::string_view line, std::size_t& pos) {
@@ -96,8 +93,8 @@ int MonthIndex(std::string_view text) {
         return -1;
     }
     for (std::size_t m = 0; m < kMonths.size(); ++m) {
-        if (FoldAscii(text[0]) == kMonths[m][0] && FoldAscii(text[1]) == kMonths[m][1] &&
-            FoldAscii(text[2]) == kMonths[m][2]) {
+        if (res::FoldAscii(text[0]) == kMonths[m][0] && res::FoldAscii(text[1]) == kMonths[m][1] &&
+            res::FoldAscii(text[2]) == kMonths[m][2]) {
             return static_cast<int>(m);
         }
     }
@@ -108,13 +105,13 @@ std::string_view LineField(std::string_view line, int field, bool restOfLine) {
     if (line.empty()) {
         return kNotEntry;
     }
-    if (field == 0) {
+    if (field == kFieldWholeLine) {
         return line.substr(0, line.size() - 2);
     }
     if (line[0] != 'd' && line[0] != '-' && line[0] != 'l') {
         return kNotEntry;
     }
-    if (field == 1) {
+    if (field == kFieldPermissions) {
         return line.substr(0, 10);
     }
     std::size_t pos = 0;
@@ -191,9 +188,9 @@ std::int64_t LineTime(std::string_view line, bool found, const std::tm* today) {
         localtime_r(&t, &now);
         today = &now;
     }
-    const int month = std::max(MonthIndex(LineField(line, 6, false)), 0);
-    const std::int32_t day = ParseDecimalView(LineField(line, 7, false));
-    const std::string_view timeOrYear = LineField(line, 8, false);
+    const int month = std::max(MonthIndex(LineField(line, kFieldMonth, false)), 0);
+    const std::int32_t day = ParseDecimalView(LineField(line, kFieldDay, false));
+    const std::string_view timeOrYear = LineField(line, kFieldTimeOrYear, false);
     std::int32_t year = 0;
     std::int32_t hour = 0;
     std::int32_t minute = 0;
@@ -247,7 +244,7 @@ std::string_view FindLineView(std::string_view name, std::string_view text, int&
             return {};
         }
         const std::string_view line = text.substr(pos, cr + 2 - pos);
-        if (listing::LineField(line, 9, true) == name) {
+        if (listing::LineField(line, kFieldName, true) == name) {
             index = j;
             return line;
         }
@@ -273,7 +270,7 @@ std::int64_t ListingEntrySize(const std::string& name, const std::string& listin
     if (index < 0) {
         return 0;
     }
-    return listing::SizeFieldValue(listing::LineField(line, 5, false));
+    return listing::SizeFieldValue(listing::LineField(line, kFieldSize, false));
 }
 
 std::int64_t ListingEntryTime(const std::string& name, const std::string& listing, int line,

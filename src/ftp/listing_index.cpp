@@ -27,7 +27,7 @@ ListingIndex::ListingIndex(std::string text)
     }
     m_firstLineOfName.reserve(static_cast<std::size_t>(lines));
     for (int j = 0; j < lines; ++j) {
-        m_firstLineOfName.try_emplace(listing::LineField(Line(j), 9, true), j);
+        m_firstLineOfName.try_emplace(listing::LineField(Line(j), kFieldName, true), j);
     }
 }
 
@@ -58,7 +58,7 @@ std::int64_t ListingIndex::Size(std::string_view name) const {
     if (line < 0) {
         return 0;
     }
-    return listing::SizeFieldValue(FieldView(line, 5, false));
+    return listing::SizeFieldValue(FieldView(line, kFieldSize, false));
 }
 
 std::int64_t ListingIndex::Time(std::string_view name, int line, const std::tm* today) const {
@@ -76,7 +76,7 @@ std::string ListingIndex::EntryLine(std::string_view name) const {
     if (line < 0) {
         return "none";
     }
-    return Field(line, 0, false);
+    return Field(line, kFieldWholeLine, false);
 }
 
 } // namespace ftp

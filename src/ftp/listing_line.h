@@ -5,10 +5,9 @@
 #include <ctime>
 #include <string_view>
 
-namespace ftp::listing {
+#include "ftp/listing_grammar.h"
 
-// What a query answers for a line that does not exist or is not an entry.
-inline constexpr std::string_view kNotEntry = "\r\n";
+namespace ftp::listing {
 
 // Position of the CR of the first CR LF at or after `from`, or npos.
 std::size_t NextCrlf(std::string_view text, std::size_t from);

@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <numeric>
 
+#include "res/ascii_case.h"
+#include "res/file_types.h"
+
 namespace ftp {
-
-namespace {
-
-std::string FoldAscii(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
-}
-
-} // namespace
 
 void RemoteEntryTable::SetListing(std::string text) {
     m_remoteListing = std::move(text);
@@ -42,18 +31,17 @@ int RemoteEntryTable::Build() {
     m_names.reserve(static_cast<std::size_t>(lines));
     m_kinds.reserve(static_cast<std::size_t>(lines));
     for (int j = 0; j < lines; ++j) {
-        const std::string_view name = index.FieldView(j, 9, true);
-        // Lines that are no entry, and hidden names with "." and "..", are not shown.
-        if (name.empty() || name == "\r\n" || name[0] == '.') {
+        const std::string_view name = index.FieldView(j, kFieldName, true);
+        if (!IsShownName(name)) {
             continue;
         }
         std::string kept(name);
-        const std::string_view permissions = index.FieldView(j, 1, false);
+        const std::string_view permissions = index.FieldView(j, kFieldPermissions, false);
         std::uint8_t kind = 0;
         if (permissions[0] == 'd') {
-            kind = kFolderKind;
+            kind = res::kImageFolder;
         } else if (permissions[0] == 'l') {
-            kind = kLinkKind;
+            kind = res::kImageLink;
         } else {
             kind = RemoteEntryKind(kept);
         }
@@ -67,7 +55,7 @@ int RemoteEntryTable::Build() {
     std::vector<std::string> folded;
     folded.reserve(m_names.size());
     for (const std::string& name : m_names) {
-        folded.push_back(FoldAscii(name));
+        folded.push_back(res::LowerAsciiCopy(name));
     }
     m_order.resize(m_names.size());
     std::iota(m_order.begin(), m_order.end(), std::uint16_t{0});

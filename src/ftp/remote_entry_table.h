@@ -3,38 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
+#include "ftp/listing_grammar.h"
 #include "ftp/listing_index.h"
 
 namespace ftp {
-
-constexpr int kMaxListingLines = 10000;
-
-// Entry kinds that do not come from the extension.
-constexpr std::uint8_t kFolderKind = 0;
-constexpr std::uint8_t kLinkKind = 14;
-constexpr std::uint8_t kOtherFileKind = 15;
-
-// Grammar over a raw LIST text (lines end in CR LF). Field numbers: 0 whole line,
-// 1 permissions, 2 links, 3 owner, 4 group, 5 size, 6 month, 7 day, 8 time or year, 9 name.
-// Each call reads the text afresh; callers asking many questions of one listing keep a
-// ListingIndex of it instead.
-std::string ListingField(const std::string& listing, int line, int field, bool restOfLine);
-int FindListingLine(const std::string& name, const std::string& listing);
-// Sizes are 64-bit: a size field of up to 19 plain digits is read as it stands.
-std::int64_t ListingEntrySize(const std::string& name, const std::string& listing);
-// `today` is the local date the year rule is judged against (nullptr: now).
-std::int64_t ListingEntryTime(const std::string& name, const std::string& listing, int line,
-                              const std::tm* today = nullptr);
-// CR LF count, at most kMaxListingLines.
-int CountListingLines(const std::string& listing);
-// True when the text has more than kMaxListingLines lines (such a listing is refused).
-bool ListingExceedsLineLimit(const std::string& listing);
-std::int32_t ParseDecimal(const std::string& text);
-std::uint8_t RemoteEntryKind(const std::string& name);
 
 class RemoteEntryTable {
 public:

@@ -3,6 +3,7 @@
 
 #include "platform/system_error.h"
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
@@ -46,7 +47,7 @@ void CMainDialog::ConnectToggle() {
         ShowMessage(platform::SystemErrorText(error), win::Buttons::Ok, win::Icon::Warning);
         return;
     }
-    m_connectPhase = 0;
+    m_connectPhase = ftp::kPhaseIdle;
     m_tickCount = 0;
     m_window.StartTimer(res::kConnectTimer, 50);
     ChooseConnectHost();
@@ -56,7 +57,7 @@ void CMainDialog::ConnectToggle() {
 void CMainDialog::ChooseConnectHost() {
     m_connectSlot = ui::kNoSlot;
     int slot;
-    if (m_window.Tab(res::kHostTab).GetCurSel() == 6) {
+    if (m_window.Tab(res::kHostTab).GetCurSel() == ui::kHostListTab) {
         int row = m_window.ListView(res::kHostList).GetSelectionMark();
         if (row < 0) {
             return;
@@ -89,12 +90,12 @@ void CMainDialog::ConnectJob() {
     unsigned port = 21;
     SplitServerPort(host.serverName, hostName, port);
     if (!m_engine.FtpConnect(hostName, host.userName, host.password, port, host.serverName)) {
-        AppendLog(res::LoadString(151));
+        AppendLog(res::LoadString(res::kTextCannotConnect));
         return;
     }
     std::string current;
     if (!m_engine.FtpCurrentFolder(current)) {
-        AppendLog(res::LoadString(152));
+        AppendLog(res::LoadString(res::kTextCurrentFolderFailed));
         m_engine.FtpQuit();
         return;
     }
@@ -135,7 +136,7 @@ void CMainDialog::DisconnectCleanup() {
     combo.ResetContent();
     m_engine.Cache().Clear();
     m_window.Button(res::kConnectButton).SetIcon(res::kIconConnect);
-    AppendLog(res::LoadString(154));
+    AppendLog(res::LoadString(res::kTextDisconnected));
     // The slots and the local folder belong to the window's thread: a worker that finds the
     // connection broken hands this step over, with the remote folder as it stands now.
     auto saveFolders = [this, remote = m_remoteFolder] {
@@ -155,11 +156,13 @@ void CMainDialog::DisconnectCleanup() {
 int CMainDialog::BuildRemoteEntries(bool useCache) {
     int lines = m_engine.FtpList(m_remoteEntries.m_remoteListing, "", useCache);
     if (lines == -1) {
-        ShowMessage(res::LoadString(157), win::Buttons::Ok, win::Icon::Warning);
+        ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
+                    win::Icon::Warning);
         return -1;
     }
     if (lines > ftp::kMaxListingLines) {
-        ShowMessage(res::LoadString(158), win::Buttons::Ok, win::Icon::Warning);
+        ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                    win::Icon::Warning);
         return -1;
     }
     if (lines == 0) {
@@ -176,7 +179,7 @@ bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
     RememberRemoteFolder(m_remoteFolder);
     int n = BuildRemoteEntries(useCache);
     if (n == -1) {
-        AppendLog(res::LoadString(155));
+        AppendLog(res::LoadString(res::kTextListPuttingFailed));
         return false;
     }
     win::IListView& pane = m_window.ListView(res::kRemoteList);
@@ -281,7 +284,7 @@ void CMainDialog::OpenRemoteItem() {
         if (line < 0) {
             return;
         }
-        std::string target = ftp::ListingField(listing, line, 11, true);
+        std::string target = ftp::ListingField(listing, line, ftp::kFieldLinkTarget, true);
         if (target.empty() || target == "\r\n") {
             return;
         }

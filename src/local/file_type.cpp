@@ -11,17 +11,17 @@ std::int8_t IconIndexForName(const std::string& name) {
 int DriveIcon(platform::DriveType type) {
     switch (type) {
     case platform::DriveType::Network:
-        return 17;
+        return res::kImageNetworkDrive;
     case platform::DriveType::Optical:
-        return 19;
+        return res::kImageOpticalDrive;
     case platform::DriveType::Removable:
-        return 20;
+        return res::kImageRemovableDrive;
     case platform::DriveType::RamDisk:
-        return 21;
+        return res::kImageRamDrive;
     case platform::DriveType::Fixed:
         break;
     }
-    return 18;
+    return res::kImageFixedDrive;
 }
 
 } // namespace local

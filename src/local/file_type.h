@@ -1,4 +1,4 @@
-// File-type image indexes shared by both file panes and the drive box.
+// The image a local item shows: a file by its extension, a drive by its type (res::FileImage).
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,6 @@
 #include "platform/file_system.h"
 
 namespace local {
-
-constexpr std::int8_t kFolderIcon = 0;
-constexpr std::int8_t kOtherFileIcon = 15;
-constexpr int kOpenFolderIcon = 22; // the selected folder in the drive box
 
 // Image of a file by the extension after its last "." (letter case ignored); 15 for an
 // extension not in the table and for a name without one.

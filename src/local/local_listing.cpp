@@ -3,30 +3,12 @@
 #include <algorithm>
 #include <numeric>
 
+#include "res/ascii_case.h"
+
 namespace local {
 
-namespace {
-
-unsigned char Fold(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-} // namespace
-
 int CompareNamesNoCase(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = Fold(a[i]);
-        const unsigned char y = Fold(b[i]);
-        if (x != y) {
-            return x < y ? -1 : 1;
-        }
-    }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    return a.size() < b.size() ? -1 : 1;
+    return res::CompareIgnoringAsciiCase(a, b);
 }
 
 void OrderLocalListing(LocalListing& listing, int count) {

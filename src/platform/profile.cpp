@@ -10,28 +10,10 @@
 #include <sstream>
 #include <vector>
 
+#include "res/ascii_case.h"
+
 namespace platform {
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') {
-            x = static_cast<char>(x - 'A' + 'a');
-        }
-        if (y >= 'A' && y <= 'Z') {
-            y = static_cast<char>(y - 'A' + 'a');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string Trim(const std::string& s) {
     std::size_t b = s.find_first_not_of(" \t");
@@ -80,7 +62,7 @@ int FindKey(const std::vector<std::string>& lines, const std::string& section,
             if (inSection) {
                 return -1;
             }
-            inSection = EqualNoCase(name, section);
+            inSection = res::EqualIgnoringAsciiCase(name, section);
             if (inSection) {
                 sectionStart = static_cast<int>(i);
                 sectionEnd = static_cast<int>(i);
@@ -94,7 +76,8 @@ int FindKey(const std::vector<std::string>& lines, const std::string& section,
             sectionEnd = static_cast<int>(i);
         }
         std::size_t eq = lines[i].find('=');
-        if (eq != std::string::npos && EqualNoCase(Trim(lines[i].substr(0, eq)), key)) {
+        if (eq != std::string::npos &&
+            res::EqualIgnoringAsciiCase(Trim(lines[i].substr(0, eq)), key)) {
             return static_cast<int>(i);
         }
     }

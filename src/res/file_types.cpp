@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "res/ascii_case.h"
+
 namespace res {
 
 int FileTypeImageForName(const std::string& name) {
@@ -10,27 +12,27 @@ int FileTypeImageForName(const std::string& name) {
         int image;
     };
     static constexpr ImageOfExtension kTable[] = {
-        {"htm", 1},  {"html", 1}, {"xml", 2},  {"asp", 3},  {"jsp", 3},   {"php", 3},
-        {"txt", 6},  {"log", 6},  {"jpg", 7},  {"jpeg", 7}, {"jpe", 7},   {"bmp", 7},
-        {"gif", 8},  {"png", 8},  {"wma", 10}, {"wmv", 10}, {"mid", 10},  {"midi", 10},
-        {"mp2", 10}, {"mp3", 10}, {"avi", 10}, {"mpe", 10}, {"mpeg", 10}, {"mpg", 10},
-        {"zip", 11}, {"lzh", 11}, {"cab", 11}, {"gz", 11},  {"exe", 12}};
+        {"htm", kImageWebPage},   {"html", kImageWebPage}, {"xml", kImageMarkup},
+        {"asp", kImageScript},    {"jsp", kImageScript},   {"php", kImageScript},
+        {"txt", kImageText},      {"log", kImageText},     {"jpg", kImagePainting},
+        {"jpeg", kImagePainting}, {"jpe", kImagePainting}, {"bmp", kImagePainting},
+        {"gif", kImagePicture},   {"png", kImagePicture},  {"wma", kImageMedia},
+        {"wmv", kImageMedia},     {"mid", kImageMedia},    {"midi", kImageMedia},
+        {"mp2", kImageMedia},     {"mp3", kImageMedia},    {"avi", kImageMedia},
+        {"mpe", kImageMedia},     {"mpeg", kImageMedia},   {"mpg", kImageMedia},
+        {"zip", kImageArchive},   {"lzh", kImageArchive},  {"cab", kImageArchive},
+        {"gz", kImageArchive},    {"exe", kImageProgram}};
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos) {
-        return kOtherFileImage;
+        return kImageOtherFile;
     }
-    std::string extension = name.substr(dot + 1);
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    const std::string extension = LowerAsciiCopy(std::string_view(name).substr(dot + 1));
     for (const ImageOfExtension& entry : kTable) {
         if (entry.extension == extension) {
             return entry.image;
         }
     }
-    return kOtherFileImage;
+    return kImageOtherFile;
 }
 
 } // namespace res

@@ -2,15 +2,9 @@
 
 #include <string_view>
 
+#include "res/ascii_case.h"
+
 namespace ui {
-
-namespace {
-
-char FoldLetter(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
 
 AsciiExtensionList::AsciiExtensionList() = default;
 
@@ -22,15 +16,7 @@ void AsciiExtensionList::SetDefaults() {
 }
 
 bool AsciiExtensionList::SameExtension(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldLetter(a[i]) != FoldLetter(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return res::EqualIgnoringAsciiCase(a, b);
 }
 
 std::string AsciiExtensionList::AsciiTypeFor(const std::string& name) const {

@@ -3,13 +3,15 @@
 #include <set>
 
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "res/templates.h"
+#include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
 
 namespace {
 
-constexpr int kHostListTab = 6;
+using ui::kHostListTab;
 
 // The controls that show one tab's host; the host list takes their place on "Host Lists".
 constexpr int kHostFieldControls[] = {
@@ -21,7 +23,7 @@ constexpr int kHostFieldControls[] = {
 void CMainDialog::InsertTabs() {
     win::ITabControl& tab = m_window.Tab(res::kHostTab);
     tab.DeleteAllItems();
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < ui::kHostTabs; ++i) {
         tab.InsertItem(i, "Host " + std::to_string(i + 1));
     }
     tab.InsertItem(kHostListTab, "Host Lists");
@@ -77,20 +79,21 @@ void CMainDialog::ApplyTab() {
 
 bool CMainDialog::CanChangeHost() {
     if (m_busy) {
-        m_window.MessageBox(res::LoadString(110), win::Buttons::Ok, win::Icon::Warning);
-        return true;
+        m_window.MessageBox(res::LoadString(res::kTextCannotChangeHost), win::Buttons::Ok,
+                            win::Icon::Warning);
+        return false;
     }
     if (m_connected) {
-        if (m_window.MessageBox(res::LoadString(111), win::Buttons::YesNo, win::Icon::Question) !=
-            win::kAnswerYes) {
-            return true;
+        if (m_window.MessageBox(res::LoadString(res::kTextDisconnectForNewHost),
+                                win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
+            return false;
         }
         // The logout runs here on the window's thread: the tab must not change under a
         // worker that still uses the old host.
         DisconnectJob();
     }
     StoreCurrentHost();
-    return false;
+    return true;
 }
 
 void CMainDialog::StoreCurrentHost() {
@@ -110,7 +113,7 @@ void CMainDialog::StoreCurrentHost() {
 }
 
 void CMainDialog::OnTabChanging(win::Message& message) {
-    message.result = CanChangeHost() ? 1 : 0;
+    message.result = CanChangeHost() ? 0 : 1;
 }
 
 void CMainDialog::OnTabChanged(win::Message&) {
@@ -169,7 +172,7 @@ void CMainDialog::OnHostListContextMenu(win::Message& message) {
     }
     const res::Menu* menu = res::FindMenu(menuId);
     if (menu == nullptr) {
-        throw menuId; // a missing resource ends the program (text 106)
+        throw ui::CannotRun{menuId};
     }
     const int command = m_window.TrackPopupMenu(menuId, grayed, message.x, message.y);
     // Only a command of the menu shown, and not a grayed one, can come back from it.
@@ -200,7 +203,8 @@ void CMainDialog::OnCreateHost(win::Message&) {
     const bool slotFree = std::any_of(m_hosts.begin(), m_hosts.end(),
                                       [](const ui::HostRecord& h) { return !h.InUse(); });
     if (m_window.ListView(res::kHostList).GetItemCount() >= ui::kHostSlots || !slotFree) {
-        m_window.MessageBox(res::LoadString(169), win::Buttons::Ok, win::Icon::Warning);
+        m_window.MessageBox(res::LoadString(res::kTextNoMoreHosts), win::Buttons::Ok,
+                            win::Icon::Warning);
         return;
     }
     RunHostPropertyDialog(false);
@@ -212,8 +216,8 @@ void CMainDialog::OnHostDelete(win::Message&) {
     if (row < 0) {
         return;
     }
-    if (m_window.MessageBox(res::LoadString(118) + list.GetItemText(row), win::Buttons::YesNo,
-                            win::Icon::Question) != win::kAnswerYes) {
+    if (m_window.MessageBox(res::LoadString(res::kTextDeletePrefix) + list.GetItemText(row),
+                            win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
         return;
     }
     const int slot = HostSlotFromRow(row);

@@ -1,6 +1,7 @@
 #include "ui/host_pro.h"
 
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
@@ -62,7 +63,7 @@ void CHostPro::OnInitDialog(win::IDialogWindow& window) {
             }
         }
     } else {
-        window.SetCaption(res::LoadString(170));
+        window.SetCaption(res::LoadString(res::kTextCreateNewHost));
         m_slot = ui::kNoSlot;
         for (int slot = 0; slot < ui::kHostSlots; ++slot) {
             if (!m_parent.m_hosts[static_cast<std::size_t>(slot)].InUse()) {
@@ -114,7 +115,8 @@ void CHostPro::OnOK() {
     m_initialFolder = window.Text(res::kHostProFolder).GetText();
 
     if (m_serverName.empty()) {
-        window.MessageBox(res::LoadString(171), win::Buttons::Ok, win::Icon::Warning);
+        window.MessageBox(res::LoadString(res::kTextTypeServerName), win::Buttons::Ok,
+                          win::Icon::Warning);
         return;
     }
     if (m_slot < 0 || m_slot >= ui::kHostSlots) {

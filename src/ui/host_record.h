@@ -8,6 +8,9 @@ namespace ui {
 
 constexpr int kHostSlots = 30;
 constexpr int kNoSlot = 30;
+// Tabs 0 to 5 show slots 0 to 5; the tab after them shows the host list.
+constexpr int kHostTabs = 6;
+constexpr int kHostListTab = 6;
 
 // One host slot; a slot is in use when its server name is not empty.
 struct HostRecord {

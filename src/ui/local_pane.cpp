@@ -8,14 +8,14 @@
 #include "local/local_path.h"
 #include "platform/file_system.h"
 #include "platform/system_error.h"
+#include "res/file_types.h"
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
 
 namespace {
-
-// Thrown when an item cannot be inserted: the program cannot go on (text 106).
-constexpr int kCannotRun = 106;
 
 // The roots by name only, for questions about paths; no volume is touched.
 std::vector<std::string> DriveRootPaths() {
@@ -99,7 +99,7 @@ void CMainDialog::ShowLocalDrives() {
     int row = 0;
     for (const platform::DriveRoot& root : platform::ListDriveRoots()) {
         if (list.InsertItem(row, root.path, local::DriveIcon(root.type)) < 0) {
-            throw kCannotRun;
+            throw ui::CannotRun{res::kDriveCombo};
         }
         ++row;
     }
@@ -129,7 +129,7 @@ int CMainDialog::ScanLocalFolder() {
         return -1;
     }
     if (countListed() > first) {
-        ShowMessage(res::LoadString(117), win::Buttons::Ok, win::Icon::Error);
+        ShowMessage(res::LoadString(res::kTextBadTiming), win::Buttons::Ok, win::Icon::Error);
         return -1;
     }
     for (platform::FolderEntry& e : entries) {
@@ -137,7 +137,7 @@ int CMainDialog::ScanLocalFolder() {
             continue;
         }
         m_localListing.icons.push_back(e.kind == platform::EntryKind::Folder
-                                           ? local::kFolderIcon
+                                           ? std::int8_t{res::kImageFolder}
                                            : local::IconIndexForName(e.name));
         m_localListing.names.push_back(std::move(e.name));
     }
@@ -154,7 +154,7 @@ void CMainDialog::FillDriveCombo() {
         const int icon = local::DriveIcon(root.type);
         const int index = combo.InsertItem(-1, win::ImageComboItem{root.path, icon, icon, 0});
         if (index < 0) {
-            throw kCannotRun;
+            throw ui::CannotRun{res::kDriveCombo};
         }
         if (root.path == m_localFolder) {
             combo.SetCurSel(index);
@@ -176,10 +176,10 @@ void CMainDialog::AddFolderChainToCombo() {
     int indent = 1;
     for (const std::string& name : chain) {
         at = combo.InsertItem(at + 1,
-                              win::ImageComboItem{local::ShortenForCombo(name), local::kFolderIcon,
-                                                  local::kOpenFolderIcon, indent++});
+                              win::ImageComboItem{local::ShortenForCombo(name), res::kImageFolder,
+                                                  res::kImageOpenFolder, indent++});
         if (at < 0) {
-            throw kCannotRun;
+            throw ui::CannotRun{res::kDriveCombo};
         }
     }
     combo.SetCurSel(at);
@@ -201,8 +201,8 @@ void CMainDialog::SelectFolderInCombo() {
         return;
     }
     if (combo.InsertItem(
-            0, win::ImageComboItem{name, local::kOpenFolderIcon, local::kOpenFolderIcon, 0}) < 0) {
-        throw kCannotRun;
+            0, win::ImageComboItem{name, res::kImageOpenFolder, res::kImageOpenFolder, 0}) < 0) {
+        throw ui::CannotRun{res::kDriveCombo};
     }
     combo.SetCurSel(0);
 }

@@ -35,10 +35,10 @@ void CMainDialog::LogTextAndValue(int id, const std::string& value) {
 
 void CMainDialog::OnTimer(win::Message&) {
     int phase = m_connectPhase;
-    if (phase == 0) {
+    if (phase == ftp::kPhaseIdle) {
         return;
     }
-    if (phase == 2) {
+    if (phase == ftp::kPhaseDone) {
         m_window.StopTimer(res::kConnectTimer);
         return;
     }
@@ -73,7 +73,19 @@ int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win:
     return m_window.MessageBox(text, buttons, icon);
 }
 
-void CMainDialog::SetConnectPhase(int phase) {
+ftp::BoxAnswer CMainDialog::ShowMessage(const std::string& text, ftp::BoxButtons buttons,
+                                        ftp::BoxIcon icon) {
+    const bool question = buttons == ftp::BoxButtons::YesNo;
+    const int answer =
+        ShowMessage(text, question ? win::Buttons::YesNo : win::Buttons::Ok,
+                    icon == ftp::BoxIcon::Question ? win::Icon::Question : win::Icon::Warning);
+    if (!question) {
+        return ftp::BoxAnswer::Ok;
+    }
+    return answer == win::kAnswerYes ? ftp::BoxAnswer::Yes : ftp::BoxAnswer::No;
+}
+
+void CMainDialog::SetConnectPhase(ftp::ConnectPhase phase) {
     m_connectPhase = phase;
 }
 

@@ -5,7 +5,9 @@
 
 #include "res/images.h"
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
+#include "ui/cannot_run.h"
 
 using win::MessageKind;
 
@@ -98,7 +100,7 @@ void CMainDialog::Dispatch(win::Message& message) {
         if (row.kind == message.kind && (row.id == 0 || row.id == message.id)) {
             try {
                 (this->*row.handler)(message);
-            } catch (int) {
+            } catch (const ui::CannotRun&) {
                 FailToRun();
             }
             return;
@@ -109,14 +111,14 @@ void CMainDialog::Dispatch(win::Message& message) {
 void CMainDialog::Start() {
     try {
         OnInitDialog();
-    } catch (int) {
+    } catch (const ui::CannotRun&) {
         FailToRun();
     }
 }
 
 void CMainDialog::FailToRun() {
     // A required resource is missing: say so and end without writing the settings.
-    m_window.MessageBox(res::LoadString(106), win::Buttons::Ok, win::Icon::Warning);
+    m_window.MessageBox(res::LoadString(res::kTextCannotRun), win::Buttons::Ok, win::Icon::Warning);
     m_closed = true;
     m_window.Destroy();
 }
@@ -145,7 +147,7 @@ bool CMainDialog::OnInitDialog() {
 
     // The file-type images are required: without them the program cannot run.
     if (res::FindXpm(res::kBitmapFileTypes) == nullptr) {
-        throw 106;
+        throw ui::CannotRun{res::kBitmapFileTypes};
     }
     m_window.ListView(res::kRemoteList).SetImageList(res::kBitmapFileTypes);
     m_window.ListView(res::kLocalList).SetImageList(res::kBitmapFileTypes);
@@ -154,14 +156,14 @@ bool CMainDialog::OnInitDialog() {
     FillDriveCombo();
 
     if (res::FindXpm(res::kBitmapHost) == nullptr) {
-        throw 106;
+        throw ui::CannotRun{res::kBitmapHost};
     }
     m_window.ListView(res::kHostList).SetImageList(res::kBitmapHost);
 
     InsertTabs();
 
     int tab = m_settings.ReadInt("tabX", 0);
-    if (tab < 0 || tab > 6) {
+    if (tab < 0 || tab > ui::kHostListTab) {
         tab = 0;
     }
     m_window.Tab(res::kHostTab).SetCurSel(tab);
@@ -180,7 +182,7 @@ bool CMainDialog::CloseProcedure() {
         return true;
     }
     const bool busy = m_busy;
-    if (busy && m_window.MessageBox(res::LoadString(112), win::Buttons::YesNo,
+    if (busy && m_window.MessageBox(res::LoadString(res::kTextCloseWhileBusy), win::Buttons::YesNo,
                                     win::Icon::Question) != win::kAnswerYes) {
         return false;
     }
@@ -226,7 +228,8 @@ void CMainDialog::OnKeyEnter(win::Message& message) {
 
 void CMainDialog::OnOptionButton(win::Message&) {
     if (m_busy) {
-        m_window.MessageBox(res::LoadString(113), win::Buttons::Ok, win::Icon::Warning);
+        m_window.MessageBox(res::LoadString(res::kTextCannotSetupOptions), win::Buttons::Ok,
+                            win::Icon::Warning);
         return;
     }
     RunOptionDialog();
@@ -262,7 +265,7 @@ void CMainDialog::WaitForWorker() {
 
 int CMainDialog::CurrentHostSlot() const {
     int tab = m_window.Tab(res::kHostTab).GetCurSel();
-    if (tab >= 0 && tab <= 5) {
+    if (tab >= 0 && tab < ui::kHostListTab) {
         return tab;
     }
     return HostSlotFromRow(m_window.ListView(res::kHostList).GetSelectionMark());

@@ -73,8 +73,10 @@ public:
     void SetProgress(std::int64_t done) override;
     void ResetProgress(); // bar 0, byte counter "0"
     void ClearLog();
-    int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) override;
-    void SetConnectPhase(int phase) override;
+    int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon);
+    ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
+                               ftp::BoxIcon icon) override;
+    void SetConnectPhase(ftp::ConnectPhase phase) override;
     bool CancelRequested() override { return m_cancelRequested; }
     void ClearCancelRequest() override { m_cancelRequested = false; }
     std::string RemoteFolder() override;
@@ -86,7 +88,7 @@ public:
     int HostSlotFromRow(int row) const;
     void FillHostList();
     void ApplyTab();
-    bool CanChangeHost();
+    bool CanChangeHost(); // false keeps the old tab
     void StoreCurrentHost();
     void OnTabChanging(win::Message& message);
     void OnTabChanged(win::Message& message);

@@ -2,6 +2,7 @@
 #include "ui/option_dialog.h"
 
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
@@ -143,17 +144,17 @@ void COptionDialog::OnAdd() {
     UpdateData(true);
     win::IListBox& list = m_window->ListBox(res::kOptExtensionList);
     if (m_extension.empty() || !StorableExtension(m_extension)) {
-        Refuse(122);
+        Refuse(res::kTextTypeExtension);
         return;
     }
     const int count = list.GetCount();
     if (count >= ui::AsciiExtensionList::kSlots) {
-        Refuse(123);
+        Refuse(res::kTextNoMoreExtensions);
         return;
     }
     for (int i = 0; i < count; ++i) {
         if (ui::AsciiExtensionList::SameExtension(list.GetString(i), m_extension)) {
-            Refuse(124);
+            Refuse(res::kTextExtensionPosted);
             return;
         }
     }
@@ -166,14 +167,15 @@ void COptionDialog::OnDelete() {
     win::IListBox& list = m_window->ListBox(res::kOptExtensionList);
     int selected = list.GetCurSel();
     if (selected < 0) {
-        Refuse(125);
+        Refuse(res::kTextChooseItemToDelete);
         return;
     }
     list.DeleteString(selected);
 }
 
 void COptionDialog::OnAsciiHelp() {
-    m_window->MessageBox(res::LoadString(126), win::Buttons::Ok, win::Icon::Information);
+    m_window->MessageBox(res::LoadString(res::kTextAboutAsciiMode), win::Buttons::Ok,
+                         win::Icon::Information);
 }
 
 void COptionDialog::OnCheckBoxClick(int id) {

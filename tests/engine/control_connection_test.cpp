@@ -202,8 +202,8 @@ TEST_F(EngineTest, UnresolvableNameShowsTheInvalidArgumentText) {
     EXPECT_FALSE(client.FtpConnect(host, "u", "p", 21));
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(EINVAL));
-    EXPECT_EQ(owner.messages[0].buttons, win::Buttons::Ok);
-    EXPECT_EQ(owner.messages[0].icon, win::Icon::Warning);
+    EXPECT_EQ(owner.messages[0].buttons, ftp::BoxButtons::Ok);
+    EXPECT_EQ(owner.messages[0].icon, ftp::BoxIcon::Warning);
     EXPECT_EQ(owner.log, "Connecting to " + host);
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
     EXPECT_FALSE(client.m_controlSocket.IsValid());

@@ -16,8 +16,8 @@ namespace enginetest {
 
 struct ShownMessage {
     std::string text;
-    win::Buttons buttons;
-    win::Icon icon;
+    ftp::BoxButtons buttons;
+    ftp::BoxIcon icon;
 };
 
 class RecordingOwner : public ftp::IEngineOwner {
@@ -26,20 +26,21 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         log += text;
     }
-    int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) override {
+    ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
+                               ftp::BoxIcon icon) override {
         std::lock_guard<std::mutex> lock(m_mutex);
         messages.push_back({text, buttons, icon});
-        if (buttons == win::Buttons::Ok) {
-            return win::kAnswerOk;
+        if (buttons == ftp::BoxButtons::Ok) {
+            return ftp::BoxAnswer::Ok;
         }
         if (answers.empty()) {
-            return win::kAnswerNo;
+            return ftp::BoxAnswer::No;
         }
-        const int answer = answers.front();
+        const ftp::BoxAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    void SetConnectPhase(int phase) override { phases.push_back(phase); }
+    void SetConnectPhase(ftp::ConnectPhase phase) override { phases.push_back(phase); }
     void DisconnectCleanup() override {
         ++cleanups;
         AppendLog("Disconnected.\r\n");
@@ -78,7 +79,7 @@ public:
     std::mutex m_mutex;
     std::string log;
     std::vector<ShownMessage> messages;
-    std::deque<int> answers;
+    std::deque<ftp::BoxAnswer> answers;
     std::vector<int> phases;
     int cleanups = 0;
     std::vector<std::int64_t> ranges;

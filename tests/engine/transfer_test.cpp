@@ -189,7 +189,7 @@ TEST_F(TransferTest, LocalFileThatCannotBeCreatedShowsThePlatformsText) {
     EXPECT_FALSE(client.FtpRetrieve(Local("no/such/folder/f"), "f", "I", 1, 0));
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(ENOENT));
-    EXPECT_EQ(owner.messages[0].buttons, win::Buttons::Ok);
+    EXPECT_EQ(owner.messages[0].buttons, ftp::BoxButtons::Ok);
     // The server's answer to the abandoned transfer is read, so the next command gets its own.
     std::string path;
     EXPECT_TRUE(client.FtpCurrentFolder(path));
@@ -228,12 +228,12 @@ TEST_F(TransferTest, NoToTheCancelQuestionLetsTheDownloadFinish) {
                       .SendData(data)
                       .Reply("226 Done\r\n"));
     owner.cancelAtProgress = 1;
-    owner.answers = {win::kAnswerNo};
+    owner.answers = {ftp::BoxAnswer::No};
     EXPECT_TRUE(client.FtpRetrieve(Local("big"), "big", "I", 65536, 0));
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, "Do you wish to cancel downloading?");
-    EXPECT_EQ(owner.messages[0].buttons, win::Buttons::YesNo);
-    EXPECT_EQ(owner.messages[0].icon, win::Icon::Question);
+    EXPECT_EQ(owner.messages[0].buttons, ftp::BoxButtons::YesNo);
+    EXPECT_EQ(owner.messages[0].icon, ftp::BoxIcon::Question);
     EXPECT_FALSE(owner.cancel);
     EXPECT_EQ(Read(Local("big")), data);
 }
@@ -253,7 +253,7 @@ TEST_F(TransferTest, YesToTheCancelQuestionStopsAndTheServerDecidesTheResult) {
                       .SendData(data)
                       .Reply("226 Done\r\n"));
     owner.cancelAtProgress = 1;
-    owner.answers = {win::kAnswerYes, win::kAnswerYes};
+    owner.answers = {ftp::BoxAnswer::Yes, ftp::BoxAnswer::Yes};
     EXPECT_FALSE(client.FtpRetrieve(Local("one"), "one", "I", 4 * 1024 * 1024, 0));
     EXPECT_TRUE(owner.cancel); // left set for the job to report
     EXPECT_EQ(client.m_transferCount, 0);

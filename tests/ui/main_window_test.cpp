@@ -174,7 +174,7 @@ TEST(MainWindowTimer, DotsEveryTenthTickWhileConnecting) {
         win.FireTimer(res::kConnectTimer);
     }
     EXPECT_EQ(app.Log(), "") << "phase 0 does nothing";
-    app.dialog->SetConnectPhase(1);
+    app.dialog->SetConnectPhase(ftp::kPhaseConnecting);
     for (int i = 0; i < 10; ++i) {
         win.FireTimer(res::kConnectTimer);
     }
@@ -185,7 +185,7 @@ TEST(MainWindowTimer, DotsEveryTenthTickWhileConnecting) {
         win.FireTimer(res::kConnectTimer);
     }
     EXPECT_EQ(app.Log(), "..");
-    app.dialog->SetConnectPhase(2);
+    app.dialog->SetConnectPhase(ftp::kPhaseDone);
     win.FireTimer(res::kConnectTimer);
     EXPECT_FALSE(win.TimerRunning(res::kConnectTimer));
     EXPECT_EQ(app.Log(), "..");

@@ -5,6 +5,7 @@
 
 #include "ftp/listing_index.h"
 #include "ftp/remote_entry_table.h"
+#include "res/file_types.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(ListingGrammar, LinkKeepsArrowAndTarget) {
     table.m_remoteListing = text;
     ASSERT_EQ(table.Build(), 1);
     EXPECT_EQ(table.m_names[0], "www -> public_html");
-    EXPECT_EQ(table.m_kinds[0], ftp::kLinkKind);
+    EXPECT_EQ(table.m_kinds[0], res::kImageLink);
 }
 
 TEST(ListingGrammar, YearOfATimeDependsOnToday) {

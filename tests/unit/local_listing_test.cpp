@@ -7,6 +7,7 @@
 #include "local/item_status.h"
 #include "local/local_listing.h"
 #include "local/number_format.h"
+#include "res/file_types.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ local::LocalListing Listing(const std::vector<std::pair<std::string, bool>>& ent
     local::LocalListing listing;
     for (const auto& [name, folder] : entries) {
         listing.names.push_back(name);
-        listing.icons.push_back(folder ? local::kFolderIcon : local::IconIndexForName(name));
+        listing.icons.push_back(folder ? std::int8_t{res::kImageFolder}
+                                       : local::IconIndexForName(name));
     }
     return listing;
 }
@@ -78,7 +80,8 @@ TEST(LocalListingOrder, MatchesThePairwiseRankCountOnRandomNames) {
             const bool folder = random() % 4 == 0;
             name += folder ? "" : extensions[random() % 8];
             l.names.push_back(name);
-            l.icons.push_back(folder ? local::kFolderIcon : local::IconIndexForName(name));
+            l.icons.push_back(folder ? std::int8_t{res::kImageFolder}
+                                     : local::IconIndexForName(name));
         }
         local::OrderLocalListing(l, n);
         ASSERT_EQ(l.order, RankCountOrder(l)) << "round " << round;

@@ -2,28 +2,13 @@
 
 #include <algorithm>
 
+#include "res/ascii_case.h"
 #include "res/resource_ids.h"
 
 namespace headless {
 namespace {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Dialog units to pixels with the font the real window measured (about 2.0 x 2.125).
 int DluX(int x) {
@@ -302,7 +287,7 @@ void Control::SetSelectionMark(int index) {
 int Control::FindItem(const std::string& text) const {
     Lock lock(m_owner.Mutex());
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (EqualNoCase(m_rows[i].text, text)) {
+        if (res::EqualIgnoringAsciiCase(m_rows[i].text, text)) {
             return static_cast<int>(i);
         }
     }

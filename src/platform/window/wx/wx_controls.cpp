@@ -8,28 +8,9 @@
 #include "platform/window/wx/window_core.h"
 #include "platform/window/wx/wx_images.h"
 #include "platform/window/wx/wx_text.h"
+#include "res/ascii_case.h"
 
 namespace wxwin {
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 'a' + 'A');
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 'a' + 'A');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // ---- ControlNode ----
 
@@ -407,7 +388,7 @@ int ComboControl::FindStringExact(const std::string& text) const {
     return Ask<int>(
         [this, text] {
             for (std::size_t i = 0; i < m_strings.size(); ++i) {
-                if (EqualIgnoringAsciiCase(m_strings[i], text)) {
+                if (res::EqualIgnoringAsciiCase(m_strings[i], text)) {
                     return static_cast<int>(i);
                 }
             }

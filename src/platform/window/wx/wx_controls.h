@@ -228,7 +228,4 @@ private:
     std::vector<wxWindow*> m_overlays;
 };
 
-// Case-insensitive comparison of the letters A to Z only, as the program compares names.
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
-
 } // namespace wxwin

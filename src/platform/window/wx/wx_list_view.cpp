@@ -7,6 +7,7 @@
 #include "platform/window/wx/window_core.h"
 #include "platform/window/wx/wx_images.h"
 #include "platform/window/wx/wx_text.h"
+#include "res/ascii_case.h"
 
 namespace wxwin {
 namespace {
@@ -186,7 +187,7 @@ int ListViewControl::FindItem(const std::string& text) const {
     return Ask<int>(
         [this, text] {
             for (std::size_t i = 0; i < m_rows.size(); ++i) {
-                if (EqualIgnoringAsciiCase(m_rows[i].text, text)) {
+                if (res::EqualIgnoringAsciiCase(m_rows[i].text, text)) {
                     return static_cast<int>(i);
                 }
             }

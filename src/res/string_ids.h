@@ -1,0 +1,71 @@
+// The ids of the string table's texts, named for what each says.
+#pragma once
+
+namespace res {
+
+enum TextId : int {
+    kTextSocketInitFailed = 102,     // "Windows socket initialization failed."
+    kTextFilesDownloaded = 104,      // " file(s) downloaded\r\n"
+    kTextCannotRun = 106,            // "Cannot run this application."
+    kTextCannotChangeHost = 110,     // while a job runs
+    kTextDisconnectForNewHost = 111, // question
+    kTextCloseWhileBusy = 112,       // question
+    kTextCannotSetupOptions = 113,
+    kTextCannotOpenDriveList = 114, // "Cannot open the folder." (the drive list is shown)
+    kTextCannotOpenFolder = 115,    // "Cannot open the folder." (the desktop refused)
+    kTextCannotCreateFolder = 116,
+    kTextBadTiming = 117,    // a file appeared between the two scans
+    kTextDeletePrefix = 118, // "Do you wish to delete "
+    kTextCannotDelete = 119, // "Cannot delete "
+    kTextTooManyFolders = 120,
+    kTextCannotRename = 121,
+    kTextTypeExtension = 122,
+    kTextNoMoreExtensions = 123,
+    kTextExtensionPosted = 124,
+    kTextChooseItemToDelete = 125,
+    kTextAboutAsciiMode = 126,
+    kTextDownloadPrefix = 127, // "Do you wish to download "
+    kTextUploadPrefix = 128,   // "Do you wish to upload "
+    kTextStartMirroring = 129,
+    kTextUploadAll = 130,
+    kTextNoLocalFolder = 131, // "A local current directory is invalid."
+    kTextNothingToUpload = 132,
+    kTextCannotChangePermission = 133,
+    kTextPermissionChanged = 134,
+    kTextDownloadIncomplete = 135,
+    kTextDownloadCompleted = 136,
+    kTextDownloadCanceled = 137,
+    kTextResumeDownload = 138,
+    kTextCancellationAccepted = 139,
+    kTextUploadIncomplete = 141,
+    kTextMirroringCompleted = 142,
+    kTextUploadCompleted = 143,
+    kTextTransferCanceled = 144,
+    kTextFilesUploaded = 145, // " file(s) uploaded\r\n"
+    kTextCannotFind = 146,    // "Cannot find "
+    kTextDeleteCanceled = 148,
+    kTextDeleteCompleted = 149,
+    kTextDeleteIncomplete = 150,
+    kTextCannotConnect = 151,
+    kTextCurrentFolderFailed = 152,
+    kTextDisconnected = 154,
+    kTextListPuttingFailed = 155,
+    kTextListReceivingFailed = 157,
+    kTextTooManyEntries = 158,
+    kTextConnectingTo = 159, // "Connecting to "
+    kTextCancelDownload = 160,
+    kTextCancelUpload = 161,
+    kTextFilesDeleted = 162, // " file(s) deleteing completed successfully.\r\n"
+    kTextHelpDoNotSavePassword = 163,
+    kTextHelpDoNotConfirmDelete = 164,
+    kTextHelpLowercaseName = 165,
+    kTextHelpLowercaseExtension = 166,
+    kTextHelpDoNotDelete = 167,
+    kTextSelectedFiles = 168, // " selected file(s) ?"
+    kTextNoMoreHosts = 169,
+    kTextCreateNewHost = 170,
+    kTextTypeServerName = 171,
+    kTextConnectBeforeDrop = 172,
+};
+
+} // namespace res
