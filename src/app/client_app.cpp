@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "ui/main_dialog.h"
 
 #ifdef QUORREL_HAVE_WX

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "platform/window/headless/headless_window.h"
 #include "res/resource_ids.h"
 #include "res/templates.h"

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "ftp/engine_owner.h"
 #include "ftp/ftp_client.h"
 #include "ftp/remote_entry_table.h"

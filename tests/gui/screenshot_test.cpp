@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
 #include "support/temp_dir.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "platform/window/headless/headless_window.h"
 #include "res/resource_ids.h"
 #include "support/temp_dir.h"

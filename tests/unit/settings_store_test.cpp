@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "platform/profile.h"
 #include "support/temp_dir.h"
 
