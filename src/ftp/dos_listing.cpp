@@ -58,22 +58,25 @@ bool SkipSpaces(std::string_view s, std::size_t& pos) {
     return pos > start;
 }
 
+enum class Meridiem { None, Am, Pm };
+
 // Reads an "AM" or "PM" (any case), directly after the minutes or after spaces; `pos` moves
 // only when one is there.
-int ReadMeridiem(std::string_view s, std::size_t& pos) {
+Meridiem ReadMeridiem(std::string_view s, std::size_t& pos) {
     std::size_t at = pos;
     SkipSpaces(s, at);
     if (at + 1 >= s.size() || (s[at + 1] != 'M' && s[at + 1] != 'm')) {
-        return 0;
+        return Meridiem::None;
     }
-    const char first = s[at];
-    const int meridiem = (first == 'A' || first == 'a')   ? 1
-                         : (first == 'P' || first == 'p') ? 2
-                                                          : 0;
-    if (meridiem != 0) {
+    if (s[at] == 'A' || s[at] == 'a') {
         pos = at + 2;
+        return Meridiem::Am;
     }
-    return meridiem;
+    if (s[at] == 'P' || s[at] == 'p') {
+        pos = at + 2;
+        return Meridiem::Pm;
+    }
+    return Meridiem::None;
 }
 
 // `line` is without its ending. Columns: leading spaces, MM-DD-YY or MM-DD-YYYY, spaces, H:MM
@@ -107,13 +110,13 @@ bool ParseDosLine(std::string_view line, DosEntry& entry) {
         !ReadDigits(line, pos, 2, 2, minute)) {
         return false;
     }
-    const int meridiem = ReadMeridiem(line, pos);
+    const Meridiem meridiem = ReadMeridiem(line, pos);
     if (month < 1 || month > 12 || day < 1 || day > 31 || minute > 59 ||
-        (meridiem == 0 ? hour > 23 : (hour < 1 || hour > 12))) {
+        (meridiem == Meridiem::None ? hour > 23 : (hour < 1 || hour > 12))) {
         return false;
     }
-    if (meridiem != 0) {
-        hour = hour % 12 + (meridiem == 2 ? 12 : 0); // 12 AM is midnight, 12 PM noon
+    if (meridiem != Meridiem::None) {
+        hour = hour % 12 + (meridiem == Meridiem::Pm ? 12 : 0); // 12 AM is midnight, 12 PM noon
     }
     if (!SkipSpaces(line, pos)) {
         return false;
