@@ -1,4 +1,5 @@
 // FtpList: one LIST over an active-mode data connection, with the listing cache in front.
+#include "ftp/dos_listing.h"
 #include "ftp/ftp_client.h"
 
 namespace ftp {
@@ -63,6 +64,8 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
             return -1;
         }
     }
+    // Windows servers may answer in the DOS style; the cache and every reader get Unix lines.
+    RewriteDosListing(listing);
     m_listingCache.Store(key, listing);
     return CountLineFeeds(listing);
 }

@@ -182,6 +182,30 @@ TEST_F(EngineTest, SecondListingFromTheCacheSendsNoCommand) {
     EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
 }
 
+TEST_F(EngineTest, DosListingIsReturnedAndCachedAsUnixLines) {
+    // Dates of past years are written with their year, whatever the date today.
+    const std::string dos = "11-20-09  12:36PM            161645801 Disc Intercity.tsv\r\n"
+                            "08-10-2010  14:04       <DIR>          Billing\r\n"
+                            "-rw-r--r--   1 user group     1234 Feb  6  2020 a b.txt\r\n";
+    const std::string unix = "-rw-r--r-- 1 owner group 161645801 Nov 20 2009 Disc Intercity.tsv\r\n"
+                             "drwxr-xr-x 1 owner group 0 Aug 10 2010 Billing\r\n"
+                             "-rw-r--r--   1 user group     1234 Feb  6  2020 a b.txt\r\n";
+    StartLoggedIn(Script()
+                      .Login()
+                      .DataPreparation("A")
+                      .On("LIST")
+                      .Reply("150 Opening\r\n")
+                      .SendData(dos)
+                      .Reply("226 Done\r\n"));
+    owner.remoteFolder = "/win";
+    std::string listing;
+    EXPECT_EQ(client.FtpList(listing, "", true), 3);
+    EXPECT_EQ(listing, unix);
+    EXPECT_EQ(client.Cache().PathAt(0), "/win");
+    EXPECT_EQ(client.Cache().TextAt(0), unix);
+    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
+}
+
 TEST_F(EngineTest, RenameSendsRntoOnlyAfterAnAcceptedRnfr) {
     StartLoggedIn(Script()
                       .Login()

@@ -1,11 +1,12 @@
 // Whole user actions against a real FTP server: connect, browse, refresh, climb, disconnect,
-// and a server that goes away.
+// and a server that goes away; and a Windows server's DOS-style listing in the pane.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "support/headless_app.h"
 #include "support/pyftpd_server.h"
+#include "support/scripted_ftp_server.h"
 
 using testsupport::HeadlessApp;
 using testsupport::PyFtpdServer;
@@ -242,6 +243,36 @@ TEST_F(ConnectionJobs, RefusedConnectionShowsTheSystemTextAndTheFailureLine) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Connection refused\r\n");
     EXPECT_EQ(app.Log(), "Connecting to " + address + "\r\nCannot connect to the FTP server.\r\n");
+}
+
+TEST(DosListingPane, FoldersShowTheFolderImageAndFilesTheImageOfTheirExtension) {
+    support::ScriptedFtpServer server(
+        support::Script()
+            .Login()
+            .On("PWD")
+            .Reply("257 \"/\" is current directory.\r\n")
+            .DataPreparation("A")
+            .On("LIST")
+            .Reply("150 Opening ASCII mode data connection.\r\n")
+            .SendData("11-20-14  12:36PM            161645801 Disc Intercity.tsv\r\n"
+                      "08-10-15  02:04PM       <DIR>          Billing\r\n"
+                      "07-04-15  12:30PM                  589 readme.htm\r\n"
+                      "02-03-15  09:05AM <DIR> My Folder\r\n"
+                      "06-15-15  08:00AM           5000000000 backup.zip\r\n"
+                      "01-01-00  12:00AM                   10 notes.txt\r\n")
+            .Reply("226 Transfer complete.\r\n"));
+    HeadlessApp app;
+    app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +
+                      ";\r\nUname=u;\r\npin=" + ReverseCharacters("p") + ";\r\n");
+    app.Open();
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
+    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+    EXPECT_EQ(PaneRows(app, res::kRemoteList),
+              (std::vector<std::string>{"0 Billing", "0 My Folder", "1 readme.htm", "6 notes.txt",
+                                        "11 backup.zip", "15 Disc Intercity.tsv"}));
+    server.Stop();
+    EXPECT_EQ(server.Problems(), "");
 }
 
 } // namespace
