@@ -16,8 +16,6 @@ namespace ftp {
 
 // The PORT argument: the address with commas, then the port's high and low byte in decimal.
 std::string PortArgument(const std::string& portAddress, unsigned port);
-// Shuts down and closes a data connection and its listening socket.
-void CloseDataSockets(platform::Socket& data, platform::Socket& listener);
 // The remote name of an upload after the two lowercase options.
 std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileName,
                             bool lowercaseExtension);
@@ -81,23 +79,11 @@ public:
     std::atomic<int> m_deletedCount{0};
 
 private:
+    friend class DataConnection;
+
     void ShowSocketError(int code);
     void ShowFileError(int code);
     void ConnectFailed(platform::Socket& call);
-    // Listening socket bound to any address and free port, listening; its port in `port`.
-    bool OpenDataListener(platform::Socket& listener, unsigned& port);
-    // Listening socket, "TYPE " + type and PORT.
-    bool PrepareDataConnection(platform::Socket& call, platform::Socket& listener,
-                               const std::string& type);
-    // Waits for the server's data connection while watching the control connection: replies
-    // that arrive meanwhile are read and appended to `replies`; a refusal or a lost control
-    // connection ends the wait.
-    bool AcceptDataConnection(platform::Socket& call, platform::Socket& listener,
-                              platform::Socket& data, std::string& replies);
-    // Ends a listing or transfer that failed on our side: closes its sockets and, when the last
-    // reply was a preliminary 1xx, reads the completion reply the server still owes. False.
-    bool AbandonDataTransfer(platform::Socket& call, platform::Socket& listener,
-                             platform::Socket* data = nullptr);
     bool SimpleCommand(const std::string& command);
 
     IEngineOwner& m_owner;

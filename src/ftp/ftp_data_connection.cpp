@@ -1,5 +1,7 @@
-// The active-mode data connection shared by listings and transfers: our listening socket,
-// its PORT announcement, and the wait for the server to connect.
+// The active-mode data connection shared by listings and transfers: our listening socket, its
+// PORT announcement, and the wait for the server to connect.
+#include "ftp/data_connection.h"
+
 #include "ftp/ftp_client.h"
 
 namespace ftp {
@@ -8,52 +10,51 @@ std::string PortArgument(const std::string& portAddress, unsigned port) {
     return portAddress + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
 }
 
-bool FtpClient::OpenDataListener(platform::Socket& listener, unsigned& port) {
-    std::string address;
-    if (!listener.Create() || !listener.Listen() || !listener.LocalAddress(address, port)) {
-        ShowSocketError(listener.LastError());
-        listener.Close();
-        return false;
-    }
-    return true;
+DataConnection::DataConnection(FtpClient& client, platform::Socket& call)
+    : m_client(client), m_call(call) {}
+
+DataConnection::~DataConnection() {
+    CloseSockets();
 }
 
-bool FtpClient::PrepareDataConnection(platform::Socket& call, platform::Socket& listener,
-                                      const std::string& type) {
+bool DataConnection::Prepare(const std::string& type) {
+    std::string address;
     unsigned port = 0;
-    if (!OpenDataListener(listener, port)) {
+    if (!m_listener.Create() || !m_listener.Listen() || !m_listener.LocalAddress(address, port)) {
+        m_client.ShowSocketError(m_listener.LastError());
+        m_listener.Close();
         return false;
     }
     std::string reply;
-    if (!SendCommand(call, "TYPE " + type) || !ReadReply(call, reply, false)) {
+    if (!m_client.SendCommand(m_call, "TYPE " + type) ||
+        !m_client.ReadReply(m_call, reply, false)) {
         return false;
     }
-    return SendCommand(call, "PORT " + PortArgument(m_portAddress, port)) &&
-           ReadReply(call, reply, false);
+    return m_client.SendCommand(m_call, "PORT " + PortArgument(m_client.m_portAddress, port)) &&
+           m_client.ReadReply(m_call, reply, false);
 }
 
-bool FtpClient::AcceptDataConnection(platform::Socket& call, platform::Socket& listener,
-                                     platform::Socket& data, std::string& replies) {
+bool DataConnection::Open(std::string& replies) {
     // A server that cannot reach us says so on the control connection (425) instead of
     // connecting; waiting on the listening socket alone would then never end.
     for (;;) {
         bool connectionReady = false;
         bool replyReady = false;
         int error = 0;
-        if (!platform::WaitReadable(listener, call, connectionReady, replyReady, error)) {
-            ShowSocketError(error);
+        if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error)) {
+            m_client.ShowSocketError(error);
             return false;
         }
         if (connectionReady) {
-            if (!listener.Accept(data)) {
-                ShowSocketError(listener.LastError());
+            if (!m_listener.Accept(m_data)) {
+                m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
             return true;
         }
         if (replyReady) {
             std::string reply;
-            const bool accepted = ReadReply(call, reply, false);
+            const bool accepted = m_client.ReadReply(m_call, reply, false);
             replies += reply;
             if (!accepted) {
                 return false;
@@ -62,25 +63,34 @@ bool FtpClient::AcceptDataConnection(platform::Socket& call, platform::Socket& l
     }
 }
 
-void CloseDataSockets(platform::Socket& data, platform::Socket& listener) {
-    data.ShutdownBoth();
-    data.Close();
-    listener.ShutdownBoth();
-    listener.Close();
+void DataConnection::CloseSockets() {
+    if (m_data.IsValid()) {
+        m_data.ShutdownBoth();
+        m_data.Close();
+    }
+    if (m_listener.IsValid()) {
+        m_listener.ShutdownBoth();
+        m_listener.Close();
+    }
 }
 
-bool FtpClient::AbandonDataTransfer(platform::Socket& call, platform::Socket& listener,
-                                    platform::Socket* data) {
-    if (data != nullptr) {
-        CloseDataSockets(*data, listener);
-    } else {
-        listener.Close();
+bool DataConnection::Finish() {
+    CloseSockets();
+    // Some servers send the 150 and the 226 in one packet; then nothing more is due. The code,
+    // not the line count, decides: a multi-line 150 still owes its 226.
+    if (m_client.m_lastReplyCode[0] == '1') {
+        std::string completion;
+        return m_client.ReadReply(m_call, completion, false);
     }
-    // The server still answers the transfer we abandoned; left unread, that answer would be
-    // taken for the reply to our next command.
-    if (m_lastReplyCode[0] == '1' && !m_connectionLost && m_controlSocket.IsValid()) {
+    return true;
+}
+
+bool DataConnection::Abandon() {
+    CloseSockets();
+    if (m_client.m_lastReplyCode[0] == '1' && !m_client.m_connectionLost &&
+        m_client.m_controlSocket.IsValid()) {
         std::string reply;
-        ReadReply(call, reply, false);
+        m_client.ReadReply(m_call, reply, false);
     }
     return false;
 }

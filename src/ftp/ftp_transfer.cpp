@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ftp/data_connection.h"
 #include "platform/transfer_file.h"
 #include "res/ascii_case.h"
 #include "res/string_ids.h"
@@ -62,8 +63,8 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
                             const std::string& type, std::int64_t size, std::int64_t offset) {
     platform::Socket call;
     call.Attach(m_controlSocket);
-    platform::Socket listener;
-    if (!PrepareDataConnection(call, listener, type)) {
+    DataConnection connection(*this, call);
+    if (!connection.Prepare(type)) {
         return false;
     }
     std::string reply;
@@ -77,15 +78,15 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
     platform::TransferFile file;
     if (!file.OpenForWriting(localPath, offset)) {
         ShowFileError(file.LastError());
-        return AbandonDataTransfer(call, listener);
+        return connection.Abandon();
     }
-    platform::Socket data;
-    if (!AcceptDataConnection(call, listener, data, reply)) {
-        return AbandonDataTransfer(call, listener);
+    if (!connection.Open(reply)) {
+        return connection.Abandon();
     }
+    platform::Socket& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
-        return AbandonDataTransfer(call, listener, &data);
+        return connection.Abandon();
     };
 
     m_owner.SetProgressRange(size);
@@ -125,9 +126,7 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
         }
     }
     file.Close();
-    CloseDataSockets(data, listener);
-    // Some servers send the 150 and the 226 in one packet; then nothing more is due.
-    if (m_lastReplyCode[0] == '1' && !ReadReply(call, reply, false)) {
+    if (!connection.Finish()) {
         return false;
     }
     m_owner.SetProgress(0);
@@ -143,8 +142,8 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
     }
     platform::Socket call;
     call.Attach(m_controlSocket);
-    platform::Socket listener;
-    if (!PrepareDataConnection(call, listener, type)) {
+    DataConnection connection(*this, call);
+    if (!connection.Prepare(type)) {
         return false;
     }
     const std::string name =
@@ -156,15 +155,15 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
     platform::TransferFile file;
     if (!file.OpenForReading(localPath)) {
         ShowFileError(file.LastError());
-        return AbandonDataTransfer(call, listener);
+        return connection.Abandon();
     }
-    platform::Socket data;
-    if (!AcceptDataConnection(call, listener, data, reply)) {
-        return AbandonDataTransfer(call, listener);
+    if (!connection.Open(reply)) {
+        return connection.Abandon();
     }
+    platform::Socket& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
-        return AbandonDataTransfer(call, listener, &data);
+        return connection.Abandon();
     };
 
     const std::int64_t length = file.Length();
@@ -195,8 +194,7 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
         }
     }
     file.Close();
-    CloseDataSockets(data, listener);
-    if (m_lastReplyCode[0] == '1' && !ReadReply(call, reply, false)) {
+    if (!connection.Finish()) {
         return false;
     }
     m_owner.SetProgress(0);

@@ -1,7 +1,7 @@
-// Connect, disconnect, refresh and the moves through remote folders.
+// The connection jobs on the worker: connect, disconnect, refresh and the moves through remote
+// folders, and the disconnect cleanup they share with the engine.
 #include <charconv>
 
-#include "platform/system_error.h"
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -29,54 +29,6 @@ void SplitServerPort(const std::string& name, std::string& host, unsigned& port)
 }
 
 } // namespace
-
-void CMainDialog::OnConnectButton(win::Message&) {
-    ConnectToggle();
-}
-
-void CMainDialog::ConnectToggle() {
-    if (m_busy) {
-        return;
-    }
-    if (m_connected) {
-        RunJob(&CMainDialog::DisconnectJob);
-        return;
-    }
-    int error = 0;
-    if (!m_engine.CreateControlSocket(error)) {
-        ShowMessage(platform::SystemErrorText(error), win::Buttons::Ok, win::Icon::Warning);
-        return;
-    }
-    m_connectPhase = ftp::kPhaseIdle;
-    m_tickCount = 0;
-    m_window.StartTimer(res::kConnectTimer, 50);
-    ChooseConnectHost();
-    RunJob(&CMainDialog::ConnectJob);
-}
-
-void CMainDialog::ChooseConnectHost() {
-    m_connectSlot = ui::kNoSlot;
-    int slot;
-    if (m_window.Tab(res::kHostTab).GetCurSel() == ui::kHostListTab) {
-        int row = m_window.ListView(res::kHostList).GetSelectionMark();
-        if (row < 0) {
-            return;
-        }
-        slot = HostSlotFromRow(row);
-        if (slot == ui::kNoSlot) {
-            return;
-        }
-        m_hosts[static_cast<std::size_t>(slot)].localFolder = m_localFolder;
-    } else {
-        slot = m_window.Tab(res::kHostTab).GetCurSel();
-        ui::HostRecord& h = m_hosts[static_cast<std::size_t>(slot)];
-        h.serverName = m_window.Text(res::kServerNameEdit).GetText();
-        h.userName = m_window.Text(res::kUserNameEdit).GetText();
-        h.password = m_window.Text(res::kPasswordEdit).GetText();
-    }
-    m_connectSlot = slot;
-    m_connectHost = m_hosts[static_cast<std::size_t>(slot)];
-}
 
 void CMainDialog::ConnectJob() {
     if (m_connectSlot == ui::kNoSlot) {
@@ -236,74 +188,4 @@ void CMainDialog::RefreshJob() {
 
 void CMainDialog::ChangeFolderJob() {
     RefreshRemoteList(false, true);
-}
-
-void CMainDialog::OnRemotePathComboChange(win::Message&) {
-    if (m_busy) {
-        return;
-    }
-    win::IComboBox& combo = m_window.Combo(res::kRemotePathCombo);
-    int sel = combo.GetCurSel();
-    if (sel < 0) {
-        return;
-    }
-    m_previousRemoteFolder = m_remoteFolder;
-    m_remoteFolder = combo.GetString(sel);
-    RunJob(&CMainDialog::ChangeFolderJob);
-}
-
-void CMainDialog::OnRemoteUpButton(win::Message&) {
-    if (m_connected && !m_busy) {
-        RunJob(&CMainDialog::ClimbRemoteFolder);
-    }
-}
-
-void CMainDialog::OpenRemoteItem() {
-    win::IListView& pane = m_window.ListView(res::kRemoteList);
-    int row = pane.GetSelectionMark();
-    if (row < 0) {
-        return;
-    }
-    int kind = pane.GetItemImage(row);
-    std::string text = pane.GetItemText(row);
-    m_previousRemoteFolder = m_remoteFolder;
-    if (kind != 0 && kind != 14) {
-        return; // files are not opened
-    }
-    if (m_busy) {
-        return;
-    }
-    if (kind == 0) {
-        if (m_remoteFolder.empty() || m_remoteFolder.back() != '/') {
-            m_remoteFolder += '/';
-        }
-        m_remoteFolder += text;
-    } else {
-        const std::string& listing = m_remoteEntries.m_remoteListing;
-        int line = ftp::FindListingLine(text, listing);
-        if (line < 0) {
-            return;
-        }
-        std::string target = ftp::ListingField(listing, line, ftp::kFieldLinkTarget, true);
-        if (target.empty() || target == "\r\n") {
-            return;
-        }
-        // A relative target stays relative; the server's CWD resolves it.
-        m_remoteFolder = target;
-    }
-    RunJob(&CMainDialog::ChangeFolderJob);
-}
-
-void CMainDialog::OnRemoteItemActivated(win::Message&) {
-    OpenRemoteItem();
-}
-
-void CMainDialog::OnRemoteOpenCommand(win::Message&) {
-    OpenRemoteItem();
-}
-
-void CMainDialog::OnRemoteRefreshCommand(win::Message&) {
-    if (m_connected && !m_busy) {
-        RunJob(&CMainDialog::RefreshJob);
-    }
 }

@@ -98,7 +98,8 @@ void CMainDialog::RestorePreviousRemoteFolder() {
 }
 
 ftp::StoreOptions CMainDialog::GetStoreOptions() {
-    return {m_mirroring, m_lowercaseFileName != 0, m_lowercaseExtension != 0};
+    return {m_job.mirroring, m_options.m_lowercaseFileName != 0,
+            m_options.m_lowercaseExtension != 0};
 }
 
 void CMainDialog::ClearLog() {

@@ -10,15 +10,17 @@
 #include <thread>
 #include <vector>
 
-#include "settings/settings_store.h"
 #include "ftp/engine_owner.h"
 #include "ftp/ftp_client.h"
 #include "ftp/remote_entry_table.h"
 #include "local/local_listing.h"
 #include "platform/window/window.h"
+#include "settings/settings_store.h"
 #include "ui/ascii_extension_list.h"
 #include "ui/file_lists.h"
 #include "ui/host_record.h"
+#include "ui/job_inputs.h"
+#include "ui/options.h"
 
 class CMainDialog;
 
@@ -183,11 +185,7 @@ public:
     SettingsStore& m_settings;
 
     // Options
-    int m_doNotConfirmDelete = 0;
-    int m_doNotSavePassword = 0;
-    int m_lowercaseFileName = 0;
-    int m_lowercaseExtension = 0;
-    int m_doNotDeleteFiles = 0;
+    ui::Options m_options;
     ui::AsciiExtensionList m_asciiExtensions;
 
     // Host slots
@@ -216,13 +214,7 @@ public:
     ftp::RemoteEntryTable m_remoteEntries;
 
     // Job inputs
-    int m_jobItemCount = 0;
-    std::vector<std::string> m_jobItems;
-    std::vector<std::uint8_t> m_jobItemKinds;
-    std::string m_jobLocalBase;
-    std::string m_jobRemoteBase;
-    bool m_mirroring = false;
-    bool m_overwrite = false;
+    ui::JobInputs m_job;
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to
     ui::HostRecord m_connectHost;    // its fields as they were when the job started
 

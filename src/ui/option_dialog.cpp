@@ -24,20 +24,12 @@ bool StorableExtension(const std::string& text) {
 COptionDialog::COptionDialog(CMainDialog& parent) : m_parent(parent) {}
 
 int COptionDialog::HelpTextId(int checkBoxId) {
-    switch (checkBoxId) {
-    case res::kOptDoNotSavePassword:
-        return 163;
-    case res::kOptDoNotConfirmDelete:
-        return 164;
-    case res::kOptLowercaseName:
-        return 165;
-    case res::kOptLowercaseExtension:
-        return 166;
-    case res::kOptDoNotDelete:
-        return 167;
-    default:
-        return 0;
+    for (const ui::OptionRow& row : ui::kOptionTable) {
+        if (row.checkBox == checkBoxId) {
+            return row.helpText;
+        }
     }
+    return 0;
 }
 
 void COptionDialog::OnInitDialog(win::IDialogWindow& window) {
@@ -48,42 +40,26 @@ void COptionDialog::OnInitDialog(win::IDialogWindow& window) {
             list.AddString(slot);
         }
     }
-    m_doNotSavePassword = m_parent.m_doNotSavePassword;
-    m_doNotConfirmDelete = m_parent.m_doNotConfirmDelete;
-    m_lowercaseFileName = m_parent.m_lowercaseFileName;
-    m_lowercaseExtension = m_parent.m_lowercaseExtension;
-    m_doNotDeleteFiles = m_parent.m_doNotDeleteFiles;
+    m_options = m_parent.m_options;
     window.Edit(res::kOptExtensionEdit).SetLimit(kMaxExtensionLength);
     UpdateData(false);
     // Every box starts enabled whatever its state; only a click disables a dependent box.
-    for (int id : {res::kOptDoNotSavePassword, res::kOptDoNotConfirmDelete, res::kOptLowercaseName,
-                   res::kOptLowercaseExtension, res::kOptDoNotDelete}) {
-        window.CheckBox(id).Enable(true);
+    for (const ui::OptionRow& row : ui::kOptionTable) {
+        window.CheckBox(row.checkBox).Enable(true);
     }
 }
 
 void COptionDialog::UpdateData(bool saveAndValidate) {
-    struct Binding {
-        int id;
-        int* value;
-    };
-    const Binding boxes[] = {
-        {res::kOptDoNotSavePassword, &m_doNotSavePassword},
-        {res::kOptDoNotConfirmDelete, &m_doNotConfirmDelete},
-        {res::kOptLowercaseName, &m_lowercaseFileName},
-        {res::kOptLowercaseExtension, &m_lowercaseExtension},
-        {res::kOptDoNotDelete, &m_doNotDeleteFiles},
-    };
     win::ITextControl& edit = m_window->Text(res::kOptExtensionEdit);
     if (saveAndValidate) {
         m_extension = edit.GetText();
-        for (const Binding& b : boxes) {
-            *b.value = m_window->CheckBox(b.id).IsChecked() ? 1 : 0;
+        for (const ui::OptionRow& row : ui::kOptionTable) {
+            m_options.*row.flag = m_window->CheckBox(row.checkBox).IsChecked() ? 1 : 0;
         }
     } else {
         edit.SetText(m_extension);
-        for (const Binding& b : boxes) {
-            m_window->CheckBox(b.id).SetChecked(*b.value != 0);
+        for (const ui::OptionRow& row : ui::kOptionTable) {
+            m_window->CheckBox(row.checkBox).SetChecked(m_options.*row.flag != 0);
         }
     }
 }
@@ -208,11 +184,7 @@ void COptionDialog::OnOK() {
         slots[static_cast<std::size_t>(i)] = i < count ? list.GetString(i) : std::string();
     }
     UpdateData(true);
-    m_parent.m_doNotSavePassword = m_doNotSavePassword;
-    m_parent.m_doNotConfirmDelete = m_doNotConfirmDelete;
-    m_parent.m_lowercaseFileName = m_lowercaseFileName;
-    m_parent.m_lowercaseExtension = m_lowercaseExtension;
-    m_parent.m_doNotDeleteFiles = m_doNotDeleteFiles;
+    m_parent.m_options = m_options;
     m_window->EndDialog(win::kAnswerOk);
 }
 

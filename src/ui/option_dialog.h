@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/window/window.h"
+#include "ui/options.h"
 
 class CMainDialog;
 
@@ -19,11 +20,7 @@ public:
 
     // The dialog's values, exchanged with the controls by UpdateData.
     std::string m_extension;
-    int m_doNotSavePassword = 0;
-    int m_doNotConfirmDelete = 0;
-    int m_lowercaseFileName = 0;
-    int m_lowercaseExtension = 0;
-    int m_doNotDeleteFiles = 0;
+    ui::Options m_options;
 
     // The help-text id of a check box, or 0 for any other control.
     static int HelpTextId(int checkBoxId);

@@ -22,11 +22,9 @@ void CMainDialog::LoadSettings() {
         m_window.Move(x, y);
     }
 
-    m_doNotSavePassword = OptionValue(m_settings.ReadInt("c1", 0));
-    m_doNotConfirmDelete = OptionValue(m_settings.ReadInt("c2", 0));
-    m_lowercaseFileName = OptionValue(m_settings.ReadInt("c3", 0));
-    m_lowercaseExtension = OptionValue(m_settings.ReadInt("c4", 0));
-    m_doNotDeleteFiles = OptionValue(m_settings.ReadInt("c5", 0));
+    for (const ui::OptionRow& row : ui::kOptionTable) {
+        m_options.*row.flag = OptionValue(m_settings.ReadInt(row.key, 0));
+    }
 
     std::array<std::string, kSlots> items;
     auto readField = [&](const char* key, bool reversed, std::string ui::HostRecord::*field) {
@@ -70,11 +68,9 @@ void CMainDialog::SaveSettings() {
     m_settings.WriteInt("x", x);
     m_settings.WriteInt("y", y);
     m_settings.WriteInt("tabX", m_window.Tab(res::kHostTab).GetCurSel());
-    m_settings.WriteInt("c1", m_doNotSavePassword);
-    m_settings.WriteInt("c2", m_doNotConfirmDelete);
-    m_settings.WriteInt("c3", m_lowercaseFileName);
-    m_settings.WriteInt("c4", m_lowercaseExtension);
-    m_settings.WriteInt("c5", m_doNotDeleteFiles);
+    for (const ui::OptionRow& row : ui::kOptionTable) {
+        m_settings.WriteInt(row.key, m_options.*row.flag);
+    }
     m_settings.WriteList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots, "ab_ext",
                          false);
 
@@ -87,7 +83,7 @@ void CMainDialog::SaveSettings() {
     };
     writeField("Sname", false, &ui::HostRecord::serverName);
     writeField("Uname", false, &ui::HostRecord::userName);
-    if (m_doNotSavePassword == 0) {
+    if (m_options.m_doNotSavePassword == 0) {
         writeField("pin", true, &ui::HostRecord::password);
     } else {
         std::array<std::string, kSlots> empty;

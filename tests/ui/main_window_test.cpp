@@ -29,8 +29,8 @@ TEST(MainWindowSettings, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) 
     app.Open();
     auto& d = *app.dialog;
     EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0);
-    EXPECT_EQ(d.m_doNotSavePassword + d.m_doNotConfirmDelete + d.m_lowercaseFileName +
-                  d.m_lowercaseExtension + d.m_doNotDeleteFiles,
+    EXPECT_EQ(d.m_options.m_doNotSavePassword + d.m_options.m_doNotConfirmDelete + d.m_options.m_lowercaseFileName +
+                  d.m_options.m_lowercaseExtension + d.m_options.m_doNotDeleteFiles,
               0);
     EXPECT_EQ(d.m_asciiExtensions.Slots()[5], "pl");
     EXPECT_EQ(d.m_asciiExtensions.Slots()[6], "");
@@ -57,9 +57,9 @@ TEST(MainWindowSettings, OutOfRangeValuesReadAsZero) {
         app.WriteSettings(std::string("tabX=") + tab + "\r\nc1=2\r\nc2=-1\r\nc3=1\r\n");
         app.Open();
         EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0) << tab;
-        EXPECT_EQ(app.dialog->m_doNotSavePassword, 0);
-        EXPECT_EQ(app.dialog->m_doNotConfirmDelete, 0);
-        EXPECT_EQ(app.dialog->m_lowercaseFileName, 1);
+        EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
+        EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 0);
+        EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
     }
 }
 
@@ -130,7 +130,7 @@ TEST(MainWindowSettings, PasswordsAreStoredReversedOrNotAtAll) {
     EXPECT_EQ(app.Win().Get(res::kPasswordEdit).GetText(), "gr\xc3\xbc\xc3\x9f"
                                                            "e1");
 
-    app.dialog->m_doNotSavePassword = 1;
+    app.dialog->m_options.m_doNotSavePassword = 1;
     app.Close();
     EXPECT_EQ(app.Setting("pin"), std::string(30, ';'));
     EXPECT_EQ(app.Setting("c1"), "1");

@@ -93,11 +93,11 @@ TEST_F(OptionDialogTest, OpensWithTheListAndFlagsAndStoresThemOnOk) {
     for (std::size_t i = 3; i < slots.size(); ++i) {
         EXPECT_EQ(slots[i], "");
     }
-    EXPECT_EQ(app.dialog->m_doNotSavePassword, 0);
-    EXPECT_EQ(app.dialog->m_doNotConfirmDelete, 0);
-    EXPECT_EQ(app.dialog->m_lowercaseFileName, 1);
-    EXPECT_EQ(app.dialog->m_lowercaseExtension, 0);
-    EXPECT_EQ(app.dialog->m_doNotDeleteFiles, 1);
+    EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
+    EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 0);
+    EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
+    EXPECT_EQ(app.dialog->m_options.m_lowercaseExtension, 0);
+    EXPECT_EQ(app.dialog->m_options.m_doNotDeleteFiles, 1);
     EXPECT_TRUE(app.Win().Boxes().empty());
     // Nothing reaches the file before the window closes.
     EXPECT_EQ(app.Setting("ab_ext"), ";txt;;MD;");
@@ -201,8 +201,8 @@ TEST_F(OptionDialogTest, CancelStoresNothing) {
             EXPECT_EQ(d.Result(), 2);
         });
         EXPECT_EQ(app.dialog->m_asciiExtensions.Slots(), before);
-        EXPECT_EQ(app.dialog->m_doNotConfirmDelete, 1);
-        EXPECT_EQ(app.dialog->m_doNotSavePassword, 0);
+        EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 1);
+        EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
     }
 }
 
@@ -220,9 +220,9 @@ TEST_F(OptionDialogTest, MasterBoxesDisableTheirDependentsForThisOpeningOnly) {
         EXPECT_TRUE(d.Get(1017).IsEnabled());
         d.Click(1);
     });
-    EXPECT_EQ(app.dialog->m_lowercaseFileName, 1);
-    EXPECT_EQ(app.dialog->m_lowercaseExtension, 1); // stored although disabled
-    EXPECT_EQ(app.dialog->m_doNotDeleteFiles, 1);
+    EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
+    EXPECT_EQ(app.dialog->m_options.m_lowercaseExtension, 1); // stored although disabled
+    EXPECT_EQ(app.dialog->m_options.m_doNotDeleteFiles, 1);
     RunDialog([](HeadlessDialog& d) {
         for (int id : {1017, 1025, 1031, 1032, 1033}) {
             EXPECT_TRUE(d.Get(id).IsEnabled()) << id;

@@ -1,0 +1,30 @@
+// What a start point hands to its job: written on the window's thread before the job starts,
+// read only by that job, and freed by it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+struct JobInputs {
+    std::vector<std::string> items;  // bare names of the chosen rows
+    std::vector<std::uint8_t> kinds; // their images: res::kImageFolder for a folder
+    std::string localBase;           // the local folder with '/' at its end
+    std::string remoteBase;          // the remote folder with '/' at its end
+    bool mirroring = false;          // the upload job mirrors
+    bool overwrite = false;          // the upload job stores every file
+
+    int Count() const { return static_cast<int>(items.size()); }
+    void Add(const std::string& name, int kind) {
+        items.push_back(name);
+        kinds.push_back(static_cast<std::uint8_t>(kind));
+    }
+    void FreeItems() {
+        items = {};
+        kinds = {};
+    }
+};
+
+} // namespace ui

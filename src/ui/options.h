@@ -1,0 +1,38 @@
+// The option flags and the one table that ties each to its settings key, its check box in the
+// option dialog and its help text: a new option is one member and one row.
+#pragma once
+
+#include "res/resource_ids.h"
+#include "res/string_ids.h"
+
+namespace ui {
+
+// Each flag is 0 or 1.
+struct Options {
+    int m_doNotConfirmDelete = 0; // mirroring deletes without asking
+    int m_doNotSavePassword = 0;  // passwords are not written to the settings file
+    int m_lowercaseFileName = 0;  // uploads store the name in lower case
+    int m_lowercaseExtension = 0; // uploads store the extension in lower case
+    int m_doNotDeleteFiles = 0;   // mirroring never deletes
+};
+
+struct OptionRow {
+    const char* key; // settings key
+    int Options::*flag;
+    int checkBox; // in the option dialog
+    int helpText; // shown on the dialog's help line
+};
+
+// In the order the settings file reads and writes them.
+inline constexpr OptionRow kOptionTable[] = {
+    {"c1", &Options::m_doNotSavePassword, res::kOptDoNotSavePassword,
+     res::kTextHelpDoNotSavePassword},
+    {"c2", &Options::m_doNotConfirmDelete, res::kOptDoNotConfirmDelete,
+     res::kTextHelpDoNotConfirmDelete},
+    {"c3", &Options::m_lowercaseFileName, res::kOptLowercaseName, res::kTextHelpLowercaseName},
+    {"c4", &Options::m_lowercaseExtension, res::kOptLowercaseExtension,
+     res::kTextHelpLowercaseExtension},
+    {"c5", &Options::m_doNotDeleteFiles, res::kOptDoNotDelete, res::kTextHelpDoNotDelete},
+};
+
+} // namespace ui
