@@ -3,7 +3,7 @@
 // copies it into docs/.
 #include <cstdlib>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
 #include "support/pyftpd_server.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "support/headless_app.h"
+#include "support/app_support.h"
 #include "support/pyftpd_server.h"
 #include "support/scripted_ftp_server.h"
 
@@ -13,25 +13,12 @@ using testsupport::PyFtpdServer;
 
 namespace {
 
-std::vector<std::string> PaneRows(HeadlessApp& app, int id) {
-    std::vector<std::string> rows;
-    for (const auto& r : app.Win().Get(id).Rows()) {
-        rows.push_back(std::to_string(r.image) + " " + r.text);
-    }
-    return rows;
-}
-
 std::vector<std::string> ComboItems(HeadlessApp& app) {
-    std::vector<std::string> items;
-    for (const auto& r : app.Win().Get(res::kRemotePathCombo).Rows()) {
-        items.push_back(r.text);
-    }
-    return items;
+    return testsupport::RowTexts(app, res::kRemotePathCombo);
 }
 
 std::string ComboSelection(HeadlessApp& app) {
-    auto& c = app.Win().Get(res::kRemotePathCombo);
-    return c.GetCurSel() < 0 ? "" : c.GetString(c.GetCurSel());
+    return testsupport::ComboSelection(app, res::kRemotePathCombo);
 }
 
 class ConnectionJobs : public ::testing::Test {
@@ -49,9 +36,7 @@ protected:
 
     // Host 1 points at the server; `folder` is its saved server folder.
     void OpenWithHost(const std::string& folder = "") {
-        app.WriteSettings("Sname=" + server.Address() + ";\r\nUname=" + PyFtpdServer::kUser +
-                          ";\r\npin=" + ReverseCharacters(PyFtpdServer::kPassword) +
-                          ";\r\nsc=" + folder + ";\r\n");
+        app.WriteSettings(testsupport::SettingsFile().SetServerHost(0, server, "", folder).Body());
         app.Open();
     }
 
@@ -69,7 +54,7 @@ TEST_F(ConnectionJobs, ConnectListsTheFolderInDisplayOrderAndLogsTheDialogue) {
     Connect();
     ASSERT_TRUE(app.dialog->m_connected);
     // Folders first, then files by kind, names without regard to case; dot names hidden.
-    EXPECT_EQ(PaneRows(app, res::kRemoteList),
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
               (std::vector<std::string>{"0 Alpha", "0 zeta", "1 A.html", "6 b.txt",
                                         "14 toalpha -> Alpha"}));
     EXPECT_EQ(ComboItems(app), std::vector<std::string>{"/"});
@@ -91,7 +76,7 @@ TEST_F(ConnectionJobs, SavedFolderIsEnteredAndGoesOnTopOfTheHistory) {
     EXPECT_EQ(app.dialog->m_remoteFolder, "/Alpha");
     EXPECT_EQ(ComboItems(app), (std::vector<std::string>{"/Alpha", "/"}));
     EXPECT_EQ(ComboSelection(app), "/Alpha");
-    EXPECT_EQ(PaneRows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
 }
 
 TEST_F(ConnectionJobs, GoneSavedFolderLeavesThePwdFolder) {
@@ -100,7 +85,7 @@ TEST_F(ConnectionJobs, GoneSavedFolderLeavesThePwdFolder) {
     EXPECT_TRUE(app.dialog->m_connected);
     EXPECT_EQ(app.dialog->m_remoteFolder, "/");
     EXPECT_NE(app.Log().find(">CWD /gone\r\n550"), std::string::npos) << app.Log();
-    EXPECT_EQ(PaneRows(app, res::kRemoteList).size(), 5u);
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList).size(), 5u);
 }
 
 TEST_F(ConnectionJobs, SavedFolderEqualToThePwdReplySendsNoCwd) {
@@ -142,7 +127,7 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
     win.Activate(res::kRemoteList, "zeta");
     app.WaitIdle();
     EXPECT_EQ(app.dialog->m_remoteFolder, "/zeta");
-    EXPECT_EQ(PaneRows(app, res::kRemoteList), std::vector<std::string>{"6 inner.txt"});
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"6 inner.txt"});
 
     win.Click(res::kRemoteUpButton);
     app.WaitIdle();
@@ -153,7 +138,7 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
     // The link's target as listed, resolved by the server's CWD.
     EXPECT_EQ(app.dialog->m_remoteFolder, "Alpha");
     EXPECT_NE(app.Log().find(">CWD Alpha\r\n250"), std::string::npos);
-    EXPECT_EQ(PaneRows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
 }
 
 TEST_F(ConnectionJobs, HistoryEntryMatchesFoldersWithoutRegardToCase) {
@@ -191,7 +176,7 @@ TEST_F(ConnectionJobs, ClimbingSkipsParentsThatCannotBeListed) {
     app.WaitIdle();
     EXPECT_EQ(app.dialog->m_remoteFolder, "/");
     EXPECT_TRUE(app.dialog->m_connected);
-    EXPECT_EQ(PaneRows(app, res::kRemoteList).size(), 4u);
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList).size(), 4u);
 }
 
 TEST_F(ConnectionJobs, DisconnectEmptiesThePanesAndStoresTheFolders) {
@@ -268,7 +253,7 @@ TEST(DosListingPane, FoldersShowTheFolderImageAndFilesTheImageOfTheirExtension) 
     app.Win().Click(res::kConnectButton);
     app.WaitIdle();
     ASSERT_TRUE(app.dialog->m_connected) << app.Log();
-    EXPECT_EQ(PaneRows(app, res::kRemoteList),
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
               (std::vector<std::string>{"0 Billing", "0 My Folder", "1 readme.htm", "6 notes.txt",
                                         "11 backup.zip", "15 Disc Intercity.tsv"}));
     server.Stop();
