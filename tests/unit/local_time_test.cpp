@@ -102,7 +102,7 @@ TEST_F(LocalTime, MatchesTheCLibraryForEveryHourOf1970To2037) {
             for (int month = 0; month < 12; ++month) {
                 for (int day = 1; day <= DaysInMonth(year, month); ++day) {
                     for (int hour = 0; hour < 24; ++hour) {
-                        for (int minute : {0, 30, 59}) {
+                        for (int minute : {0, 59}) {
                             compare(Fields(year, month, day, hour, minute, -1));
                         }
                     }
