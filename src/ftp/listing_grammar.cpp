@@ -5,6 +5,7 @@
 
 #include "ftp/listing_line.h"
 #include "ftp/remote_entry_table.h"
+#include "platform/local_time.h"
 #include "res/ascii_case.h"
 #include "res/file_types.h"
 
@@ -47,11 +48,11 @@ std::int64_t LocalCalendarTime(std::int32_t year, int month, std::int32_t day, s
     t.tm_min = minute;
     t.tm_sec = -1;
     t.tm_isdst = -1;
-    const std::time_t result = std::mktime(&t);
-    if (result < 0 || static_cast<std::int64_t>(result) > kLatestCalendarTime) {
+    const std::int64_t result = platform::LocalToCalendarTime(t);
+    if (result < 0 || result > kLatestCalendarTime) {
         return -1;
     }
-    return static_cast<std::int64_t>(result);
+    return result;
 }
 
 } // namespace
