@@ -5,8 +5,6 @@
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
-#include "res/templates.h"
-#include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -170,21 +168,7 @@ void CMainDialog::OnHostListContextMenu(win::Message& message) {
         grayed.insert(res::kCmdHostDelete);
         grayed.insert(res::kCmdHostProperty);
     }
-    const res::Menu* menu = res::FindMenu(menuId);
-    if (menu == nullptr) {
-        throw ui::CannotRun{menuId};
-    }
-    const int command = m_window.TrackPopupMenu(menuId, grayed, message.x, message.y);
-    // Only a command of the menu shown, and not a grayed one, can come back from it.
-    const bool offered =
-        std::any_of(menu->items.begin(), menu->items.end(), [command](const res::MenuItem& item) {
-            return item.command != 0 && item.command == command;
-        });
-    if (!offered || grayed.count(command) != 0) {
-        return;
-    }
-    win::Message chosen(win::MessageKind::Command, command);
-    Dispatch(chosen);
+    TrackContextMenu(menuId, grayed, message.x, message.y);
 }
 
 void CMainDialog::OnHostConnect(win::Message&) {

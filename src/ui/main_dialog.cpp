@@ -1,5 +1,6 @@
 #include "ui/main_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,6 +8,7 @@
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
+#include "res/templates.h"
 #include "ui/cannot_run.h"
 
 using win::MessageKind;
@@ -269,4 +271,22 @@ int CMainDialog::CurrentHostSlot() const {
         return tab;
     }
     return HostSlotFromRow(m_window.ListView(res::kHostList).GetSelectionMark());
+}
+
+void CMainDialog::TrackContextMenu(int menuId, const std::set<int>& grayed, int x, int y) {
+    const res::Menu* menu = res::FindMenu(menuId);
+    if (menu == nullptr) {
+        throw ui::CannotRun{menuId};
+    }
+    const int command = m_window.TrackPopupMenu(menuId, grayed, x, y);
+    // Only a command of the menu shown, and not a grayed one, can come back from it.
+    const bool offered =
+        std::any_of(menu->items.begin(), menu->items.end(), [command](const res::MenuItem& item) {
+            return item.command != 0 && item.command == command;
+        });
+    if (!offered || grayed.count(command) != 0) {
+        return;
+    }
+    win::Message chosen(win::MessageKind::Command, command);
+    Dispatch(chosen);
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,6 +62,8 @@ public:
     bool IsClosed() const { return m_closed; }
     // Waits until no job runs (tests and script mode; pumps nothing itself).
     void WaitForWorker();
+    // Shows a context menu with the grayed commands and dispatches the command chosen.
+    void TrackContextMenu(int menuId, const std::set<int>& grayed, int x, int y);
 
     // ---- Settings (settings_io.cpp) ----
     void LoadSettings();
@@ -151,6 +154,9 @@ public:
     // ---- Host property dialog (ui/host_pro.cpp) ----
     void RunHostPropertyDialog(bool editExisting);
 
+    // ---- File list menus (ui/file_list_menus.cpp) ----
+    void OnFileListContextMenu(win::Message& message);
+
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
     void StartUpload();
@@ -173,7 +179,6 @@ public:
     void OnLocalRenameCommand(win::Message& message);
     void OnLocalCreateFolderCommand(win::Message& message);
     void OnOpenFolderButton(win::Message& message);
-    void OnFileListContextMenu(win::Message& message);
     void OnFileListBeginDrag(win::Message& message);
     void OnFileListMouse(win::Message& message);
     void OnFileListItemChanged(win::Message& message);
