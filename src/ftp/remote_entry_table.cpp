@@ -9,14 +9,18 @@
 namespace ftp {
 
 void RemoteEntryTable::SetListing(std::string text) {
+    ListingIndex index(text);
+    std::lock_guard<std::mutex> lock(m_textMutex);
     m_remoteListing = std::move(text);
-    m_index = ListingIndex(m_remoteListing);
+    m_index = std::move(index);
 }
 
 const ListingIndex& RemoteEntryTable::Index() {
-    // m_remoteListing is a plain member that the engine fills directly, so the index checks it.
+    // m_remoteListing is a plain member that tests fill directly, so the index checks it.
     if (m_index.Text() != m_remoteListing) {
-        m_index = ListingIndex(m_remoteListing);
+        ListingIndex index(m_remoteListing);
+        std::lock_guard<std::mutex> lock(m_textMutex);
+        m_index = std::move(index);
     }
     return m_index;
 }
@@ -79,6 +83,7 @@ void RemoteEntryTable::Free() {
 }
 
 std::string RemoteEntryTable::ListingEntryLine(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(m_textMutex);
     if (m_index.Text() == m_remoteListing) {
         return m_index.EntryLine(name);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@ namespace ftp {
 
 class RemoteEntryTable {
 public:
-    std::string m_remoteListing; // raw text of the last listing of the current remote folder
+    // Raw text of the last listing of the current remote folder. Only the running job writes it
+    // (through SetListing); the window's thread reads it through ListingEntryLine, which may
+    // run while a job lists.
+    std::string m_remoteListing;
 
     // Built by Build() from m_remoteListing, freed by Free().
     std::vector<std::string> m_names;
@@ -31,10 +35,11 @@ public:
     // returns the number of entries kept.
     int Build();
     void Free();
-    // Whole listing line of the name, or "none".
+    // Whole listing line of the name, or "none". Any thread.
     std::string ListingEntryLine(const std::string& name) const;
 
 private:
+    mutable std::mutex m_textMutex; // between SetListing and ListingEntryLine
     ListingIndex m_index;
 };
 

@@ -106,7 +106,9 @@ void CMainDialog::DisconnectCleanup() {
 }
 
 int CMainDialog::BuildRemoteEntries(bool useCache) {
-    int lines = m_engine.FtpList(m_remoteEntries.m_remoteListing, "", useCache);
+    std::string listing;
+    int lines = m_engine.FtpList(listing, "", useCache);
+    m_remoteEntries.SetListing(std::move(listing));
     if (lines == -1) {
         ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
                     win::Icon::Warning);

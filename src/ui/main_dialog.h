@@ -154,8 +154,15 @@ public:
     // ---- Host property dialog (ui/host_pro.cpp) ----
     void RunHostPropertyDialog(bool editExisting);
 
-    // ---- File list menus (ui/file_list_menus.cpp) ----
+    // ---- File list menus, drags, drops and the status line (ui/file_list_*.cpp) ----
     void OnFileListContextMenu(win::Message& message);
+    void OnFileListBeginDrag(win::Message& message);
+    void OnFileListMouse(win::Message& message); // mouse moves and the release while dragging
+    void OnRemoteFilesDropped(win::Message& message);
+    void OnFileListItemChanged(win::Message& message);
+    void OnFileListFocus(win::Message& message);
+    bool& Dragging(int list);
+    void ShowStatusOfRow(int list, int row);
 
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
@@ -179,11 +186,6 @@ public:
     void OnLocalRenameCommand(win::Message& message);
     void OnLocalCreateFolderCommand(win::Message& message);
     void OnOpenFolderButton(win::Message& message);
-    void OnFileListBeginDrag(win::Message& message);
-    void OnFileListMouse(win::Message& message);
-    void OnFileListItemChanged(win::Message& message);
-    void OnFileListFocus(win::Message& message);
-    void OnRemoteFilesDropped(win::Message& message);
 
     // ---- State ----
     win::IMainWindow& m_window;

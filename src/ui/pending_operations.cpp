@@ -23,8 +23,3 @@ void CMainDialog::OnLocalDeleteCommand(win::Message&) {}
 void CMainDialog::OnLocalRenameCommand(win::Message&) {}
 void CMainDialog::OnLocalCreateFolderCommand(win::Message&) {}
 void CMainDialog::OnOpenFolderButton(win::Message&) {}
-void CMainDialog::OnFileListBeginDrag(win::Message&) {}
-void CMainDialog::OnFileListMouse(win::Message&) {}
-void CMainDialog::OnFileListItemChanged(win::Message&) {}
-void CMainDialog::OnFileListFocus(win::Message&) {}
-void CMainDialog::OnRemoteFilesDropped(win::Message&) {}
