@@ -112,6 +112,57 @@ bool ParseInt(const std::string& word, int& value) {
     }
 }
 
+// What `show` tells of a control: its rows, state or text, one line each.
+std::string ShowText(headless::Control& c) {
+    std::ostringstream s;
+    using K = res::ControlKind;
+    switch (c.Kind()) {
+    case K::ListView:
+    case K::ListBox:
+    case K::TabControl: {
+        auto rows = c.Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            bool selected = c.Kind() == K::ListView ? (rows[i].state & win::kStateSelected) != 0
+                                                    : static_cast<int>(i) == c.GetCurSel();
+            s << (selected ? "[*] " : "[ ] ") << rows[i].image << ' ' << rows[i].text << '\n';
+        }
+        break;
+    }
+    case K::ComboBox:
+    case K::ImageComboBox: {
+        auto rows = c.Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            s << (static_cast<int>(i) == c.GetCurSel() ? "[*] " : "[ ] ");
+            if (c.Kind() == K::ImageComboBox) {
+                s << rows[i].image << '/' << rows[i].selectedImage << " indent " << rows[i].indent
+                  << ' ';
+            }
+            s << rows[i].text << '\n';
+        }
+        break;
+    }
+    case K::PushButton:
+    case K::DefaultButton:
+    case K::IconButton:
+        s << (c.IsEnabled() ? "enabled" : "disabled");
+        if (c.Kind() == K::IconButton) {
+            s << " icon " << c.GetIcon();
+        }
+        s << '\n';
+        break;
+    case K::CheckBox:
+        s << (c.IsChecked() ? "on" : "off") << (c.IsEnabled() ? "" : " disabled") << '\n';
+        break;
+    case K::ProgressBar:
+        s << c.GetPos() << " of " << c.GetRangeHigh() << '\n';
+        break;
+    default:
+        s << Escape(c.GetText()) << '\n';
+        break;
+    }
+    return s.str().substr(0, s.str().size() - 1);
+}
+
 class ScriptRunner {
 public:
     ScriptRunner(std::istream& script, std::ostream& out, std::ostream& err,
@@ -195,12 +246,91 @@ private:
         m_failed = true;
     }
 
-    bool NeedId(const std::vector<std::string>& w, int& id, std::size_t minWords) {
-        if (w.size() < minWords || !ParseInt(w[1], id)) {
+    // A script line ready to run: its words, the window it acts on and the numbers its words
+    // hold.
+    struct GestureLine {
+        const std::vector<std::string>& words;
+        HeadlessWindowBase& target;
+        HeadlessDialog* dialog; // the dialog the line runs in, null on the main window
+        int id = 0;             // the word after the verb, when the gesture takes a number there
+        int second = 0;         // the word after that, when the gesture takes two numbers
+    };
+
+    // What the word after the verb must be.
+    enum class FirstWord {
+        Any,     // nothing is asked of it
+        Number,  // a number
+        Control, // the id of a control of the window the line runs in
+    };
+
+    struct Gesture {
+        const char* verb;
+        std::size_t minWords; // counting the verb
+        FirstWord first;
+        // Set when the word after the id is a number too: the usage told when either is not
+        // (after the general one when the id is missing).
+        const char* twoNumbers;
+        void (ScriptRunner::*run)(const GestureLine& line);
+    };
+
+    // The gestures a script knows, one row each: the words are checked against the row before
+    // its handler runs.
+    static const std::vector<Gesture>& Gestures() {
+        using S = ScriptRunner;
+        using F = FirstWord;
+        static const std::vector<Gesture> table = {
+            {"type", 2, F::Control, nullptr, &S::OnType},
+            {"click", 2, F::Control, nullptr, &S::OnClick},
+            {"key-enter", 2, F::Control, nullptr, &S::OnKeyEnter},
+            {"tab", 2, F::Number, nullptr, &S::OnTab},
+            {"select", 2, F::Control, nullptr, &S::OnSelect},
+            {"check", 3, F::Control, nullptr, &S::OnCheck},
+            {"activate", 3, F::Control, nullptr, &S::OnActivate},
+            {"menu", 3, F::Number, "expected: menu ID COMMAND", &S::OnMenu},
+            {"combo", 3, F::Control, nullptr, &S::OnCombo},
+            {"label", 3, F::Control, nullptr, &S::OnLabel},
+            {"drag", 3, F::Number, "expected: drag FROM TO", &S::OnDrag},
+            {"drop", 1, F::Any, nullptr, &S::OnDrop},
+            {"answer", 1, F::Any, nullptr, &S::OnAnswer},
+            {"wait", 1, F::Any, nullptr, &S::OnWait},
+            {"show", 2, F::Control, nullptr, &S::OnShow},
+            {"close", 1, F::Any, nullptr, &S::OnClose},
+            {"sleep", 2, F::Number, nullptr, &S::OnSleep},
+        };
+        return table;
+    }
+
+    void Execute(const std::vector<std::string>& w, HeadlessWindowBase& target,
+                 HeadlessDialog* dialog) {
+        for (const Gesture& gesture : Gestures()) {
+            if (w[0] == gesture.verb) {
+                GestureLine line{w, target, dialog};
+                if (WordsFit(gesture, line)) {
+                    (this->*gesture.run)(line);
+                }
+                return;
+            }
+        }
+        Fail("unknown gesture " + w[0]);
+    }
+
+    // Checks the words against the gesture's row and reads its numbers into the line; tells
+    // what was expected when they do not fit.
+    bool WordsFit(const Gesture& gesture, GestureLine& line) {
+        const std::vector<std::string>& w = line.words;
+        if (w.size() < gesture.minWords ||
+            (gesture.first != FirstWord::Any && !ParseInt(w[1], line.id))) {
             Fail("expected: " + w[0] + " ID ...");
+            if (gesture.twoNumbers != nullptr) {
+                Fail(gesture.twoNumbers);
+            }
             return false;
         }
-        return true;
+        if (gesture.twoNumbers != nullptr && !ParseInt(w[2], line.second)) {
+            Fail(gesture.twoNumbers);
+            return false;
+        }
+        return gesture.first != FirstWord::Control || HasControl(line.target, line.id);
     }
 
     bool HasControl(HeadlessWindowBase& target, int id) {
@@ -222,181 +352,119 @@ private:
         return text;
     }
 
-    void Execute(const std::vector<std::string>& w, HeadlessWindowBase& target,
-                 HeadlessDialog* dialog) {
-        const std::string& verb = w[0];
-        int id = 0;
-        if (verb == "type") {
-            if (NeedId(w, id, 2) && HasControl(target, id)) {
-                target.Type(id, Rest(w, 2));
-            }
-        } else if (verb == "click") {
-            if (NeedId(w, id, 2) && HasControl(target, id)) {
-                target.Click(id);
-            }
-        } else if (verb == "key-enter") {
-            if (NeedId(w, id, 2) && HasControl(target, id)) {
-                bool swallowed = target.KeyEnter(id);
-                if (!swallowed && dialog != nullptr) {
-                    target.Click(1); // Enter presses the default button
-                }
-            }
-        } else if (verb == "tab") {
-            if (NeedId(w, id, 2)) {
-                target.SelectTab(id);
-            }
-        } else if (verb == "select") {
-            if (NeedId(w, id, 2) && HasControl(target, id)) {
-                std::vector<std::string> names(w.begin() + 2, w.end());
-                if (!target.Select(id, names)) {
-                    Fail("no such item in " + std::to_string(id));
-                }
-            }
-        } else if (verb == "check") {
-            if (NeedId(w, id, 3) && HasControl(target, id)) {
-                if (w[2] != "on" && w[2] != "off") {
-                    Fail("expected on or off");
-                    return;
-                }
-                target.Check(id, w[2] == "on");
-            }
-        } else if (verb == "activate") {
-            if (NeedId(w, id, 3) && HasControl(target, id) && !target.Activate(id, Rest(w, 2))) {
-                Fail("no row " + Rest(w, 2));
-            }
-        } else if (verb == "menu") {
-            int command = 0;
-            if (!NeedId(w, id, 3) || !ParseInt(w[2], command)) {
-                Fail("expected: menu ID COMMAND");
-                return;
-            }
-            std::size_t before = m_window.Menus().size();
-            m_window.QueueMenuChoice(command);
-            m_window.RightClick(id);
-            auto menus = m_window.Menus();
-            if (menus.size() == before) {
-                m_window.ClearMenuChoices(); // nothing took the choice: drop it
-                Report("menu " + std::to_string(id) + ": no menu opened");
-            } else if (menus.back().disabled.count(command)) {
-                Report("menu " + std::to_string(id) + ": command " + std::to_string(command) +
-                       " is disabled");
-            }
-        } else if (verb == "combo") {
-            if (NeedId(w, id, 3) && HasControl(target, id) && !target.ChooseCombo(id, Rest(w, 2))) {
-                Fail("no item " + Rest(w, 2) + " in " + std::to_string(id));
-            }
-        } else if (verb == "label") {
-            if (NeedId(w, id, 3) && HasControl(target, id)) {
-                if (w[2] == "--escape") {
-                    target.EndLabel(id, "", true);
-                } else {
-                    target.EndLabel(id, Rest(w, 2), false);
-                }
-            }
-        } else if (verb == "drag") {
-            int to = 0;
-            if (!NeedId(w, id, 3) || !ParseInt(w[2], to)) {
-                Fail("expected: drag FROM TO");
-                return;
-            }
-            m_window.DragAndRelease(id, to);
-        } else if (verb == "drop") {
-            m_window.DropFiles(res::kRemoteList, std::vector<std::string>(w.begin() + 1, w.end()));
-        } else if (verb == "answer") {
-            for (std::size_t i = 1; i < w.size(); ++i) {
-                if (w[i] == "yes") {
-                    m_window.QueueAnswer(win::kAnswerYes);
-                } else if (w[i] == "no") {
-                    m_window.QueueAnswer(win::kAnswerNo);
-                } else if (w[i] == "cancel") {
-                    m_window.QueueAnswer(win::kAnswerCancel);
-                } else if (w[i] == "ok") {
-                    m_window.QueueAnswer(win::kAnswerOk);
-                } else {
-                    Fail("unknown answer " + w[i]);
-                    return;
-                }
-            }
-        } else if (verb == "wait") {
-            if (!m_window.PumpUntil([this] { return !m_dialog.m_busy; },
-                                    std::chrono::minutes(10))) {
-                Fail("the job did not end");
-            }
-            m_dialog.WaitForWorker();
-            m_window.Pump();
-        } else if (verb == "show") {
-            if (NeedId(w, id, 2) && HasControl(target, id)) {
-                Show(target, id);
-            }
-        } else if (verb == "close") {
-            m_dialog.CloseProcedure();
-        } else if (verb == "sleep") {
-            int ms = 0;
-            if (!NeedId(w, ms, 2)) {
-                return;
-            }
-            auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-            m_window.PumpUntil([end] { return std::chrono::steady_clock::now() >= end; });
-        } else {
-            Fail("unknown gesture " + verb);
+    void OnType(const GestureLine& line) { line.target.Type(line.id, Rest(line.words, 2)); }
+
+    void OnClick(const GestureLine& line) { line.target.Click(line.id); }
+
+    void OnKeyEnter(const GestureLine& line) {
+        bool swallowed = line.target.KeyEnter(line.id);
+        if (!swallowed && line.dialog != nullptr) {
+            line.target.Click(1); // Enter presses the default button
         }
+    }
+
+    void OnTab(const GestureLine& line) { line.target.SelectTab(line.id); }
+
+    void OnSelect(const GestureLine& line) {
+        std::vector<std::string> names(line.words.begin() + 2, line.words.end());
+        if (!line.target.Select(line.id, names)) {
+            Fail("no such item in " + std::to_string(line.id));
+        }
+    }
+
+    void OnCheck(const GestureLine& line) {
+        const std::string& state = line.words[2];
+        if (state != "on" && state != "off") {
+            Fail("expected on or off");
+            return;
+        }
+        line.target.Check(line.id, state == "on");
+    }
+
+    void OnActivate(const GestureLine& line) {
+        if (!line.target.Activate(line.id, Rest(line.words, 2))) {
+            Fail("no row " + Rest(line.words, 2));
+        }
+    }
+
+    // Right-clicks the list with the command the pop-up menu will choose.
+    void OnMenu(const GestureLine& line) {
+        const int command = line.second;
+        std::size_t before = m_window.Menus().size();
+        m_window.QueueMenuChoice(command);
+        m_window.RightClick(line.id);
+        auto menus = m_window.Menus();
+        if (menus.size() == before) {
+            m_window.ClearMenuChoices(); // nothing took the choice: drop it
+            Report("menu " + std::to_string(line.id) + ": no menu opened");
+        } else if (menus.back().disabled.count(command)) {
+            Report("menu " + std::to_string(line.id) + ": command " + std::to_string(command) +
+                   " is disabled");
+        }
+    }
+
+    void OnCombo(const GestureLine& line) {
+        if (!line.target.ChooseCombo(line.id, Rest(line.words, 2))) {
+            Fail("no item " + Rest(line.words, 2) + " in " + std::to_string(line.id));
+        }
+    }
+
+    void OnLabel(const GestureLine& line) {
+        if (line.words[2] == "--escape") {
+            line.target.EndLabel(line.id, "", true);
+        } else {
+            line.target.EndLabel(line.id, Rest(line.words, 2), false);
+        }
+    }
+
+    void OnDrag(const GestureLine& line) { m_window.DragAndRelease(line.id, line.second); }
+
+    void OnDrop(const GestureLine& line) {
+        m_window.DropFiles(res::kRemoteList,
+                           std::vector<std::string>(line.words.begin() + 1, line.words.end()));
+    }
+
+    void OnAnswer(const GestureLine& line) {
+        const std::vector<std::string>& w = line.words;
+        for (std::size_t i = 1; i < w.size(); ++i) {
+            if (w[i] == "yes") {
+                m_window.QueueAnswer(win::kAnswerYes);
+            } else if (w[i] == "no") {
+                m_window.QueueAnswer(win::kAnswerNo);
+            } else if (w[i] == "cancel") {
+                m_window.QueueAnswer(win::kAnswerCancel);
+            } else if (w[i] == "ok") {
+                m_window.QueueAnswer(win::kAnswerOk);
+            } else {
+                Fail("unknown answer " + w[i]);
+                return;
+            }
+        }
+    }
+
+    void OnWait(const GestureLine&) {
+        if (!m_window.PumpUntil([this] { return !m_dialog.m_busy; }, std::chrono::minutes(10))) {
+            Fail("the job did not end");
+        }
+        m_dialog.WaitForWorker();
+        m_window.Pump();
+    }
+
+    void OnShow(const GestureLine& line) {
+        Report("show " + std::to_string(line.id) + ":\n" + ShowText(line.target.Get(line.id)));
+    }
+
+    void OnClose(const GestureLine&) { m_dialog.CloseProcedure(); }
+
+    void OnSleep(const GestureLine& line) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(line.id);
+        m_window.PumpUntil([end] { return std::chrono::steady_clock::now() >= end; });
     }
 
     void Report(const std::string& text) {
         std::lock_guard<std::mutex> lock(m_outMutex);
         m_err << text << '\n';
         m_err.flush();
-    }
-
-    void Show(HeadlessWindowBase& target, int id) {
-        headless::Control& c = target.Get(id);
-        std::ostringstream s;
-        using K = res::ControlKind;
-        switch (c.Kind()) {
-        case K::ListView:
-        case K::ListBox:
-        case K::TabControl: {
-            auto rows = c.Rows();
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                bool selected = c.Kind() == K::ListView ? (rows[i].state & win::kStateSelected) != 0
-                                                        : static_cast<int>(i) == c.GetCurSel();
-                s << (selected ? "[*] " : "[ ] ") << rows[i].image << ' ' << rows[i].text << '\n';
-            }
-            break;
-        }
-        case K::ComboBox:
-        case K::ImageComboBox: {
-            auto rows = c.Rows();
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                s << (static_cast<int>(i) == c.GetCurSel() ? "[*] " : "[ ] ");
-                if (c.Kind() == K::ImageComboBox) {
-                    s << rows[i].image << '/' << rows[i].selectedImage << " indent "
-                      << rows[i].indent << ' ';
-                }
-                s << rows[i].text << '\n';
-            }
-            break;
-        }
-        case K::PushButton:
-        case K::DefaultButton:
-        case K::IconButton:
-            s << (c.IsEnabled() ? "enabled" : "disabled");
-            if (c.Kind() == K::IconButton) {
-                s << " icon " << c.GetIcon();
-            }
-            s << '\n';
-            break;
-        case K::CheckBox:
-            s << (c.IsChecked() ? "on" : "off") << (c.IsEnabled() ? "" : " disabled") << '\n';
-            break;
-        case K::ProgressBar:
-            s << c.GetPos() << " of " << c.GetRangeHigh() << '\n';
-            break;
-        default:
-            s << Escape(c.GetText()) << '\n';
-            break;
-        }
-        Report("show " + std::to_string(id) + ":\n" + s.str().substr(0, s.str().size() - 1));
     }
 
     std::istream& m_script;

@@ -1,49 +1,17 @@
 #include "platform/window/wx/window_core.h"
 
-#include <wx/button.h>
 #include <wx/msgdlg.h>
-#include <wx/panel.h>
-#include <wx/sizer.h>
-#include <wx/statbox.h>
-#include <wx/stattext.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "platform/window/wx/control_factory.h"
 #include "platform/window/wx/vertical_map.h"
-#include "platform/window/wx/wx_image_combo.h"
 #include "platform/window/wx/wx_list_view.h"
 #include "platform/window/wx/wx_text.h"
 #include "res/string_table.h"
 
 namespace wxwin {
-namespace {
-
-using res::ControlKind;
-
-// The visible height a drop-down box has in the template's own terms; its rectangle's height
-// is the height of the list that drops down.
-constexpr int kComboBoxDialogUnits = 14;
-
-bool IsDropDown(ControlKind kind) {
-    return kind == ControlKind::ComboBox || kind == ControlKind::ImageComboBox;
-}
-
-long StaticAlignment(unsigned style) {
-    if (style & res::kCentered) {
-        return wxALIGN_CENTRE_HORIZONTAL;
-    }
-    if (style & res::kRightAligned) {
-        return wxALIGN_RIGHT;
-    }
-    return wxALIGN_LEFT;
-}
-
-wxWindowID WidgetId(int id) {
-    return id > 0 ? id : wxID_ANY;
-}
-
-} // namespace
 
 WindowCore::WindowCore(GuiQueue& queue) : m_queue(queue), m_alive(std::make_shared<bool>(true)) {}
 
@@ -73,132 +41,27 @@ void WindowCore::AddStatusBar(wxStatusBar* bar, int id) {
 }
 
 wxWindow* WindowCore::CreateWidget(wxWindow* surface, const res::ControlTemplate& c, int key) {
-    const wxWindowID wid = WidgetId(c.id);
-    const wxString caption = ToWx(c.caption);
-    switch (c.kind) {
-    case ControlKind::Edit: {
-        long style = 0;
-        if (c.style & res::kPassword) {
-            style |= wxTE_PASSWORD;
-        }
-        if (c.style & res::kReadOnly) {
-            style |= wxTE_READONLY;
-        }
-        auto* edit = new wxTextCtrl(surface, wid, caption, wxDefaultPosition, wxDefaultSize, style);
-        m_controls[key] = std::make_unique<EditControl>(*this, key, edit);
-        return edit;
+    MadeControl made = MakeControl(*this, surface, c, key);
+    if (made.node != nullptr) {
+        m_controls[key] = std::move(made.node);
     }
-    case ControlKind::MultiLineEdit: {
-        long style = wxTE_MULTILINE;
-        if (c.style & res::kReadOnly) {
-            style |= wxTE_READONLY;
-        }
-        if (c.style & res::kVScroll) {
-            style |= wxVSCROLL;
-        }
-        auto* edit = new wxTextCtrl(surface, wid, caption, wxDefaultPosition, wxDefaultSize, style);
-        m_controls[key] = std::make_unique<LogControl>(*this, key, edit);
-        return edit;
+    if (made.inner != nullptr) {
+        m_ids[made.inner] = key;
     }
-    case ControlKind::Static: {
-        const long align = StaticAlignment(c.style);
-        if (c.style & res::kSunken) {
-            auto* frame =
-                new wxPanel(surface, wid, wxDefaultPosition, wxDefaultSize, wxBORDER_SUNKEN);
-            auto* label = new wxStaticText(frame, wxID_ANY, wxEmptyString, wxDefaultPosition,
-                                           wxDefaultSize, align | wxST_NO_AUTORESIZE);
-            label->SetLabelText(caption);
-            auto* sizer = new wxBoxSizer(wxHORIZONTAL);
-            sizer->Add(label, 1, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 3);
-            frame->SetSizer(sizer);
-            m_controls[key] = std::make_unique<StaticControl>(*this, key, frame, label);
-            m_ids[label] = key;
-            return frame;
-        }
-        auto* label = new wxStaticText(surface, wid, wxEmptyString, wxDefaultPosition,
-                                       wxDefaultSize, align | wxST_NO_AUTORESIZE);
-        label->SetLabelText(caption);
-        m_controls[key] = std::make_unique<StaticControl>(*this, key, label, label);
-        return label;
-    }
-    case ControlKind::GroupBox: {
-        auto* box = new wxStaticBox(surface, wid, caption);
-        m_controls[key] = std::make_unique<StaticControl>(*this, key, box, box);
-        return box;
-    }
-    case ControlKind::PushButton:
-    case ControlKind::DefaultButton: {
-        // A narrow button ("?") needs the small padding to show its caption at all.
-        auto* button = new wxButton(surface, wid, caption, wxDefaultPosition, wxDefaultSize,
-                                    c.width < 20 ? wxBU_EXACTFIT : 0);
-        if (c.kind == ControlKind::DefaultButton) {
-            button->SetDefault();
-        }
-        m_controls[key] = std::make_unique<ButtonControl>(*this, key, button, 0);
-        return button;
-    }
-    case ControlKind::IconButton: {
-        auto* button = new wxButton(surface, wid, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                    wxBU_EXACTFIT | wxBU_NOTEXT);
-        m_controls[key] = std::make_unique<ButtonControl>(*this, key, button, c.icon);
-        return button;
-    }
-    case ControlKind::CheckBox: {
-        auto* box = new wxCheckBox(surface, wid, caption);
-        m_controls[key] = std::make_unique<CheckBoxControl>(*this, key, box);
-        return box;
-    }
-    case ControlKind::ListView: {
-        long style = wxLC_LIST;
-        if (c.style & res::kSingleSelection) {
-            style |= wxLC_SINGLE_SEL;
-        }
-        if (c.style & res::kEditLabels) {
-            style |= wxLC_EDIT_LABELS;
-        }
-        style |= (c.style & res::kBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
-        auto* list = new ListWidget(surface, wid, wxDefaultPosition, wxDefaultSize, style);
-        m_controls[key] =
-            std::make_unique<ListViewControl>(*this, key, list, (c.style & res::kAcceptFiles) != 0);
-        m_ids[list->Surface()] = key;
-        return list;
-    }
-    case ControlKind::ComboBox: {
-        auto* choice = new wxChoice(surface, wid);
-        m_controls[key] = std::make_unique<ComboControl>(*this, key, choice);
-        return choice;
-    }
-    case ControlKind::ImageComboBox: {
-        auto* combo = new ImageComboWidget(surface, wid);
-        m_controls[key] = std::make_unique<ImageComboControl>(*this, key, combo);
-        return combo;
-    }
-    case ControlKind::ListBox: {
-        long style = wxLB_SINGLE;
-        if (c.style & res::kVScroll) {
-            style |= wxLB_NEEDED_SB;
-        }
-        auto* list =
-            new wxListBox(surface, wid, wxDefaultPosition, wxDefaultSize, 0, nullptr, style);
-        m_controls[key] = std::make_unique<ListBoxControl>(*this, key, list);
-        return list;
-    }
-    case ControlKind::TabControl: {
-        auto* book = new wxNotebook(surface, wid);
-        m_controls[key] = std::make_unique<TabControl>(*this, key, book);
-        return book;
-    }
-    case ControlKind::ProgressBar: {
-        auto* gauge = new wxGauge(surface, wid, 100, wxDefaultPosition, wxDefaultSize,
-                                  wxGA_HORIZONTAL | wxGA_SMOOTH);
-        m_controls[key] = std::make_unique<ProgressControl>(*this, key, gauge);
-        return gauge;
-    }
-    }
-    return nullptr;
+    return made.widget;
 }
 
 namespace {
+
+using res::ControlKind;
+
+// The visible height a drop-down box has in the template's own terms; its rectangle's height
+// is the height of the list that drops down.
+constexpr int kComboBoxDialogUnits = 14;
+
+bool IsDropDown(ControlKind kind) {
+    return kind == ControlKind::ComboBox || kind == ControlKind::ImageComboBox;
+}
 
 struct Placed {
     const res::ControlTemplate* control;
@@ -230,28 +93,8 @@ void FitCaption(Placed& p, int surfaceWidth) {
     }
 }
 
-// The controls whose rectangle starts inside the tab strip's.
-std::vector<const Placed*> LaidOver(const Placed& tab, const std::vector<Placed>& placed) {
-    std::vector<const Placed*> over;
-    for (const Placed& p : placed) {
-        if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
-            over.push_back(&p);
-        }
-    }
-    return over;
-}
-
-} // namespace
-
-wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
-    // The toolkit's own conversion uses an approximate character width that is wider than
-    // real text; the alphabet's average keeps labels inside the rectangles drawn for them.
-    const wxSize alphabet =
-        surface->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    m_baseX = (alphabet.x / 26.0 + 1.0) / 2.0;
-    m_baseY = surface->GetCharHeight();
-
-    // Tab strips and group boxes first: controls laid over them must be drawn on top.
+// Tab strips and group boxes first: controls laid over them must be drawn on top.
+std::vector<const res::ControlTemplate*> CreationOrder(const res::DialogTemplate& dialog) {
     std::vector<const res::ControlTemplate*> order;
     for (const auto& c : dialog.controls) {
         if (c.kind == ControlKind::TabControl || c.kind == ControlKind::GroupBox) {
@@ -263,41 +106,57 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
             order.push_back(&c);
         }
     }
+    return order;
+}
 
-    const wxPoint full = DialogToPixels(dialog.width, dialog.height);
-    std::vector<Placed> placed;
-    std::vector<int> edges{0, full.y};
-    for (const res::ControlTemplate* c : order) {
-        // Controls without an id (labels, group boxes) get keys of their own below zero.
-        const int key = c->id > 0 ? c->id : m_unnamed--;
-        wxWindow* widget = CreateWidget(surface, *c, key);
-        if (widget == nullptr) {
-            continue;
-        }
-        m_ids[widget] = key;
-        const int height =
-            IsDropDown(c->kind) ? std::min(c->height, kComboBoxDialogUnits) : c->height;
-        const wxPoint topLeft = DialogToPixels(c->x, c->y);
-        const wxPoint bottomRight = DialogToPixels(c->x + c->width, c->y + height);
-        Placed p{c, widget, wxRect(topLeft, bottomRight - wxPoint(1, 1))};
-        if (c->kind == ControlKind::Edit || IsDropDown(c->kind)) {
-            p.need = widget->GetBestSize().y;
-        }
-        FitCaption(p, full.x);
+// The widget's rectangle in pixels from the template, widened where its caption needs it, and
+// the height the widget needs to show its text.
+Placed Measure(const WindowCore& core, const res::ControlTemplate& c, wxWindow* widget,
+               int surfaceWidth) {
+    const int height = IsDropDown(c.kind) ? std::min(c.height, kComboBoxDialogUnits) : c.height;
+    const wxPoint topLeft = core.DialogToPixels(c.x, c.y);
+    const wxPoint bottomRight = core.DialogToPixels(c.x + c.width, c.y + height);
+    Placed p{&c, widget, wxRect(topLeft, bottomRight - wxPoint(1, 1))};
+    if (c.kind == ControlKind::Edit || IsDropDown(c.kind)) {
+        p.need = widget->GetBestSize().y;
+    }
+    FitCaption(p, surfaceWidth);
+    return p;
+}
+
+void ApplyInitialState(wxWindow* widget, unsigned style) {
+    if (style & res::kHidden) {
+        widget->Hide();
+    }
+    if (style & res::kDisabled) {
+        widget->Disable();
+    }
+}
+
+// Every top and bottom of the layout, the surface's own included.
+std::vector<int> RowEdges(const std::vector<Placed>& placed, int fullHeight) {
+    std::vector<int> edges{0, fullHeight};
+    for (const Placed& p : placed) {
         edges.push_back(p.rect.GetTop());
         edges.push_back(p.rect.GetBottom() + 1);
-        if (c->style & res::kHidden) {
-            widget->Hide();
-        }
-        if (c->style & res::kDisabled) {
-            widget->Disable();
-        }
-        placed.push_back(p);
     }
+    return edges;
+}
 
-    VerticalMap map(edges);
-    // A tab strip's header is taller on GTK than the template allows for: the controls laid
-    // over the strip move down below it.
+// The controls whose rectangle starts inside the tab strip's.
+std::vector<const Placed*> LaidOver(const Placed& tab, const std::vector<Placed>& placed) {
+    std::vector<const Placed*> over;
+    for (const Placed& p : placed) {
+        if (&p != &tab && tab.rect.Contains(p.rect.GetTopLeft())) {
+            over.push_back(&p);
+        }
+    }
+    return over;
+}
+
+// A tab strip's header is taller on GTK than the template allows for: the controls laid over
+// the strip move down below it. The strip learns which controls lie over it.
+void MakeRoomForTabHeaders(WindowCore& core, const std::vector<Placed>& placed, VerticalMap& map) {
     for (const Placed& tab : placed) {
         if (tab.control->kind != ControlKind::TabControl) {
             continue;
@@ -311,12 +170,15 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
             overlays.push_back(p->widget);
         }
         map.Require(tab.rect.GetTop(), firstTop, header + 2);
-        if (auto* control = dynamic_cast<TabControl*>(Node(tab.control->id))) {
+        if (auto* control = dynamic_cast<TabControl*>(core.Node(tab.control->id))) {
             control->SetOverlays(std::move(overlays));
         }
     }
-    // Edits and drop-down boxes that need more height than their rectangle stretch their rows,
-    // top to bottom.
+}
+
+// Edits and drop-down boxes that need more height than their rectangle stretch their rows, top
+// to bottom.
+void StretchRowsForTallControls(const std::vector<Placed>& placed, VerticalMap& map) {
     std::vector<const Placed*> byTop;
     for (const Placed& p : placed) {
         byTop.push_back(&p);
@@ -329,13 +191,51 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
             map.Require(p->rect.GetTop(), p->rect.GetBottom() + 1, p->need);
         }
     }
+}
 
+// Moves every widget to its stretched rectangle; returns the lowest bottom edge.
+int SetWidgetRects(const std::vector<Placed>& placed, const VerticalMap& map) {
+    int contentBottom = 0;
     for (const Placed& p : placed) {
         const int top = map.Map(p.rect.GetTop());
         const int bottom = map.Map(p.rect.GetBottom() + 1);
         p.widget->SetSize(p.rect.GetLeft(), top, p.rect.GetWidth(), bottom - top);
-        m_contentBottom = std::max(m_contentBottom, bottom);
+        contentBottom = std::max(contentBottom, bottom);
     }
+    return contentBottom;
+}
+
+} // namespace
+
+// The toolkit's own conversion uses an approximate character width that is wider than real
+// text; the alphabet's average keeps labels inside the rectangles drawn for them.
+void WindowCore::MeasureDialogUnits(wxWindow* surface) {
+    const wxSize alphabet =
+        surface->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    m_baseX = (alphabet.x / 26.0 + 1.0) / 2.0;
+    m_baseY = surface->GetCharHeight();
+}
+
+wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
+    MeasureDialogUnits(surface);
+    const wxPoint full = DialogToPixels(dialog.width, dialog.height);
+    std::vector<Placed> placed;
+    for (const res::ControlTemplate* c : CreationOrder(dialog)) {
+        // Controls without an id (labels, group boxes) get keys of their own below zero.
+        const int key = c->id > 0 ? c->id : m_unnamed--;
+        wxWindow* widget = CreateWidget(surface, *c, key);
+        if (widget == nullptr) {
+            continue;
+        }
+        m_ids[widget] = key;
+        placed.push_back(Measure(*this, *c, widget, full.x));
+        ApplyInitialState(widget, c->style);
+    }
+
+    VerticalMap map(RowEdges(placed, full.y));
+    MakeRoomForTabHeaders(*this, placed, map);
+    StretchRowsForTallControls(placed, map);
+    m_contentBottom = std::max(m_contentBottom, SetWidgetRects(placed, map));
     return wxSize(full.x, map.Map(full.y));
 }
 

@@ -56,6 +56,8 @@ public:
     int MessageBox(wxWindow* parent, const std::string& text, win::Buttons buttons, win::Icon icon);
 
 private:
+    void MeasureDialogUnits(wxWindow* surface);
+    // Creates the control's widget and files its adapter under `key`.
     wxWindow* CreateWidget(wxWindow* surface, const res::ControlTemplate& control, int key);
 
     GuiQueue& m_queue;
@@ -63,11 +65,10 @@ private:
     win::IMessageHandler* m_handler = nullptr;
     std::map<int, std::unique_ptr<ControlNode>> m_controls;
     std::map<wxWindow*, int> m_ids;
-    int m_unnamed = -1000;
+    int m_unnamed = -1000; // keys for controls without an id (group boxes, labels)
     int m_contentBottom = 0;
     double m_baseX = 8;  // pixels per 4 horizontal dialog units
-    double m_baseY = 16; // pixels per 8 vertical dialog units // keys for controls without an id
-                         // (group boxes, labels)
+    double m_baseY = 16; // pixels per 8 vertical dialog units
 };
 
 template <class Interface> Interface& WindowCore::Find(int id) {
