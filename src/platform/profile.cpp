@@ -32,6 +32,11 @@ std::vector<std::string> ReadLines(const std::string& path) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
+        // A file saved by an editor may start with a UTF-8 byte-order mark; the first line is
+        // still the section header.
+        if (lines.empty() && line.rfind("\xEF\xBB\xBF", 0) == 0) {
+            line.erase(0, 3);
+        }
         lines.push_back(line);
     }
     return lines;
@@ -158,8 +163,17 @@ bool ProfileWriteString(const std::string& path, const std::string& section, con
     const std::string data = text.str();
 
     // Write a temporary file beside the target and rename it over, so that a crash never
-    // leaves half a settings file.
+    // leaves half a settings file. A failure keeps its errno for the caller's message.
     std::string temp = path + ".tmp";
+    auto fail = [&temp](int fd) {
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temp.c_str());
+        errno = error;
+        return false;
+    };
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
@@ -172,19 +186,18 @@ bool ProfileWriteString(const std::string& path, const std::string& section, con
             if (errno == EINTR) {
                 continue;
             }
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
+            return fail(fd);
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        ::unlink(temp.c_str());
-        return false;
+    if (::fsync(fd) != 0) {
+        return fail(fd);
+    }
+    if (::close(fd) != 0) {
+        return fail(-1);
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
+        return fail(-1);
     }
     return true;
 }

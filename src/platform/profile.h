@@ -18,7 +18,8 @@ std::string ProfileReadString(const std::string& path, const std::string& sectio
 int ProfileReadInt(const std::string& path, const std::string& section, const std::string& key,
                    int defaultValue);
 
-// Creates the file, the section and the key as needed and replaces an existing value.
+// Creates the file, the section and the key as needed and replaces an existing value. False,
+// with errno set, when the file could not be replaced.
 bool ProfileWriteString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 

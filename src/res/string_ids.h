@@ -66,6 +66,9 @@ enum TextId : int {
     kTextCreateNewHost = 170,
     kTextTypeServerName = 171,
     kTextConnectBeforeDrop = 172,
+    // Texts of our own, after the designed ones.
+    kTextCannotSaveSettings = 174, // "The settings could not be written to "
+    kTextCloseAnyway = 175,        // question
 };
 
 } // namespace res

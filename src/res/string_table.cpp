@@ -74,6 +74,9 @@ const std::map<int, std::string>& Table() {
         {170, "Create New Host"},
         {171, "Type a server name."},
         {172, "Connect to the server before dropping files."},
+        {174, "The settings could not be written to "},
+        {175, "Close FTP Quorrel anyway? The changes to hosts and options since it started would "
+              "be lost."},
     };
     return table;
 }

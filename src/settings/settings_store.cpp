@@ -13,6 +13,56 @@ constexpr const char* kSection = "data";
 constexpr const char* kMissing = "enpty"; // the store's marker for a missing list
 constexpr std::size_t kListBuffer = 2048;
 
+// Items the list format cannot carry (a ';' would split the item, a line break the file) go
+// as this byte and the item's bytes in hexadecimal; every other item is written as it is.
+constexpr char kEncodedMark = '\x01';
+
+bool NeedsEncoding(const std::string& item) {
+    return item.find_first_of(";\r\n") != std::string::npos ||
+           (!item.empty() && item[0] == kEncodedMark);
+}
+
+std::string EncodeItem(const std::string& item) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out(1, kEncodedMark);
+    for (char c : item) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0x0f];
+    }
+    return out;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The item an encoded text stands for; any other text stands for itself.
+std::string DecodeItem(const std::string& text) {
+    if (text.empty() || text[0] != kEncodedMark || (text.size() - 1) % 2 != 0) {
+        return text;
+    }
+    std::string out;
+    for (std::size_t i = 1; i < text.size(); i += 2) {
+        const int high = HexValue(text[i]);
+        const int low = HexValue(text[i + 1]);
+        if (high < 0 || low < 0) {
+            return text;
+        }
+        out += static_cast<char>(high * 16 + low);
+    }
+    return out;
+}
+
 } // namespace
 
 int SettingsStore::ReadInt(const std::string& key, int defaultValue) const {
@@ -20,7 +70,19 @@ int SettingsStore::ReadInt(const std::string& key, int defaultValue) const {
 }
 
 void SettingsStore::WriteInt(const std::string& key, int value) {
-    platform::ProfileWriteString(m_settingsPath, kSection, key, FormatDecimal(value));
+    Write(key, FormatDecimal(value));
+}
+
+void SettingsStore::Write(const std::string& key, const std::string& value) {
+    if (!platform::ProfileWriteString(m_settingsPath, kSection, key, value) && m_writeError == 0) {
+        m_writeError = errno != 0 ? errno : EIO;
+    }
+}
+
+int SettingsStore::TakeWriteError() {
+    const int error = m_writeError;
+    m_writeError = 0;
+    return error;
 }
 
 bool SettingsStore::ReadList(std::string* items, int count, const std::string& key,
@@ -37,7 +99,7 @@ bool SettingsStore::ReadList(std::string* items, int count, const std::string& k
         if (semi == std::string::npos) {
             break;
         }
-        items[i] = text.substr(p, semi - p);
+        items[i] = DecodeItem(text.substr(p, semi - p));
         if (reversed) {
             items[i] = ReverseCharacters(items[i]);
         }
@@ -54,10 +116,11 @@ void SettingsStore::WriteList(const std::string* items, int count, const std::st
                               bool reversed) {
     std::string text;
     for (int i = 0; i < count; ++i) {
-        text += reversed ? ReverseCharacters(items[i]) : items[i];
+        const std::string item = reversed ? ReverseCharacters(items[i]) : items[i];
+        text += NeedsEncoding(item) ? EncodeItem(item) : item;
         text += ';';
     }
-    platform::ProfileWriteString(m_settingsPath, kSection, key, text);
+    Write(key, text);
 }
 
 std::string SettingsStore::ReadString(const std::string& key, const std::string& defaultValue,
@@ -66,7 +129,7 @@ std::string SettingsStore::ReadString(const std::string& key, const std::string&
 }
 
 void SettingsStore::WriteString(const std::string& key, const std::string& value) {
-    platform::ProfileWriteString(m_settingsPath, kSection, key, value);
+    Write(key, value);
 }
 
 std::string FormatDecimal(std::int64_t value) {

@@ -11,7 +11,9 @@ public:
     int ReadInt(const std::string& key, int defaultValue) const;
     void WriteInt(const std::string& key, int value);
     // Fills items[0..count) from the list stored under key; false (items untouched) when the
-    // key is missing or holds "enpty".
+    // key is missing or holds "enpty". An item the list format cannot carry (one holding ';' or
+    // a line break, or starting with the byte 0x01) is stored as 0x01 and its bytes in
+    // hexadecimal, so every host survives a restart.
     bool ReadList(std::string* items, int count, const std::string& key, bool reversed) const;
     void WriteList(const std::string* items, int count, const std::string& key, bool reversed);
     // Direct profile access (used for "Htime").
@@ -20,9 +22,14 @@ public:
     void WriteString(const std::string& key, const std::string& value);
 
     const std::string& Path() const { return m_settingsPath; }
+    // The error code of the first write that failed since the last call, 0 when none did.
+    int TakeWriteError();
 
 private:
+    void Write(const std::string& key, const std::string& value);
+
     std::string m_settingsPath;
+    int m_writeError = 0;
 };
 
 // Decimal text of a value; "Max" from 10,000,000,000.

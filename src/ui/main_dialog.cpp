@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/system_error.h"
 #include "res/images.h"
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
@@ -195,7 +196,18 @@ bool CMainDialog::CloseProcedure() {
             m_hosts[static_cast<std::size_t>(slot)].serverFolder = m_remoteFolder;
         }
     }
+    m_settings.TakeWriteError();
     SaveSettings();
+    // Hosts that cannot be saved are never lost silently: the user decides, knowing why.
+    if (const int error = m_settings.TakeWriteError(); error != 0) {
+        const std::string question = res::LoadString(res::kTextCannotSaveSettings) +
+                                     m_settings.Path() + "\r\n" + platform::SystemErrorText(error) +
+                                     res::LoadString(res::kTextCloseAnyway);
+        if (m_window.MessageBox(question, win::Buttons::YesNo, win::Icon::Question) !=
+            win::kAnswerYes) {
+            return false;
+        }
+    }
     m_closed = true;
     m_window.Destroy();
     if (m_busy) {

@@ -29,8 +29,9 @@ TEST(MainWindowSettings, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) 
     app.Open();
     auto& d = *app.dialog;
     EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0);
-    EXPECT_EQ(d.m_options.m_doNotSavePassword + d.m_options.m_doNotConfirmDelete + d.m_options.m_lowercaseFileName +
-                  d.m_options.m_lowercaseExtension + d.m_options.m_doNotDeleteFiles,
+    EXPECT_EQ(d.m_options.m_doNotSavePassword + d.m_options.m_doNotConfirmDelete +
+                  d.m_options.m_lowercaseFileName + d.m_options.m_lowercaseExtension +
+                  d.m_options.m_doNotDeleteFiles,
               0);
     EXPECT_EQ(d.m_asciiExtensions.Slots()[5], "pl");
     EXPECT_EQ(d.m_asciiExtensions.Slots()[6], "");
@@ -264,3 +265,22 @@ TEST(MainWindowButtons, RemoteButtonsNeedAConnection) {
 }
 
 } // namespace
+
+TEST(MainWindowClose, SettingsThatCannotBeWrittenAskFirstAndNoKeepsTheWindow) {
+    HeadlessApp app;
+    app.Open();
+    std::filesystem::create_directory(app.dir / "DEVurorure.ini.tmp");
+    app.Win().QueueAnswer(win::kAnswerNo);
+    EXPECT_FALSE(app.Close());
+    EXPECT_FALSE(app.Win().Destroyed());
+    auto boxes = app.Win().Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, res::LoadString(res::kTextCannotSaveSettings) +
+                                 app.dir / "DEVurorure.ini" + "\r\nIs a directory\r\n" +
+                                 res::LoadString(res::kTextCloseAnyway));
+    EXPECT_EQ(boxes[0].buttons, win::Buttons::YesNo);
+
+    std::filesystem::remove(app.dir / "DEVurorure.ini.tmp");
+    EXPECT_TRUE(app.Close()) << "once the cause is gone, closing saves";
+    EXPECT_TRUE(std::filesystem::exists(app.dir / "DEVurorure.ini"));
+}

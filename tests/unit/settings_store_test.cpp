@@ -1,9 +1,15 @@
 // The settings file: the profile layer's rules and the store's encodings.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "settings/settings_store.h"
+#include <cerrno>
+#include <filesystem>
+
 #include "platform/profile.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
 using testsupport::TempDir;
@@ -116,3 +122,104 @@ TEST_F(Settings, OtherSectionsAndKeysAreKept) {
 }
 
 } // namespace
+
+TEST_F(Settings, ItemsTheListCannotCarrySurviveARestartAndOthersAreWrittenAsBefore) {
+    struct Case {
+        std::string item;
+        bool encoded;
+    };
+    const Case cases[] = {
+        {"plain", false},
+        {"pass;word", true},
+        {"\x01"
+         "both ends\x01",
+         true},
+        {"two\r\nlines", true},
+        {"caf\xC3\xA9;x", true},
+        {"", false},
+        {"ends in space ", false},
+        {"mid\x01"
+         "dle",
+         false},
+    };
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed ? "reversed" : "plain");
+        std::string written[30], read[30];
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            written[i] = cases[i].item;
+        }
+        written[29] = "last";
+        store.WriteList(written, 30, "pin", reversed);
+        ASSERT_TRUE(store.ReadList(read, 30, "pin", reversed));
+        for (int i = 0; i < 30; ++i) {
+            EXPECT_EQ(read[i], written[i]) << "slot " << i;
+        }
+        const std::string file = File();
+        for (const Case& c : cases) {
+            const std::string stored = reversed ? ReverseCharacters(c.item) + ";" : c.item + ";";
+            EXPECT_EQ(file.find(stored) != std::string::npos, !c.encoded) << c.item;
+        }
+    }
+    // A reversed password is reversed before it is encoded: the hex digits spell it backwards.
+    std::string pin[30] = {"a;b"};
+    store.WriteList(pin, 30, "pin", true);
+    EXPECT_NE(File().find("pin=\x01"
+                          "623b61;"),
+              std::string::npos)
+        << File();
+}
+
+TEST_F(Settings, OddFilesReadAsFarAsTheyGoWithoutACrash) {
+    struct Case {
+        const char* what;
+        std::string body;
+        int tab;
+        std::string host0;
+    };
+    const std::string longValue(30000, 'x');
+    const Case cases[] = {
+        {"LF line ends", "[data]\ntabX=3\nSname=a;b;\n", 3, "a"},
+        {"a byte-order mark", "\xEF\xBB\xBF[data]\r\ntabX=4\r\nSname=z;\r\n", 4, "z"},
+        {"no section", "tabX=5\r\nSname=a;\r\n", 0, ""},
+        {"not UTF-8", "[data]\r\ntabX=\xff\xfe\r\nSname=\xff\x80;\r\n", 0, "\xff\x80"},
+        {"a 30,000-character value", "[data]\r\nSname=" + longValue + ";\r\ntabX=2\r\n", 2, ""},
+        {"binary garbage", std::string("\0\x01[\x02=\r\r\n]]==;;", 15), 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Write(c.body);
+        EXPECT_EQ(store.ReadInt("tabX", 0), c.tab);
+        std::string hosts[30];
+        store.ReadList(hosts, 30, "Sname", false);
+        EXPECT_EQ(hosts[0], c.host0) << "a value cut at 2047 bytes keeps no item";
+    }
+}
+
+TEST_F(Settings, AWriterKilledMidWayLeavesTheOldFileOrTheNewOneWhole) {
+    SettingsStore first(dir / "DEVurorure.ini");
+    first.WriteString("Sname", std::string(20000, 'a'));
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SettingsStore writer(dir / "DEVurorure.ini");
+            for (char c = 'b';; c = c == 'z' ? 'b' : static_cast<char>(c + 1)) {
+                writer.WriteString("Sname", std::string(20000, c));
+            }
+        }
+        ::usleep(static_cast<useconds_t>(1000 + round * 700));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string value = store.ReadString("Sname", "", 30000);
+        ASSERT_EQ(value.size(), 20000u) << "round " << round;
+        EXPECT_EQ(value.find_first_not_of(value[0]), std::string::npos);
+    }
+}
+
+TEST_F(Settings, AFailedWriteIsReportedOnceWithItsReason) {
+    std::filesystem::create_directory(dir / "DEVurorure.ini.tmp"); // the replacement cannot be made
+    store.WriteInt("x", 1);
+    store.WriteInt("y", 2);
+    EXPECT_EQ(store.TakeWriteError(), EISDIR);
+    EXPECT_EQ(store.TakeWriteError(), 0);
+}
