@@ -10,6 +10,8 @@ namespace platform {
 class Socket {
 public:
     Socket() = default;
+    // Takes over a connected handle (a socket pair's end, for example).
+    explicit Socket(int handle) : m_handle(handle) {}
     ~Socket();
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;

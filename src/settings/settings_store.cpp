@@ -17,9 +17,13 @@ constexpr std::size_t kListBuffer = 2048;
 // as this byte and the item's bytes in hexadecimal; every other item is written as it is.
 constexpr char kEncodedMark = '\x01';
 
-bool NeedsEncoding(const std::string& item) {
-    return item.find_first_of(";\r\n") != std::string::npos ||
-           (!item.empty() && item[0] == kEncodedMark);
+bool NeedsEncoding(const std::string& item, bool first) {
+    if (item.find_first_of(";\r\n") != std::string::npos) {
+        return true;
+    }
+    // The profile trims a value's leading blanks, which are the first item's.
+    return !item.empty() &&
+           (item[0] == kEncodedMark || (first && (item[0] == ' ' || item[0] == '\t')));
 }
 
 std::string EncodeItem(const std::string& item) {
@@ -117,7 +121,7 @@ void SettingsStore::WriteList(const std::string* items, int count, const std::st
     std::string text;
     for (int i = 0; i < count; ++i) {
         const std::string item = reversed ? ReverseCharacters(items[i]) : items[i];
-        text += NeedsEncoding(item) ? EncodeItem(item) : item;
+        text += NeedsEncoding(item, i == 0) ? EncodeItem(item) : item;
         text += ';';
     }
     Write(key, text);

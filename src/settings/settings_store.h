@@ -12,8 +12,9 @@ public:
     void WriteInt(const std::string& key, int value);
     // Fills items[0..count) from the list stored under key; false (items untouched) when the
     // key is missing or holds "enpty". An item the list format cannot carry (one holding ';' or
-    // a line break, or starting with the byte 0x01) is stored as 0x01 and its bytes in
-    // hexadecimal, so every host survives a restart.
+    // a line break, starting with the byte 0x01, or a first item starting with a blank that the
+    // profile would trim) is stored as 0x01 and its bytes in hexadecimal, so every host
+    // survives a restart.
     bool ReadList(std::string* items, int count, const std::string& key, bool reversed) const;
     void WriteList(const std::string* items, int count, const std::string& key, bool reversed);
     // Direct profile access (used for "Htime").

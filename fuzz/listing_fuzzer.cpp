@@ -1,0 +1,83 @@
+// The listing grammar, its index, the pane entries and the DOS-style rewrite against the
+// step-by-step grammar of the tests, on any bytes a server could send.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "ftp/dos_listing.h"
+#include "ftp/listing_index.h"
+#include "ftp/remote_entry_table.h"
+#include "unit/listing_oracle.h"
+
+namespace {
+
+[[noreturn]] void Differ(const char* what) {
+    __builtin_printf("differs: %s\n", what);
+    std::abort();
+}
+
+void Check(bool same, const char* what) {
+    if (!same) {
+        Differ(what);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // One zone without daylight saving: both sides convert the same local times the same way.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 1024) {
+        return 0; // the oracle rescans from the start: quadratic by design
+    }
+    std::string text(reinterpret_cast<const char*>(data), size);
+    const ftp::ListingIndex index(text);
+    const int lines = oracle::CountListingLines(text);
+    Check(ftp::CountListingLines(text) == lines, "line count");
+    std::tm today{};
+    today.tm_year = 2015 - 1900;
+    today.tm_mon = 6;
+    today.tm_mday = 15;
+    for (int j = -1; j <= lines; ++j) {
+        for (int field = 0; field <= 12; ++field) {
+            for (bool rest : {false, true}) {
+                const std::string expected = oracle::ListingField(text, j, field, rest);
+                Check(ftp::ListingField(text, j, field, rest) == expected, "field");
+                Check(index.Field(j, field, rest) == expected, "indexed field");
+            }
+        }
+        const std::string name = oracle::ListingField(text, j, 9, true);
+        const int line = oracle::FindListingLine(name, text);
+        Check(ftp::FindListingLine(name, text) == line, "find");
+        Check(index.FindLine(name) == line, "indexed find");
+        Check(ftp::ListingEntrySize(name, text) == oracle::ListingEntrySize(name, text), "size");
+        Check(index.Size(name) == oracle::ListingEntrySize(name, text), "indexed size");
+        Check(index.EntryLine(name) == oracle::ListingEntryLine(name, text), "entry line");
+        const std::int64_t time = oracle::ListingEntryTime(name, text, -1, today);
+        Check(ftp::ListingEntryTime(name, text, -1, &today) == time, "time");
+        Check(index.Time(name, -1, &today) == time, "indexed time");
+    }
+    ftp::RemoteEntryTable table;
+    table.SetListing(text);
+    const int count = table.Build();
+    const oracle::Entries expected = oracle::BuildEntries(text);
+    Check(count == static_cast<int>(expected.names.size()), "entry count");
+    Check(table.m_names == expected.names, "entry names");
+    Check(table.m_kinds == expected.kinds, "entry kinds");
+    for (int k = 0; k < count; ++k) {
+        Check(table.m_order[static_cast<std::size_t>(k)] ==
+                  expected.order[static_cast<std::size_t>(k)],
+              "display order");
+    }
+
+    // The DOS-style rewrite keeps every line break and gives only lines the grammar reads.
+    std::string rewritten = text;
+    ftp::RewriteDosListing(rewritten, &today);
+    Check(oracle::CountListingLines(rewritten) == lines, "rewrite keeps the lines");
+    return 0;
+}
