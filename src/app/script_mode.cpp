@@ -181,6 +181,8 @@ public:
                   << Escape(box.text) << " -> " << AnswerName(box.answer) << '\n';
             m_err.flush();
         });
+        m_window.SetShellObserver(
+            [this](const std::string& path) { Report("open " + Escape(path)); });
         m_window.SetDefaultDialogDriver([this](HeadlessDialog& dialog) { RunLines(&dialog); });
         m_window.SetHandler(&m_dialog);
     }

@@ -164,6 +164,28 @@ public:
     bool& Dragging(int list);
     void ShowStatusOfRow(int list, int row);
 
+    // ---- Local file operations (ui/local_file_operations.cpp) ----
+    // Opens a file with the desktop's program or enters a folder or drive: the row, or the
+    // selection mark for -1. A double click or Enter opens files; "&Open" drives too.
+    void EnterLocalItem(bool openCommand, int row = -1);
+    void OpenLocalFolderInShell();
+    void DeleteLocalSelection();
+    bool DeleteLocalFile(const std::string& path);
+    bool DeleteLocalFolderTree(const std::string& path);
+    void StartLocalRename();
+    // The end of a label edit on `row` (-1: the selection mark) with the text typed.
+    void RenameLocalItem(int row, const std::string& text);
+    void CreateLocalFolder();
+    // Full path of an item of the local list (a drive item's text is its path).
+    std::string LocalItemPath(const std::string& name) const;
+    void OnLocalItemActivated(win::Message& message);
+    void OnLocalOpenCommand(win::Message& message);
+    void OnOpenFolderButton(win::Message& message);
+    void OnLocalDeleteCommand(win::Message& message);
+    void OnLocalRenameCommand(win::Message& message);
+    void OnLocalEndLabelEdit(win::Message& message);
+    void OnLocalCreateFolderCommand(win::Message& message);
+
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
     void StartUpload();
@@ -179,13 +201,6 @@ public:
     void OnRemoteCreateFolderCommand(win::Message& message);
     void OnPermissionCommand(win::Message& message);
     void OnRemoteEndLabelEdit(win::Message& message);
-    void OnLocalEndLabelEdit(win::Message& message);
-    void OnLocalItemActivated(win::Message& message);
-    void OnLocalOpenCommand(win::Message& message);
-    void OnLocalDeleteCommand(win::Message& message);
-    void OnLocalRenameCommand(win::Message& message);
-    void OnLocalCreateFolderCommand(win::Message& message);
-    void OnOpenFolderButton(win::Message& message);
 
     // ---- State ----
     win::IMainWindow& m_window;

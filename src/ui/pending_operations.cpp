@@ -16,10 +16,3 @@ void CMainDialog::OnRemoteRenameCommand(win::Message&) {}
 void CMainDialog::OnRemoteCreateFolderCommand(win::Message&) {}
 void CMainDialog::OnPermissionCommand(win::Message&) {}
 void CMainDialog::OnRemoteEndLabelEdit(win::Message&) {}
-void CMainDialog::OnLocalEndLabelEdit(win::Message&) {}
-void CMainDialog::OnLocalItemActivated(win::Message&) {}
-void CMainDialog::OnLocalOpenCommand(win::Message&) {}
-void CMainDialog::OnLocalDeleteCommand(win::Message&) {}
-void CMainDialog::OnLocalRenameCommand(win::Message&) {}
-void CMainDialog::OnLocalCreateFolderCommand(win::Message&) {}
-void CMainDialog::OnOpenFolderButton(win::Message&) {}

@@ -17,9 +17,11 @@
 #include "app/script_mode.h"
 #include "support/headless_app.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 using testsupport::HeadlessApp;
 using testsupport::TempDir;
+using testsupport::Unprivileged;
 
 namespace {
 
@@ -232,27 +234,6 @@ TEST_F(LocalPaneTest, VanishedFolderClimbsToItsParentOnRefresh) {
     EXPECT_EQ(other.dialog->m_localFolder, "");
     EXPECT_TRUE(other.dialog->m_localList.m_driveList);
 }
-
-// Takes away root's right to read anything, so that permission checks apply (the tests may
-// run as root); restores it at the end.
-class Unprivileged {
-public:
-    Unprivileged() : m_wasRoot(::geteuid() == 0) {
-        if (m_wasRoot) {
-            m_ok = ::seteuid(65534) == 0;
-        }
-    }
-    ~Unprivileged() {
-        if (m_wasRoot && m_ok) {
-            EXPECT_EQ(::seteuid(0), 0);
-        }
-    }
-    bool Ok() const { return !m_wasRoot || m_ok; }
-
-private:
-    bool m_wasRoot;
-    bool m_ok = false;
-};
 
 TEST_F(LocalPaneTest, UnreadableFolderShowsTheSystemTextAndThePreviousFolderStays) {
     Unprivileged guard;

@@ -101,9 +101,18 @@ void HeadlessMainWindow::Post(std::function<void()> fn) {
 }
 
 bool HeadlessMainWindow::OpenWithShell(const std::string& path) {
-    WindowLock lock(m_mutex);
-    m_shellOpens.push_back(path);
-    return m_shellResult;
+    std::function<void(const std::string&)> observer;
+    bool result = false;
+    {
+        WindowLock lock(m_mutex);
+        m_shellOpens.push_back(path);
+        observer = m_shellObserver;
+        result = m_shellResult;
+    }
+    if (observer) {
+        observer(path);
+    }
+    return result;
 }
 
 void HeadlessMainWindow::SetCursor(int cursorId) {

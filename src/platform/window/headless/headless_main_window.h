@@ -81,6 +81,9 @@ public:
         m_logObserver = std::move(fn);
     }
     void SetShellResult(bool ok) { m_shellResult = ok; }
+    void SetShellObserver(std::function<void(const std::string&)> fn) {
+        m_shellObserver = std::move(fn);
+    }
     bool TimerRunning(int id) const;
     int Cursor() const { return m_cursor; }
     int CapturedList() const { return m_capturedList; }
@@ -121,6 +124,7 @@ private:
     std::vector<MenuRecord> m_menus;
     std::vector<std::string> m_shellOpens;
     bool m_shellResult = true;
+    std::function<void(const std::string&)> m_shellObserver;
     std::function<void(const BoxRecord&)> m_boxObserver;
     std::function<void(const std::string&)> m_logObserver;
     std::map<int, Timer> m_timers;

@@ -4,11 +4,11 @@
 #include <wx/display.h>
 #include <wx/evtloop.h>
 #include <wx/menu.h>
-#include <wx/mimetype.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 
+#include "platform/desktop_open.h"
 #include "platform/window/wx/wx_dialog_window.h"
 #include "platform/window/wx/wx_images.h"
 #include "platform/window/wx/wx_list_view.h"
@@ -308,8 +308,10 @@ void WxMainWindow::Post(std::function<void()> fn) {
     });
 }
 
+// The desktop's opener is started directly, the path one argument of its own that no command
+// line splits and no shell reads; a failure to start is the program's to report.
 bool WxMainWindow::OpenWithShell(const std::string& path) {
-    return Ask<bool>([path] { return wxLaunchDefaultApplication(ToWx(path)); });
+    return platform::OpenWithDesktop(path);
 }
 
 void WxMainWindow::SetCursor(int cursorId) {
