@@ -146,3 +146,28 @@ TEST_F(ListGestureTest, PopupMenuReturnsTheChosenCommandOrNothing) {
 
 } // namespace
 } // namespace guitest
+
+namespace guitest {
+namespace {
+
+TEST_F(ListGestureTest, TheMenuKeyAndShiftF10AskForTheMenuFromTheKeyboard) {
+    list->Surface()->SetFocus();
+    wxwin::PumpUntil([this] { return list->Surface()->HasFocus(); });
+    const std::size_t before = handler.Of(MessageKind::ContextMenu).size();
+    {
+        wxUIActionSimulator keys;
+        keys.Char(WXK_MENU);
+    }
+    wxwin::PumpUntil([&] { return handler.Of(MessageKind::ContextMenu).size() > before; });
+    ASSERT_EQ(handler.Of(MessageKind::ContextMenu).size(), before + 1) << "Menu key";
+    {
+        wxUIActionSimulator keys;
+        keys.Char(WXK_F10, wxMOD_SHIFT);
+    }
+    wxwin::PumpUntil([&] { return handler.Of(MessageKind::ContextMenu).size() > before + 1; });
+    ASSERT_EQ(handler.Of(MessageKind::ContextMenu).size(), before + 2) << "Shift+F10";
+    EXPECT_EQ(handler.Of(MessageKind::ContextMenu).back().id, res::kRemoteList);
+}
+
+} // namespace
+} // namespace guitest
