@@ -1,6 +1,6 @@
 // The jobs that change the server's tree in place: delete rows and whole folder trees, rename a
-// row, create a folder and change a permission. They read the pane through the window and take
-// their names from what the window's thread left for them before the job started.
+// row, create a folder and change a permission. They read the pane through the window; what the
+// window's thread chose for them (edited text and row, mode) it leaves alone until they end.
 #include <utility>
 #include <vector>
 

@@ -1,6 +1,7 @@
 // The remote pane's delete, rename, create-folder and permission commands on the window's
-// thread, and the end of a label edit that starts the rename or create-folder job. Each copies
-// what its job needs before the job starts.
+// thread, and the end of a label edit that starts the rename or create-folder job. Each leaves
+// what its job needs before the job starts. The menu offers them only while connected and idle;
+// a command that arrives otherwise does nothing, since the running job owns what it would set.
 #include "ftp/listing_grammar.h"
 #include "res/file_types.h"
 #include "res/resource_ids.h"
@@ -10,7 +11,6 @@
 #include "ui/remote_row_name.h"
 
 void CMainDialog::OnRemoteDeleteCommand(win::Message&) {
-    // A job running or no connection: the command's state belongs to no one yet.
     if (m_busy || !m_connected) {
         return;
     }
