@@ -22,6 +22,7 @@
 #include "ui/host_record.h"
 #include "ui/job_inputs.h"
 #include "ui/options.h"
+#include "ui/permission_dialog.h"
 
 class CMainDialog;
 
@@ -186,6 +187,19 @@ public:
     void OnLocalEndLabelEdit(win::Message& message);
     void OnLocalCreateFolderCommand(win::Message& message);
 
+    // ---- Remote file jobs (ui/remote_file_commands.cpp, jobs/remote_file_jobs.cpp) ----
+    void OnRemoteDeleteCommand(win::Message& message);       // 32781
+    void OnRemoteRenameCommand(win::Message& message);       // 32782
+    void OnPermissionCommand(win::Message& message);         // 32783
+    void OnRemoteCreateFolderCommand(win::Message& message); // 32786
+    void OnRemoteEndLabelEdit(win::Message& message);
+    void DeleteJob();
+    // Removes a remote folder with everything below it; true when the folder itself went.
+    bool DeleteRemoteTree(const std::string& path);
+    void RenameJob();
+    void CreateFolderJob();
+    void ChmodJob();
+
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
     void StartUpload();
@@ -196,11 +210,6 @@ public:
     void OnOverwriteUploadCommand(win::Message& message);
     void OnUploadAllCommand(win::Message& message);
     void OnMirroringCommand(win::Message& message);
-    void OnRemoteDeleteCommand(win::Message& message);
-    void OnRemoteRenameCommand(win::Message& message);
-    void OnRemoteCreateFolderCommand(win::Message& message);
-    void OnPermissionCommand(win::Message& message);
-    void OnRemoteEndLabelEdit(win::Message& message);
 
     // ---- State ----
     win::IMainWindow& m_window;
@@ -240,10 +249,12 @@ public:
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to
     ui::HostRecord m_connectHost;    // its fields as they were when the job started
 
-    // Remote label edits and permissions (later work)
+    // Remote label edits and permissions
     LabelEditMode m_labelEditMode = LabelEditMode::None;
     std::string m_labelEditText;
     int m_newFolderRow = -1;
+    int m_renameRow = -1; // the row whose label the rename edited
+    CPermissionDialog m_permissionDialog;
 
     // Last system error remembered by LastErrorText
     int m_lastError = 0;

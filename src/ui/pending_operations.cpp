@@ -11,8 +11,3 @@ void CMainDialog::OnLocalUploadCommand(win::Message&) {}
 void CMainDialog::OnOverwriteUploadCommand(win::Message&) {}
 void CMainDialog::OnUploadAllCommand(win::Message&) {}
 void CMainDialog::OnMirroringCommand(win::Message&) {}
-void CMainDialog::OnRemoteDeleteCommand(win::Message&) {}
-void CMainDialog::OnRemoteRenameCommand(win::Message&) {}
-void CMainDialog::OnRemoteCreateFolderCommand(win::Message&) {}
-void CMainDialog::OnPermissionCommand(win::Message&) {}
-void CMainDialog::OnRemoteEndLabelEdit(win::Message&) {}

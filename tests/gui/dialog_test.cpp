@@ -7,6 +7,7 @@
 #include "platform/window/wx/wx_dialog_window.h"
 #include "res/resource_ids.h"
 #include "res/templates.h"
+#include "ui/permission_dialog.h"
 
 namespace guitest {
 namespace {
@@ -166,6 +167,25 @@ TEST_F(MainWindowTest, CheckBoxesReportClicksAndTheMouseComingAndGoing) {
     window->RunModal(res::kOptionTemplate, logic);
     EXPECT_EQ(logic.Count(MessageKind::HotItem, res::kOptDoNotDelete), 1u);
     EXPECT_EQ(logic.Count(MessageKind::ButtonClick, res::kOptDoNotDelete), 1u);
+}
+
+TEST_F(MainWindowTest, PermissionDialogShowsTheModeBesideItsLabelAboveTheButtons) {
+    CPermissionDialog dialog;
+    dialog.m_permission = "-rwxr-x---";
+    WhenShown([](wxwin::WxDialogWindow& shown) {
+        EXPECT_EQ(shown.GetCaption(), "Permission Window");
+        EXPECT_EQ(shown.Text(res::kPermModeEdit).GetText(), "750");
+        const wxRect edit = shown.Widget(res::kPermModeEdit)->GetRect();
+        const wxRect ok = shown.Widget(res::kIdOk)->GetRect();
+        const wxRect cancel = shown.Widget(res::kIdCancel)->GetRect();
+        EXPECT_LT(edit.GetBottom(), ok.GetTop());
+        EXPECT_LT(ok.GetRight(), cancel.GetLeft());
+        EXPECT_GE(edit.height, shown.Widget(res::kPermModeEdit)->GetBestSize().y);
+        EXPECT_FALSE(Screenshot(shown.Dialog(), "permission_dialog.png").empty());
+        SendHookKey(shown.Dialog(), WXK_RETURN); // Enter presses OK
+    });
+    EXPECT_EQ(window->RunModal(res::kPermissionTemplate, dialog), win::kAnswerOk);
+    EXPECT_FALSE(dialog.m_changed);
 }
 
 } // namespace
