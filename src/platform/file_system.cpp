@@ -192,6 +192,12 @@ bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
             ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             entry.kind = KindOfMode(st.st_mode);
         }
+        entry.link = e->d_type == DT_LNK;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat own {};
+            entry.link =
+                ::fstatat(fd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+        }
         entries.push_back(std::move(entry));
     }
 }

@@ -16,6 +16,7 @@ enum class EntryKind { File, Folder, System };
 struct FolderEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
+    bool link = false; // the entry itself is a symbolic link (its kind is its target's)
 };
 
 struct FileStatus {

@@ -162,6 +162,14 @@ std::int64_t LocalToCalendarTime(const std::tm& fields) {
     return instant;
 }
 
+std::int64_t LocalUtcOffset(std::int64_t time) {
+    std::tm fields{};
+    if (!Probe(time, fields)) {
+        return 0;
+    }
+    return static_cast<std::int64_t>(fields.tm_gmtoff);
+}
+
 void ReloadLocalTimeZone() {
     tzset();
     g_zoneGeneration.fetch_add(1, std::memory_order_acq_rel);

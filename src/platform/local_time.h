@@ -18,6 +18,10 @@ namespace platform {
 // conversion anywhere in the process, so that one depends on what was converted before.
 std::int64_t LocalToCalendarTime(const std::tm& fields);
 
+// Seconds the local time zone is ahead of UTC at `time` (negative west of Greenwich); 0 when
+// the time cannot be converted.
+std::int64_t LocalUtcOffset(std::int64_t time);
+
 // Reads the zone's rules again (TZ, or the system's zone when TZ is unset). They are otherwise
 // read once, at the first conversion; call this after changing TZ.
 void ReloadLocalTimeZone();
