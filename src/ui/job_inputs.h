@@ -15,6 +15,7 @@ struct JobInputs {
     std::string remoteBase;          // the remote folder with '/' at its end
     bool mirroring = false;          // the upload job mirrors
     bool overwrite = false;          // the upload job stores every file
+    int timeZoneIndex = 0;           // the host's TimeZoneIndex, for the upload's time test
 
     int Count() const { return static_cast<int>(items.size()); }
     void Add(const std::string& name, int kind) {

@@ -200,16 +200,32 @@ public:
     void CreateFolderJob();
     void ChmodJob();
 
+    // ---- Upload jobs (ui/upload_commands.cpp, jobs/upload_job.cpp) ----
+    void OnLocalUploadCommand(win::Message& message);     // 32772
+    void OnOverwriteUploadCommand(win::Message& message); // 195
+    void OnUploadAllCommand(win::Message& message);       // 32776, button 1021
+    void StartUpload();                                   // the selected local rows
+    void StartUploadAll();                                // every row of the local pane
+    void StartUploadDropped();                            // the items a desktop drop left in m_job
+    void UploadJob();
+    // 0: failed or stopped; 1: done; 2: done and a remote folder was created. Sets `incomplete`
+    // when a file below the folder could not be stored.
+    int UploadFolder(const std::string& name, bool& incomplete);
+    bool NeedsUpload(const std::string& localPath, const std::string& name,
+                     const ftp::ListingIndex& listing);
+    // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
+    // test compares with. Tests replace them before a job starts.
+    std::function<std::int64_t()> m_clock;
+    std::function<std::int64_t(std::int64_t)> m_localUtcOffset;
+
     // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartDownload();
-    void StartUpload();
-    void StartUploadAll();
-    void StartUploadDropped();
     void OnDownloadCommand(win::Message& message);
-    void OnLocalUploadCommand(win::Message& message);
-    void OnOverwriteUploadCommand(win::Message& message);
-    void OnUploadAllCommand(win::Message& message);
     void OnMirroringCommand(win::Message& message);
+    // Deletes the remote entries of `remoteFolder` that `localFolder` lacks, while mirroring;
+    // true when it deleted or tried to delete anything.
+    bool MirrorDeleteExtras(const std::string& localFolder, const std::string& remoteFolder,
+                            const std::string& listing);
 
     // ---- State ----
     win::IMainWindow& m_window;

@@ -3,11 +3,8 @@
 #include "ui/main_dialog.h"
 
 void CMainDialog::StartDownload() {}
-void CMainDialog::StartUpload() {}
-void CMainDialog::StartUploadAll() {}
-void CMainDialog::StartUploadDropped() {}
 void CMainDialog::OnDownloadCommand(win::Message&) {}
-void CMainDialog::OnLocalUploadCommand(win::Message&) {}
-void CMainDialog::OnOverwriteUploadCommand(win::Message&) {}
-void CMainDialog::OnUploadAllCommand(win::Message&) {}
 void CMainDialog::OnMirroringCommand(win::Message&) {}
+bool CMainDialog::MirrorDeleteExtras(const std::string&, const std::string&, const std::string&) {
+    return false;
+}

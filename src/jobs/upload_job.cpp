@@ -1,0 +1,203 @@
+// The upload job: local files and folder trees into the current remote folder, each file only
+// when the server's copy is missing or not newer once its listing time is taken in the host's
+// time zone. Mirroring runs the same job with m_job.mirroring set.
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/local_time.h"
+#include "res/file_types.h"
+#include "res/resource_ids.h"
+#include "res/string_ids.h"
+#include "res/string_table.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// A folder upload keeps at most this many folders still to store.
+constexpr std::size_t kMaxPendingFolders = 1000;
+
+constexpr std::int64_t kSecondsPerHour = 3600;
+
+// FIFOs, sockets and devices are never sent: reading one could wait for ever.
+bool IsSystemEntry(const std::string& path) {
+    platform::FileStatus status;
+    return platform::GetFileStatus(path, status) && status.kind == platform::EntryKind::System;
+}
+
+// An offset from UTC in whole hours, to the nearest hour (+05:30 counts as +6, -03:30 as -4).
+std::int64_t WholeHours(std::int64_t seconds) {
+    return static_cast<std::int64_t>(
+        std::llround(static_cast<double>(seconds) / static_cast<double>(kSecondsPerHour)));
+}
+
+} // namespace
+
+void CMainDialog::UploadJob() {
+    bool incomplete = false;
+    bool changed = false;
+    m_engine.m_transferCount = 0;
+    m_engine.m_deletedCount = 0;
+    ResetProgress();
+    m_window.Combo(res::kRemotePathCombo).Enable(false);
+    m_window.Tab(res::kHostTab).Enable(false);
+    // The pane's listing as the job found it; nothing below replaces it before the refresh.
+    const ftp::ListingIndex listing = m_remoteEntries.Index();
+    const ui::JobInputs& job = m_job;
+
+    if (job.mirroring) {
+        changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing.Text());
+    }
+    bool cancelled = m_cancelRequested;
+    for (int i = 0; i < job.Count() && !cancelled && !m_engine.m_connectionLost; ++i) {
+        const std::string& name = job.items[static_cast<std::size_t>(i)];
+        if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
+            const std::string path = job.localBase + name;
+            if (!IsSystemEntry(path) && NeedsUpload(path, name, listing)) {
+                if (m_engine.FtpStore(path, job.remoteBase + name, AsciiTypeFor(name))) {
+                    changed = true;
+                } else {
+                    incomplete = true;
+                }
+            }
+        } else {
+            const int result = UploadFolder(name, incomplete);
+            incomplete = incomplete || result == 0;
+            changed = changed || result == 2;
+        }
+        cancelled = m_cancelRequested;
+    }
+    if (cancelled && !m_engine.m_connectionLost) {
+        AppendLog(res::LoadString(res::kTextCancellationAccepted));
+    }
+
+    m_job.FreeItems();
+    m_window.Combo(res::kRemotePathCombo).Enable(true);
+    m_window.Tab(res::kHostTab).Enable(true);
+    if (m_engine.m_connectionLost) {
+        return; // the log already ends with "Disconnected."
+    }
+    if (changed) {
+        RefreshRemoteList(true, false);
+        if (m_engine.m_connectionLost) {
+            return;
+        }
+    }
+    ResetProgress();
+    if (m_cancelRequested) {
+        m_cancelRequested = false;
+        AppendLog(res::LoadString(res::kTextTransferCanceled));
+    } else if (incomplete) {
+        AppendLog(res::LoadString(res::kTextUploadIncomplete));
+    } else {
+        AppendLog(res::LoadString(m_job.mirroring ? res::kTextMirroringCompleted
+                                                  : res::kTextUploadCompleted));
+    }
+    if (m_engine.m_transferCount != 0) {
+        LogValueAndText(FormatDecimal(m_engine.m_transferCount.load()), res::kTextFilesUploaded);
+    }
+    if (m_engine.m_deletedCount != 0) {
+        LogValueAndText(FormatDecimal(m_engine.m_deletedCount.load()), res::kTextFilesDeleted);
+    }
+}
+
+int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
+    const std::string& base = m_job.localBase;
+    std::string current = base + name;
+    int result = 1;
+    std::vector<std::string> pending;
+    std::vector<platform::FolderEntry> entries;
+    for (;;) {
+        // The path below the job's base names the remote folder too, level by level.
+        const std::string relative = current.substr(base.size());
+        if (!platform::ReadFolder(current, entries)) {
+            ShowMessage(res::LoadString(res::kTextCannotFind) + relative, win::Buttons::Ok,
+                        win::Icon::Warning);
+            return 0;
+        }
+        // Relative to the server's working folder, the current remote folder. A folder that
+        // exists already refuses; that is no error.
+        if (m_engine.FtpMakeFolder(relative)) {
+            result = 2;
+        }
+        if (m_engine.m_connectionLost) {
+            return 0;
+        }
+        const std::string remote = m_job.remoteBase + relative;
+        // A failed listing leaves no lines: every file then counts as missing on the server.
+        std::string text;
+        m_engine.FtpList(text, " " + remote, true);
+        if (m_engine.m_connectionLost) {
+            return 0;
+        }
+        const ftp::ListingIndex listing(std::move(text));
+        if (m_job.mirroring) {
+            MirrorDeleteExtras(current, remote, listing.Text());
+            if (m_engine.m_connectionLost) {
+                return 0;
+            }
+        }
+        for (const platform::FolderEntry& entry : entries) {
+            const std::string path = current + "/" + entry.name;
+            if (entry.kind == platform::EntryKind::Folder) {
+                // A link to a folder is not followed: one to a parent would never end.
+                if (!entry.link) {
+                    if (pending.size() >= kMaxPendingFolders) {
+                        ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
+                                    win::Icon::Warning);
+                        return 0;
+                    }
+                    pending.push_back(path);
+                }
+            } else if (entry.kind == platform::EntryKind::File) {
+                // A link to a file sends the file's contents under the link's name.
+                if (NeedsUpload(path, entry.name, listing) &&
+                    !m_engine.FtpStore(path, remote + "/" + entry.name, AsciiTypeFor(entry.name))) {
+                    incomplete = true;
+                }
+                if (m_engine.m_connectionLost) {
+                    return 0;
+                }
+            }
+            if (m_cancelRequested) {
+                return 0;
+            }
+        }
+        m_engine.Cache().Invalidate(remote);
+        if (pending.empty()) {
+            return result;
+        }
+        current = std::move(pending.back());
+        pending.pop_back();
+    }
+}
+
+bool CMainDialog::NeedsUpload(const std::string& localPath, const std::string& name,
+                              const ftp::ListingIndex& listing) {
+    if (m_job.overwrite) {
+        return true;
+    }
+    platform::FileStatus status;
+    if (!platform::GetFileStatus(localPath, status)) {
+        return true;
+    }
+    const std::int64_t now = m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
+    const std::time_t nowTime = static_cast<std::time_t>(now);
+    std::tm today{};
+    localtime_r(&nowTime, &today);
+    const std::int64_t remoteTime = listing.Time(name, -1, &today);
+    // 1973 is what the listing answers for a name it lacks and for a year after 2030.
+    platform::LocalDateTime remoteDate;
+    if (platform::ToLocalDateTime(remoteTime, remoteDate) && remoteDate.year == 1973) {
+        return true;
+    }
+    const int zone = m_job.timeZoneIndex;
+    const std::int64_t serverHours = zone == 0 ? 9 : zone - 13;
+    const std::int64_t localHours =
+        WholeHours(m_localUtcOffset ? m_localUtcOffset(now) : platform::LocalUtcOffset(now));
+    // The listing's minute starts a second early; the second back makes a file written in
+    // that very minute count as not older.
+    const std::int64_t adjusted = remoteTime + 1 - (serverHours - localHours) * kSecondsPerHour;
+    return status.modified >= adjusted;
+}
