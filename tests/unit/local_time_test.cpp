@@ -116,4 +116,14 @@ TEST_F(LocalTime, MatchesTheCLibraryForEveryHourOf1970To2037) {
     }
 }
 
+TEST_F(LocalTime, UtcOffsetFollowsTheZoneAndItsSeason) {
+    const std::int64_t january = 1610712000; // 2021-01-15 12:00 UTC
+    const std::int64_t july = 1626350400;    // 2021-07-15 12:00 UTC
+    UseZone("Asia/Kolkata");
+    EXPECT_EQ(platform::LocalUtcOffset(january), 19800);
+    UseZone("America/New_York");
+    EXPECT_EQ(platform::LocalUtcOffset(january), -18000);
+    EXPECT_EQ(platform::LocalUtcOffset(july), -14400);
+}
+
 } // namespace
