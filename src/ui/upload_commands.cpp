@@ -22,9 +22,19 @@ int UploadTimeZone(const CMainDialog& dialog) {
     return dialog.m_hosts[static_cast<std::size_t>(slot)].TimeZoneIndex;
 }
 
+// Drive rows name no item of a folder: the drive list uploads nothing.
+bool RefuseDriveList(CMainDialog& dialog) {
+    if (!dialog.m_localList.m_driveList) {
+        return false;
+    }
+    dialog.ShowMessage(res::LoadString(res::kTextNoLocalFolder), win::Buttons::Ok,
+                       win::Icon::Warning);
+    return true;
+}
+
 // The question of "&Upload" and "Orver&Wirte Upload", then the upload of the selection.
 void UploadSelectionAfterQuestion(CMainDialog& dialog, bool overwrite) {
-    if (dialog.m_busy || !dialog.m_connected) {
+    if (dialog.m_busy || !dialog.m_connected || RefuseDriveList(dialog)) {
         return;
     }
     const int count = dialog.m_window.ListView(res::kLocalList).GetSelectedCount();
@@ -36,16 +46,6 @@ void UploadSelectionAfterQuestion(CMainDialog& dialog, bool overwrite) {
     dialog.m_job.mirroring = false;
     dialog.m_job.overwrite = overwrite;
     dialog.StartUpload();
-}
-
-// Drive rows name no item of a folder: the drive list uploads nothing.
-bool RefuseDriveList(CMainDialog& dialog) {
-    if (!dialog.m_localList.m_driveList) {
-        return false;
-    }
-    dialog.ShowMessage(res::LoadString(res::kTextNoLocalFolder), win::Buttons::Ok,
-                       win::Icon::Warning);
-    return true;
 }
 
 // The local pane's rows, selected ones only or all, in list order, into the job with the
