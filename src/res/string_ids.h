@@ -66,6 +66,9 @@ enum TextId : int {
     kTextCreateNewHost = 170,
     kTextTypeServerName = 171,
     kTextConnectBeforeDrop = 172,
+    kTextHelpPassiveMode = 173,
+    kTextPassiveFromNowOn = 174, // logged when active mode fails and passive takes over
+    kTextNoPassivePort = 175,
 };
 
 } // namespace res

@@ -74,6 +74,10 @@ const std::map<int, std::string>& Table() {
         {170, "Create New Host"},
         {171, "Type a server name."},
         {172, "Connect to the server before dropping files."},
+        {173,
+         "Listings and transfers connect to the server: needed behind most routers and firewalls."},
+        {174, "Switching to passive mode for this connection.\r\n"},
+        {175, "The server named no port for the data connection."},
     };
     return table;
 }

@@ -14,6 +14,7 @@ struct Options {
     int m_lowercaseFileName = 0;  // uploads store the name in lower case
     int m_lowercaseExtension = 0; // uploads store the extension in lower case
     int m_doNotDeleteFiles = 0;   // mirroring never deletes
+    int m_passiveMode = 0;        // data connections are opened by us (EPSV, PASV)
 };
 
 struct OptionRow {
