@@ -22,6 +22,8 @@ struct OptionRow {
     int Options::*flag;
     int checkBox; // in the option dialog
     int helpText; // shown on the dialog's help line
+    // Keys added to the program's own set are written after all of those, "Htime" included.
+    bool writtenLast = false;
 };
 
 // In the order the settings file reads and writes them.
@@ -34,6 +36,7 @@ inline constexpr OptionRow kOptionTable[] = {
     {"c4", &Options::m_lowercaseExtension, res::kOptLowercaseExtension,
      res::kTextHelpLowercaseExtension},
     {"c5", &Options::m_doNotDeleteFiles, res::kOptDoNotDelete, res::kTextHelpDoNotDelete},
+    {"pasv", &Options::m_passiveMode, res::kOptPassiveMode, res::kTextHelpPassiveMode, true},
 };
 
 } // namespace ui
