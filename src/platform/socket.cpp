@@ -91,33 +91,46 @@ bool Socket::Create(Family family) {
 }
 
 bool Socket::Connect(const std::string& host, unsigned port) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
+    return ConnectToAny({host}, port);
+}
+
+bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) {
     const std::string service = std::to_string(port);
-    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &result) != 0 || result == nullptr) {
-        m_lastError = EINVAL;
-        return false;
-    }
     // The socket made beforehand serves the first address of its family; after a failed
     // attempt a socket cannot be connected again, so every further address gets a fresh one.
     bool fresh = true;
-    bool connected = false;
-    for (const addrinfo* a = result; a != nullptr && !connected; a = a->ai_next) {
-        if (a->ai_family != AF_INET && a->ai_family != AF_INET6) {
+    bool resolved = false;
+    for (const std::string& host : hosts) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* result = nullptr;
+        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &result) != 0 || result == nullptr) {
             continue;
         }
-        const Family family = a->ai_family == AF_INET6 ? Family::IPv6 : Family::IPv4;
-        Family current;
-        if ((!fresh || !GetFamily(current) || current != family) && !Create(family)) {
-            continue;
+        resolved = true;
+        bool connected = false;
+        for (const addrinfo* a = result; a != nullptr && !connected; a = a->ai_next) {
+            if (a->ai_family != AF_INET && a->ai_family != AF_INET6) {
+                continue;
+            }
+            const Family family = a->ai_family == AF_INET6 ? Family::IPv6 : Family::IPv4;
+            Family current;
+            if ((!fresh || !GetFamily(current) || current != family) && !Create(family)) {
+                continue;
+            }
+            fresh = false;
+            connected = ConnectRetrying(m_handle, a->ai_addr, a->ai_addrlen) == 0 || Fail();
         }
-        fresh = false;
-        connected = ConnectRetrying(m_handle, a->ai_addr, a->ai_addrlen) == 0 || Fail();
+        freeaddrinfo(result);
+        if (connected) {
+            return true;
+        }
     }
-    freeaddrinfo(result);
-    return connected;
+    if (!resolved) {
+        m_lastError = EINVAL;
+    }
+    return false;
 }
 
 bool Socket::ConnectToPeerOf(const Socket& other, unsigned port) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -26,6 +27,8 @@ public:
     // address's family where needed. A name that cannot be looked up fails with EINVAL; when no
     // address connects, the last attempt's error is kept.
     bool Connect(const std::string& host, unsigned port);
+    // As Connect, for the addresses of several names in turn.
+    bool ConnectToAny(const std::vector<std::string>& hosts, unsigned port);
     // Connects a fresh socket to the address at the far end of `other`'s connection, at `port`.
     bool ConnectToPeerOf(const Socket& other, unsigned port);
     // Local address in numeric form (dotted for IPv4) and local port.

@@ -1,5 +1,11 @@
 // How data connections are made: passive mode with EPSV and PASV, the fall-back from active
 // mode when the server cannot reach us, and the server names that pick the address family.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <tuple>
 
 #include "engine/engine_fixture.h"
@@ -72,6 +78,39 @@ TEST(ServerNames, PortSuffixesAndIPv6Literals) {
         EXPECT_EQ(gotHost, host) << name;
         EXPECT_EQ(gotPort, port) << name;
     }
+}
+
+TEST(SocketConnect, EveryAddressIsTriedInOrderUntilOneConnects) {
+    // Listening on 127.0.0.1 alone: 127.0.0.2 and ::1 refuse at once.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 5), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const unsigned port = ntohs(address.sin_port);
+
+    using Family = platform::Socket::Family;
+    platform::Socket socket;
+    ASSERT_TRUE(socket.Create());
+    // A refused socket cannot connect again: each later address needs a fresh one.
+    EXPECT_TRUE(socket.ConnectToAny({"127.0.0.2", "::1", "127.0.0.1"}, port));
+    Family family = Family::IPv6;
+    EXPECT_TRUE(socket.GetFamily(family));
+    EXPECT_EQ(family, Family::IPv4);
+
+    platform::Socket refused;
+    ASSERT_TRUE(refused.Create());
+    EXPECT_FALSE(refused.ConnectToAny({"127.0.0.2", "::1"}, port));
+    EXPECT_TRUE(refused.LastError() == ECONNREFUSED || refused.LastError() == EADDRNOTAVAIL)
+        << refused.LastError();
+    platform::Socket unknown;
+    ASSERT_TRUE(unknown.Create());
+    EXPECT_FALSE(unknown.ConnectToAny({std::string(70, 'x') + ".invalid"}, port));
+    EXPECT_EQ(unknown.LastError(), EINVAL);
+    ::close(listener);
 }
 
 class DataConnectionTest : public EngineTest {
