@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -16,32 +15,31 @@
 namespace testsupport {
 namespace {
 
-// A numeric address with a port, for either family.
+// The address with a port, for either family.
 socklen_t MakeAddress(const std::string& address, int port, sockaddr_storage& out) {
     out = {};
-    if (address.find(':') != std::string::npos) {
-        auto* a6 = reinterpret_cast<sockaddr_in6*>(&out);
+    auto* a4 = reinterpret_cast<sockaddr_in*>(&out);
+    auto* a6 = reinterpret_cast<sockaddr_in6*>(&out);
+    if (::inet_pton(AF_INET6, address.c_str(), &a6->sin6_addr) == 1) {
         a6->sin6_family = AF_INET6;
         a6->sin6_port = htons(static_cast<uint16_t>(port));
-        ::inet_pton(AF_INET6, address.c_str(), &a6->sin6_addr);
-        return sizeof(sockaddr_in6);
+        return sizeof *a6;
     }
-    auto* a4 = reinterpret_cast<sockaddr_in*>(&out);
+    ::inet_pton(AF_INET, address.c_str(), &a4->sin_addr);
     a4->sin_family = AF_INET;
     a4->sin_port = htons(static_cast<uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &a4->sin_addr);
-    return sizeof(sockaddr_in);
+    return sizeof *a4;
 }
 
-int FreePort(const std::string& address) {
+int FreeLoopbackPort(const std::string& address) {
     sockaddr_storage addr;
     socklen_t len = MakeAddress(address, 0, addr);
     int fd = ::socket(addr.ss_family, SOCK_STREAM, 0);
     int port = 0;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-        port = ntohs(addr.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port
-                                                : reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+        // Both families keep the port at the same place.
+        port = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
     }
     ::close(fd);
     return port;
@@ -63,35 +61,9 @@ bool Greets(const std::string& address, int port) {
     return ok;
 }
 
-// Greets, asked from inside the server's namespace when it has one.
-bool GreetsFrom(const std::string& netns, const std::string& address, int port) {
-    if (netns.empty()) {
-        return Greets(address, port);
-    }
-    bool ok = false;
-    std::thread([&] { ok = EnterNetworkNamespace(netns) && Greets(address, port); }).join();
-    return ok;
-}
-
 } // namespace
 
-bool EnterNetworkNamespace(const std::string& name) {
-    const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
-    ::close(fd);
-    return entered;
-}
-
-PyFtpdServer::PyFtpdServer(std::string address, std::string netns)
-    : m_address(std::move(address)), m_netns(std::move(netns)) {}
-
-std::string PyFtpdServer::Address() const {
-    const bool v6 = m_address.find(':') != std::string::npos;
-    return (v6 ? "[" + m_address + "]" : m_address) + ":" + std::to_string(m_port);
-}
+PyFtpdServer::PyFtpdServer(std::string address) : m_address(std::move(address)) {}
 
 PyFtpdServer::~PyFtpdServer() {
     Stop();
@@ -99,16 +71,9 @@ PyFtpdServer::~PyFtpdServer() {
 
 bool PyFtpdServer::Start() {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        // A fresh namespace has every port free.
-        m_port = m_netns.empty() ? FreePort(m_address) : 2121 + attempt;
+        m_port = FreeLoopbackPort(m_address);
         std::string port = std::to_string(m_port);
         pid_t parent = ::getpid();
-        // Opened before the fork: the child of a threaded process should not allocate.
-        const int netns =
-            m_netns.empty() ? -1 : ::open(("/run/netns/" + m_netns).c_str(), O_RDONLY | O_CLOEXEC);
-        if (!m_netns.empty() && netns < 0) {
-            return false;
-        }
         m_pid = ::fork();
         if (m_pid == 0) {
             // The server must never outlive the test that started it.
@@ -118,7 +83,7 @@ bool PyFtpdServer::Start() {
             }
             // The test may have left its working folder behind (the local pane follows the
             // listed folder), and python cannot start in a folder that no longer exists.
-            if (::chdir("/") != 0 || (netns >= 0 && ::setns(netns, CLONE_NEWNET) != 0)) {
+            if (::chdir("/") != 0) {
                 ::_exit(1);
             }
             int null = ::open("/dev/null", O_RDWR);
@@ -130,9 +95,6 @@ bool PyFtpdServer::Start() {
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        if (netns >= 0) {
-            ::close(netns);
-        }
         if (m_pid < 0) {
             return false;
         }
@@ -143,7 +105,7 @@ bool PyFtpdServer::Start() {
                 m_pid = -1;
                 break; // it died (the port was taken after all): try another
             }
-            if (GreetsFrom(m_netns, m_address, m_port)) {
+            if (Greets(m_address, m_port)) {
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

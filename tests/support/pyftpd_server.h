@@ -1,6 +1,6 @@
-// A real FTP server for whole-action tests: Debian's pyftpdlib on a free loopback port (or an
-// address inside a network namespace the test made) with a temporary root and write access.
-// It stops when the object goes, and dies with the test process if that ends first.
+// A real FTP server for whole-action tests: Debian's pyftpdlib on a free loopback port with a
+// temporary root and write access. It stops when the object goes, and dies with the test
+// process if that ends first.
 #pragma once
 
 #include <sys/types.h>
@@ -11,17 +11,13 @@
 
 namespace testsupport {
 
-// Moves the calling thread into the network namespace /run/netns/NAME.
-bool EnterNetworkNamespace(const std::string& name);
-
 class PyFtpdServer {
 public:
     static constexpr const char* kUser = "quorrel";
     static constexpr const char* kPassword = "secret";
 
-    // `address` is numeric, 127.0.0.1 or ::1 unless `netns` names the network namespace
-    // (under /run/netns) the server runs in.
-    explicit PyFtpdServer(std::string address = "127.0.0.1", std::string netns = "");
+    // `address` is a loopback address: 127.0.0.1 or ::1.
+    explicit PyFtpdServer(std::string address = "127.0.0.1");
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
@@ -32,12 +28,14 @@ public:
 
     int Port() const { return m_port; }
     // "127.0.0.1:PORT" or "[::1]:PORT", the server name a host record uses.
-    std::string Address() const;
+    std::string Address() const {
+        const bool v6 = m_address.find(':') != std::string::npos;
+        return (v6 ? "[" + m_address + "]" : m_address) + ":" + std::to_string(m_port);
+    }
     TempDir& Root() { return m_root; }
 
 private:
     std::string m_address;
-    std::string m_netns;
     TempDir m_root;
     pid_t m_pid = -1;
     int m_port = 0;
