@@ -38,6 +38,7 @@ public:
     std::string RemoteFolder() override { return "/"; }
     void RestorePreviousRemoteFolder() override {}
     ftp::StoreOptions GetStoreOptions() override { return {}; }
+    bool PassiveMode() override { return false; }
 
     const std::string& Log() const { return m_log; }
 

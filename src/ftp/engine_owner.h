@@ -43,6 +43,8 @@ public:
     virtual std::string RemoteFolder() = 0;
     virtual void RestorePreviousRemoteFolder() = 0;
     virtual StoreOptions GetStoreOptions() = 0;
+    // The option "Use passive mode": every data connection is opened by us.
+    virtual bool PassiveMode() = 0;
 };
 
 } // namespace ftp

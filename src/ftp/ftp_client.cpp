@@ -1,5 +1,7 @@
 #include "ftp/ftp_client.h"
 
+#include <charconv>
+
 #include "platform/system_error.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -16,7 +18,48 @@ bool HoldsLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+bool ParsePort(const std::string& text, unsigned& port) {
+    unsigned value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    auto [end, ec] = std::from_chars(first, last, value);
+    if (text.empty() || text.size() > 5 || ec != std::errc() || end != last || value < 1 ||
+        value > 65535) {
+        return false;
+    }
+    port = value;
+    return true;
+}
+
 } // namespace
+
+void SplitServerPort(const std::string& name, std::string& host, unsigned& port) {
+    host = name;
+    port = 21;
+    if (!name.empty() && name[0] == '[') {
+        const std::size_t close = name.find(']');
+        if (close == std::string::npos) {
+            return;
+        }
+        const std::string rest = name.substr(close + 1);
+        unsigned value = 21;
+        if (rest.empty() || (rest[0] == ':' && ParsePort(rest.substr(1), value))) {
+            host = name.substr(1, close - 1);
+            port = value;
+        }
+        return;
+    }
+    const std::size_t colon = name.rfind(':');
+    // Two colons or more: an IPv6 address, whose last group is no port.
+    if (colon == std::string::npos || name.find(':') != colon) {
+        return;
+    }
+    unsigned value = 0;
+    if (ParsePort(name.substr(colon + 1), value)) {
+        host = name.substr(0, colon);
+        port = value;
+    }
+}
 
 FtpClient::FtpClient(IEngineOwner& owner) : m_owner(owner) {}
 
@@ -151,16 +194,20 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
                            const std::string& password, unsigned port,
                            const std::string& displayName) {
     platform::Socket call;
-    call.Attach(m_controlSocket);
+    m_fellBackToPassive = false;
+    m_epsvRefused = false;
     // The log names the server as the user typed it, port suffix included.
     m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
                       (displayName.empty() ? host : displayName));
     m_owner.SetConnectPhase(kPhaseConnecting);
-    if (!call.Connect(host, port)) {
-        ShowSocketError(call.LastError());
+    // Only the resolved address tells the family, so the socket made beforehand may be replaced
+    // here: this connects the owned control socket itself, the call's reference comes after.
+    if (!m_controlSocket.Connect(host, port)) {
+        ShowSocketError(m_controlSocket.LastError());
         ConnectFailed(call);
         return false;
     }
+    call.Attach(m_controlSocket);
     std::string reply;
     if (!ReadReply(call, reply, true)) {
         ConnectFailed(call);
@@ -170,13 +217,17 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
 
     std::string address;
     unsigned localPort = 0;
-    if (!m_controlSocket.LocalAddress(address, localPort)) {
+    platform::Socket::Family family = platform::Socket::Family::IPv4;
+    if (!m_controlSocket.LocalAddress(address, localPort) || !m_controlSocket.GetFamily(family)) {
         ConnectFailed(call);
         return false;
     }
-    for (char& c : address) {
-        if (c == '.') {
-            c = ',';
+    m_controlIPv6 = family == platform::Socket::Family::IPv6;
+    if (!m_controlIPv6) {
+        for (char& c : address) {
+            if (c == '.') {
+                c = ',';
+            }
         }
     }
     m_portAddress = address;

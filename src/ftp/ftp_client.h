@@ -14,6 +14,11 @@
 
 namespace ftp {
 
+class DataConnection;
+
+// A server name as the user types it: "host", "host:PORT", "[v6 address]:PORT", "[v6 address]",
+// or a bare IPv6 address (several colons, so no port). The port is 21 unless one is given.
+void SplitServerPort(const std::string& name, std::string& host, unsigned& port);
 // The PORT argument: the address with commas, then the port's high and low byte in decimal.
 std::string PortArgument(const std::string& portAddress, unsigned port);
 // The remote name of an upload after the two lowercase options.
@@ -70,17 +75,32 @@ public:
     void CloseControlConnection();
 
     ListingCache& Cache() { return m_listingCache; }
+    // Data connections are opened by us: the owner's option, or after a fall-back.
+    bool PassiveMode() { return m_fellBackToPassive || m_owner.PassiveMode(); }
 
     platform::Socket m_controlSocket;
     std::atomic<bool> m_connectionLost{false};
     std::string m_lastReplyCode;
+    // "a,b,c,d" for PORT; on an IPv6 control connection the address as EPRT writes it.
     std::string m_portAddress;
+    bool m_controlIPv6 = false;
+    // Per connection: active mode failed once, and the server does not know EPSV.
+    bool m_fellBackToPassive = false;
+    bool m_epsvRefused = false;
     std::atomic<int> m_transferCount{0};
     std::atomic<int> m_deletedCount{0};
 
 private:
     friend class DataConnection;
 
+    // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
+    bool ListOnce(DataConnection& connection, std::string& listing,
+                  const std::string& pathArgument);
+    bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
+                      const std::string& localPath, const std::string& remoteName,
+                      const std::string& type, std::int64_t size, std::int64_t offset);
+    bool StoreOnce(DataConnection& connection, const std::string& localPath,
+                   const std::string& name, const std::string& type);
     void ShowSocketError(int code);
     void ShowFileError(int code);
     void ConnectFailed(platform::Socket& call);

@@ -1,10 +1,90 @@
-// The active-mode data connection shared by listings and transfers: our listening socket, its
-// PORT announcement, and the wait for the server to connect.
+// The data connection shared by listings and transfers: in active mode our listening socket,
+// its PORT or EPRT announcement and the wait for the server to connect; in passive mode EPSV or
+// PASV and our connection to the server; and the fall-back from the one to the other.
 #include "ftp/data_connection.h"
 
 #include "ftp/ftp_client.h"
+#include "res/string_ids.h"
+#include "res/string_table.h"
 
 namespace ftp {
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The last line of a reply, without its line end.
+std::string FinalLine(const std::string& reply) {
+    std::size_t end = reply.size();
+    while (end > 0 && (reply[end - 1] == '\r' || reply[end - 1] == '\n')) {
+        --end;
+    }
+    const std::size_t lf = reply.rfind('\n', end == 0 ? 0 : end - 1);
+    const std::size_t start = lf == std::string::npos ? 0 : lf + 1;
+    return reply.substr(start, end - start);
+}
+
+// A decimal number of 1 to 5 digits at `at`, moving `at` past it.
+bool ReadNumber(const std::string& text, std::size_t& at, unsigned& value) {
+    const std::size_t start = at;
+    value = 0;
+    while (at < text.size() && IsDigit(text[at]) && at - start < 5) {
+        value = value * 10 + static_cast<unsigned>(text[at] - '0');
+        ++at;
+    }
+    return at > start && (at == text.size() || !IsDigit(text[at]));
+}
+
+} // namespace
+
+bool ParsePasvPort(const std::string& reply, unsigned& port) {
+    const std::string line = FinalLine(reply);
+    // Some servers put the numbers in parentheses, some do not; the first run of six counts.
+    for (std::size_t start = 4; start < line.size(); ++start) {
+        if (!IsDigit(line[start]) || IsDigit(line[start - 1])) {
+            continue;
+        }
+        std::size_t at = start;
+        unsigned numbers[6] = {};
+        int count = 0;
+        while (count < 6 && ReadNumber(line, at, numbers[count]) && numbers[count] <= 255) {
+            ++count;
+            if (count < 6) {
+                if (at >= line.size() || line[at] != ',') {
+                    break;
+                }
+                ++at;
+            }
+        }
+        if (count == 6) {
+            port = numbers[4] * 256 + numbers[5];
+            return port != 0;
+        }
+    }
+    return false;
+}
+
+bool ParseEpsvPort(const std::string& reply, unsigned& port) {
+    const std::string line = FinalLine(reply);
+    const std::size_t open = line.find('(');
+    if (open == std::string::npos || open + 4 >= line.size()) {
+        return false;
+    }
+    const char d = line[open + 1];
+    if (IsDigit(d) || line[open + 2] != d || line[open + 3] != d) {
+        return false;
+    }
+    std::size_t at = open + 4;
+    unsigned value = 0;
+    if (!ReadNumber(line, at, value) || at >= line.size() || line[at] != d || value == 0 ||
+        value > 65535) {
+        return false;
+    }
+    port = value;
+    return true;
+}
 
 std::string PortArgument(const std::string& portAddress, unsigned port) {
     return portAddress + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
@@ -18,23 +98,109 @@ DataConnection::~DataConnection() {
 }
 
 bool DataConnection::Prepare(const std::string& type) {
-    std::string address;
-    unsigned port = 0;
-    if (!m_listener.Create() || !m_listener.Listen() || !m_listener.LocalAddress(address, port)) {
-        m_client.ShowSocketError(m_listener.LastError());
-        m_listener.Close();
-        return false;
+    m_passive = m_client.PassiveMode();
+    if (!m_passive) {
+        // The listening socket comes first: without it there is nothing to announce.
+        std::string address;
+        unsigned port = 0;
+        const auto family = m_client.m_controlIPv6 ? platform::Socket::Family::IPv6
+                                                   : platform::Socket::Family::IPv4;
+        if (!m_listener.Create(family) || !m_listener.Listen() ||
+            !m_listener.LocalAddress(address, port)) {
+            m_client.ShowSocketError(m_listener.LastError());
+            m_listener.Close();
+            return false;
+        }
+        m_listenPort = port;
     }
     std::string reply;
     if (!m_client.SendCommand(m_call, "TYPE " + type) ||
         !m_client.ReadReply(m_call, reply, false)) {
         return false;
     }
-    return m_client.SendCommand(m_call, "PORT " + PortArgument(m_client.m_portAddress, port)) &&
-           m_client.ReadReply(m_call, reply, false);
+    return m_passive ? PreparePassive() : PrepareActive();
+}
+
+bool DataConnection::PrepareActive() {
+    const std::string command =
+        m_client.m_controlIPv6
+            ? "EPRT |2|" + m_client.m_portAddress + "|" + std::to_string(m_listenPort) + "|"
+            : "PORT " + PortArgument(m_client.m_portAddress, m_listenPort);
+    std::string reply;
+    if (!m_client.SendCommand(m_call, command)) {
+        return false;
+    }
+    if (!m_client.ReadReply(m_call, reply, false)) {
+        FallBackAfter(true);
+        return false;
+    }
+    return true;
+}
+
+bool DataConnection::PreparePassive() {
+    std::string reply;
+    unsigned port = 0;
+    bool named = false;
+    if (!m_client.m_epsvRefused) {
+        if (!m_client.SendCommand(m_call, "EPSV")) {
+            return false;
+        }
+        if (m_client.ReadReply(m_call, reply, false)) {
+            named = ParseEpsvPort(reply, port);
+        } else if (m_client.m_connectionLost || m_client.m_lastReplyCode[0] != '5') {
+            return false;
+        } else {
+            // Older servers know only PASV; asking EPSV again on this connection is wasted.
+            m_client.m_epsvRefused = true;
+        }
+    }
+    if (m_client.m_epsvRefused) {
+        if (!m_client.SendCommand(m_call, "PASV") || !m_client.ReadReply(m_call, reply, false)) {
+            return false;
+        }
+        named = ParsePasvPort(reply, port);
+    }
+    if (!named) {
+        m_client.m_owner.ShowMessage(res::LoadString(res::kTextNoPassivePort), BoxButtons::Ok,
+                                     BoxIcon::Warning);
+        return false;
+    }
+    // Always the server we are talking to: a PASV reply naming another host is not followed.
+    if (!m_data.ConnectToPeerOf(m_client.m_controlSocket, port)) {
+        m_client.ShowSocketError(m_data.LastError());
+        m_data.Close();
+        return false;
+    }
+    return true;
+}
+
+void DataConnection::FallBackAfter(bool announcement) {
+    if (m_passive || m_client.m_connectionLost) {
+        return;
+    }
+    const std::string& code = m_client.m_lastReplyCode;
+    if (code == "425" || (announcement && code[0] == '5')) {
+        m_client.m_fellBackToPassive = true;
+        m_fellBack = true;
+        m_client.m_owner.AppendLog(res::LoadString(res::kTextPassiveFromNowOn));
+    }
+}
+
+bool DataConnection::Request(const std::string& command, std::string& reply) {
+    if (!m_client.SendCommand(m_call, command)) {
+        return false;
+    }
+    if (!m_client.ReadReply(m_call, reply, false)) {
+        FallBackAfter(false);
+        return false;
+    }
+    return true;
 }
 
 bool DataConnection::Open(std::string& replies) {
+    if (m_passive) {
+        return true; // connected in Prepare
+    }
     // A server that cannot reach us says so on the control connection (425) instead of
     // connecting; waiting on the listening socket alone would then never end.
     for (;;) {
@@ -57,6 +223,7 @@ bool DataConnection::Open(std::string& replies) {
             const bool accepted = m_client.ReadReply(m_call, reply, false);
             replies += reply;
             if (!accepted) {
+                FallBackAfter(false);
                 return false;
             }
         }

@@ -1,4 +1,4 @@
-// FtpList: one LIST over an active-mode data connection, with the listing cache in front.
+// FtpList: one LIST over a data connection, with the listing cache in front.
 #include "ftp/ftp_client.h"
 
 #include "ftp/data_connection.h"
@@ -27,20 +27,28 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
     if (useCache && m_listingCache.Lookup(key, listing)) {
         return CountLineFeeds(listing);
     }
-    listing.clear();
-    platform::Socket call;
-    call.Attach(m_controlSocket);
-    DataConnection connection(*this, call);
-    if (!connection.Prepare("A")) {
+    const bool fetched =
+        RunDataExchange(*this, m_controlSocket, [&](platform::Socket&, DataConnection& connection) {
+            return ListOnce(connection, listing, pathArgument);
+        });
+    if (!fetched) {
         return -1;
     }
+    // Windows servers may answer in the DOS style; the cache and every reader get Unix lines.
+    RewriteDosListing(listing);
+    m_listingCache.Store(key, listing);
+    return CountLineFeeds(listing);
+}
+
+bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
+                         const std::string& pathArgument) {
+    listing.clear();
     std::string listReply;
-    if (!SendCommand(call, "LIST" + pathArgument) || !ReadReply(call, listReply, false)) {
-        return -1;
+    if (!connection.Prepare("A") || !connection.Request("LIST" + pathArgument, listReply)) {
+        return false;
     }
     if (!connection.Open(listReply)) {
-        connection.Abandon();
-        return -1;
+        return connection.Abandon();
     }
     char buffer[kListReceiveSize + 1];
     for (;;) {
@@ -50,19 +58,12 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
         }
         if (received < 0) {
             ShowSocketError(connection.Data().LastError());
-            connection.Abandon();
-            return -1;
+            return connection.Abandon();
         }
         buffer[received] = '\0';
         listing += buffer;
     }
-    if (!connection.Finish()) {
-        return -1;
-    }
-    // Windows servers may answer in the DOS style; the cache and every reader get Unix lines.
-    RewriteDosListing(listing);
-    m_listingCache.Store(key, listing);
-    return CountLineFeeds(listing);
+    return connection.Finish();
 }
 
 } // namespace ftp

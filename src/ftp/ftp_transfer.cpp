@@ -1,4 +1,4 @@
-// FtpRetrieve and FtpStore: one file over an active-mode data connection.
+// FtpRetrieve and FtpStore: one file over a data connection.
 #include "ftp/ftp_client.h"
 
 #include <algorithm>
@@ -61,9 +61,15 @@ bool IsBackupFile(const std::string& localPath) {
 
 bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& remoteName,
                             const std::string& type, std::int64_t size, std::int64_t offset) {
-    platform::Socket call;
-    call.Attach(m_controlSocket);
-    DataConnection connection(*this, call);
+    return RunDataExchange(
+        *this, m_controlSocket, [&](platform::Socket& call, DataConnection& connection) {
+            return RetrieveOnce(call, connection, localPath, remoteName, type, size, offset);
+        });
+}
+
+bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
+                             const std::string& localPath, const std::string& remoteName,
+                             const std::string& type, std::int64_t size, std::int64_t offset) {
     if (!connection.Prepare(type)) {
         return false;
     }
@@ -72,7 +78,7 @@ bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& rem
         (!SendCommand(call, "REST " + std::to_string(offset)) || !ReadReply(call, reply, false))) {
         return false;
     }
-    if (!SendCommand(call, "RETR " + remoteName) || !ReadReply(call, reply, false)) {
+    if (!connection.Request("RETR " + remoteName, reply)) {
         return false;
     }
     platform::TransferFile file;
@@ -140,16 +146,21 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
     if (options.mirroring && IsBackupFile(localPath)) {
         return true;
     }
-    platform::Socket call;
-    call.Attach(m_controlSocket);
-    DataConnection connection(*this, call);
+    const std::string name =
+        StoreRemoteName(remoteName, options.lowercaseFileName, options.lowercaseExtension);
+    return RunDataExchange(*this, m_controlSocket,
+                           [&](platform::Socket&, DataConnection& connection) {
+                               return StoreOnce(connection, localPath, name, type);
+                           });
+}
+
+bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPath,
+                          const std::string& name, const std::string& type) {
     if (!connection.Prepare(type)) {
         return false;
     }
-    const std::string name =
-        StoreRemoteName(remoteName, options.lowercaseFileName, options.lowercaseExtension);
     std::string reply;
-    if (!SendCommand(call, "STOR " + name) || !ReadReply(call, reply, false)) {
+    if (!connection.Request("STOR " + name, reply)) {
         return false;
     }
     platform::TransferFile file;

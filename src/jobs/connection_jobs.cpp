@@ -1,34 +1,9 @@
 // The connection jobs on the worker: connect, disconnect, refresh and the moves through remote
 // folders, and the disconnect cleanup they share with the engine.
-#include <charconv>
-
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
-
-namespace {
-
-// A server name may end in ":PORT" for servers that do not listen on 21.
-void SplitServerPort(const std::string& name, std::string& host, unsigned& port) {
-    host = name;
-    port = 21;
-    std::size_t colon = name.rfind(':');
-    if (colon == std::string::npos || colon + 1 >= name.size() || colon + 6 < name.size()) {
-        return;
-    }
-    unsigned value = 0;
-    const char* first = name.data() + colon + 1;
-    const char* last = name.data() + name.size();
-    auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || value < 1 || value > 65535) {
-        return;
-    }
-    host = name.substr(0, colon);
-    port = value;
-}
-
-} // namespace
 
 void CMainDialog::ConnectJob() {
     if (m_connectSlot == ui::kNoSlot) {
@@ -40,7 +15,7 @@ void CMainDialog::ConnectJob() {
 
     std::string hostName;
     unsigned port = 21;
-    SplitServerPort(host.serverName, hostName, port);
+    ftp::SplitServerPort(host.serverName, hostName, port);
     if (!m_engine.FtpConnect(hostName, host.userName, host.password, port, host.serverName)) {
         AppendLog(res::LoadString(res::kTextCannotConnect));
         return;

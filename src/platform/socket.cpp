@@ -14,20 +14,16 @@ namespace platform {
 
 namespace {
 
-bool ResolveIPv4(const std::string& host, in_addr& address) {
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1) {
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || result == nullptr) {
-        return false;
-    }
-    address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr;
-    freeaddrinfo(result);
-    return true;
+int FamilyCode(Socket::Family family) {
+    return family == Socket::Family::IPv6 ? AF_INET6 : AF_INET;
+}
+
+int ConnectRetrying(int handle, const sockaddr* address, socklen_t length) {
+    int rc;
+    do {
+        rc = ::connect(handle, address, length);
+    } while (rc != 0 && errno == EINTR);
+    return rc;
 }
 
 } // namespace
@@ -63,20 +59,29 @@ bool Socket::Fail() {
     return false;
 }
 
-bool Socket::Create() {
+bool Socket::Create(Family family) {
     if (m_owning) {
         Close();
     }
     m_owning = true;
-    m_handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int code = FamilyCode(family);
+    m_handle = ::socket(code, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_handle < 0) {
         return Fail();
     }
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_addr.s_addr = htonl(INADDR_ANY);
-    any.sin_port = 0;
-    if (::bind(m_handle, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+    sockaddr_storage any{};
+    socklen_t length = sizeof(sockaddr_in);
+    if (code == AF_INET6) {
+        auto* any6 = reinterpret_cast<sockaddr_in6*>(&any);
+        any6->sin6_family = AF_INET6;
+        any6->sin6_addr = in6addr_any;
+        length = sizeof(sockaddr_in6);
+    } else {
+        auto* any4 = reinterpret_cast<sockaddr_in*>(&any);
+        any4->sin_family = AF_INET;
+        any4->sin_addr.s_addr = htonl(INADDR_ANY);
+    }
+    if (::bind(m_handle, reinterpret_cast<sockaddr*>(&any), length) != 0) {
         Fail();
         ::close(m_handle);
         m_handle = -1;
@@ -86,32 +91,99 @@ bool Socket::Create() {
 }
 
 bool Socket::Connect(const std::string& host, unsigned port) {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(static_cast<uint16_t>(port));
-    if (!ResolveIPv4(host, peer.sin_addr)) {
+    return ConnectToAny({host}, port);
+}
+
+bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) {
+    const std::string service = std::to_string(port);
+    // The socket made beforehand serves the first address of its family; after a failed
+    // attempt a socket cannot be connected again, so every further address gets a fresh one.
+    bool fresh = true;
+    bool resolved = false;
+    for (const std::string& host : hosts) {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* result = nullptr;
+        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &result) != 0 || result == nullptr) {
+            continue;
+        }
+        resolved = true;
+        bool connected = false;
+        for (const addrinfo* a = result; a != nullptr && !connected; a = a->ai_next) {
+            if (a->ai_family != AF_INET && a->ai_family != AF_INET6) {
+                continue;
+            }
+            const Family family = a->ai_family == AF_INET6 ? Family::IPv6 : Family::IPv4;
+            Family current;
+            if ((!fresh || !GetFamily(current) || current != family) && !Create(family)) {
+                continue;
+            }
+            fresh = false;
+            connected = ConnectRetrying(m_handle, a->ai_addr, a->ai_addrlen) == 0 || Fail();
+        }
+        freeaddrinfo(result);
+        if (connected) {
+            return true;
+        }
+    }
+    if (!resolved) {
         m_lastError = EINVAL;
+    }
+    return false;
+}
+
+bool Socket::ConnectToPeerOf(const Socket& other, unsigned port) {
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(other.m_handle, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+        return Fail();
+    }
+    Family family = Family::IPv4;
+    if (peer.ss_family == AF_INET6) {
+        family = Family::IPv6;
+        reinterpret_cast<sockaddr_in6*>(&peer)->sin6_port = htons(static_cast<uint16_t>(port));
+    } else {
+        reinterpret_cast<sockaddr_in*>(&peer)->sin_port = htons(static_cast<uint16_t>(port));
+    }
+    if (!Create(family)) {
         return false;
     }
-    int rc;
-    do {
-        rc = ::connect(m_handle, reinterpret_cast<sockaddr*>(&peer), sizeof peer);
-    } while (rc != 0 && errno == EINTR);
-    return rc == 0 || Fail();
+    return ConnectRetrying(m_handle, reinterpret_cast<sockaddr*>(&peer), length) == 0 || Fail();
 }
 
 bool Socket::LocalAddress(std::string& address, unsigned& port) {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t length = sizeof local;
     if (::getsockname(m_handle, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
         return Fail();
     }
-    char text[INET_ADDRSTRLEN] = {};
-    if (inet_ntop(AF_INET, &local.sin_addr, text, sizeof text) == nullptr) {
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* bytes;
+    if (local.ss_family == AF_INET6) {
+        const auto* local6 = reinterpret_cast<const sockaddr_in6*>(&local);
+        bytes = &local6->sin6_addr;
+        port = ntohs(local6->sin6_port);
+    } else {
+        const auto* local4 = reinterpret_cast<const sockaddr_in*>(&local);
+        bytes = &local4->sin_addr;
+        port = ntohs(local4->sin_port);
+    }
+    if (inet_ntop(local.ss_family, bytes, text, sizeof text) == nullptr) {
         return Fail();
     }
     address = text;
-    port = ntohs(local.sin_port);
+    return true;
+}
+
+bool Socket::GetFamily(Family& family) {
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (m_handle < 0 ||
+        ::getsockname(m_handle, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
+        return false;
+    }
+    family = local.ss_family == AF_INET6 ? Family::IPv6 : Family::IPv4;
     return true;
 }
 

@@ -1,9 +1,11 @@
-// Blocking TCP stream sockets as the FTP engine uses them. Every failing call leaves the
-// platform's error code in LastError(); SystemErrorText turns it into the user's sentence.
+// Blocking TCP stream sockets over IPv4 and IPv6 as the FTP engine uses them. Every failing
+// call leaves the platform's error code in LastError(); SystemErrorText turns it into the
+// user's sentence.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -18,13 +20,23 @@ public:
     Socket(Socket&& other) noexcept;
     Socket& operator=(Socket&& other) noexcept;
 
+    enum class Family { IPv4, IPv6 };
+
     // A TCP stream socket bound to any local address and any free port.
-    bool Create();
-    // `host` is a dotted IPv4 address or a name whose first IPv4 address is used; a name that
-    // cannot be looked up fails with EINVAL.
+    bool Create(Family family = Family::IPv4);
+    // `host` is a numeric IPv4 or IPv6 address or a name. Every address the name resolves to is
+    // tried in order until one connects; the handle is replaced by a fresh socket of the
+    // address's family where needed. A name that cannot be looked up fails with EINVAL; when no
+    // address connects, the last attempt's error is kept.
     bool Connect(const std::string& host, unsigned port);
-    // Local address in dotted form and local port.
+    // As Connect, for the addresses of several names in turn.
+    bool ConnectToAny(const std::vector<std::string>& hosts, unsigned port);
+    // Connects a fresh socket to the address at the far end of `other`'s connection, at `port`.
+    bool ConnectToPeerOf(const Socket& other, unsigned port);
+    // Local address in numeric form (dotted for IPv4) and local port.
     bool LocalAddress(std::string& address, unsigned& port);
+    // The family of the local address; false when the handle has none.
+    bool GetFamily(Family& family);
     bool Listen(); // backlog of 5
     bool Accept(Socket& connection);
     // Bytes accepted by the socket, or -1.

@@ -67,8 +67,11 @@ enum TextId : int {
     kTextTypeServerName = 171,
     kTextConnectBeforeDrop = 172,
     // Texts of our own, after the designed ones.
-    kTextCannotSaveSettings = 174, // "The settings could not be written to "
-    kTextCloseAnyway = 175,        // question
+    kTextHelpPassiveMode = 173,
+    kTextPassiveFromNowOn = 174, // logged when active mode fails and passive takes over
+    kTextNoPassivePort = 175,
+    kTextCannotSaveSettings = 176, // "The settings could not be written to "
+    kTextCloseAnyway = 177,        // question
 };
 
 } // namespace res

@@ -74,8 +74,12 @@ const std::map<int, std::string>& Table() {
         {170, "Create New Host"},
         {171, "Type a server name."},
         {172, "Connect to the server before dropping files."},
-        {174, "The settings could not be written to "},
-        {175, "Close FTP Quorrel anyway? The changes to hosts and options since it started would "
+        {173,
+         "Listings and transfers connect to the server: needed behind most routers and firewalls."},
+        {174, "Switching to passive mode for this connection.\r\n"},
+        {175, "The server named no port for the data connection."},
+        {176, "The settings could not be written to "},
+        {177, "Close FTP Quorrel anyway? The changes to hosts and options since it started would "
               "be lost."},
     };
     return table;

@@ -102,6 +102,10 @@ ftp::StoreOptions CMainDialog::GetStoreOptions() {
             m_options.m_lowercaseExtension != 0};
 }
 
+bool CMainDialog::PassiveMode() {
+    return m_options.m_passiveMode != 0;
+}
+
 void CMainDialog::ClearLog() {
     m_window.Edit(res::kLogEdit).SetText("");
     m_logLength = 0;

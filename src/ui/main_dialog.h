@@ -88,6 +88,7 @@ public:
     std::string RemoteFolder() override;
     void RestorePreviousRemoteFolder() override;
     ftp::StoreOptions GetStoreOptions() override;
+    bool PassiveMode() override;
 
     // ---- Host book (host_book.cpp, host_pro.cpp) ----
     void InsertTabs();

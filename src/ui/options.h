@@ -14,6 +14,7 @@ struct Options {
     int m_lowercaseFileName = 0;  // uploads store the name in lower case
     int m_lowercaseExtension = 0; // uploads store the extension in lower case
     int m_doNotDeleteFiles = 0;   // mirroring never deletes
+    int m_passiveMode = 0;        // data connections are opened by us (EPSV, PASV)
 };
 
 struct OptionRow {
@@ -21,6 +22,8 @@ struct OptionRow {
     int Options::*flag;
     int checkBox; // in the option dialog
     int helpText; // shown on the dialog's help line
+    // Keys added to the program's own set are written after all of those, "Htime" included.
+    bool writtenLast = false;
 };
 
 // In the order the settings file reads and writes them.
@@ -33,6 +36,7 @@ inline constexpr OptionRow kOptionTable[] = {
     {"c4", &Options::m_lowercaseExtension, res::kOptLowercaseExtension,
      res::kTextHelpLowercaseExtension},
     {"c5", &Options::m_doNotDeleteFiles, res::kOptDoNotDelete, res::kTextHelpDoNotDelete},
+    {"pasv", &Options::m_passiveMode, res::kOptPassiveMode, res::kTextHelpPassiveMode, true},
 };
 
 } // namespace ui

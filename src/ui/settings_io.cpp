@@ -69,7 +69,9 @@ void CMainDialog::SaveSettings() {
     m_settings.WriteInt("y", y);
     m_settings.WriteInt("tabX", m_window.Tab(res::kHostTab).GetCurSel());
     for (const ui::OptionRow& row : ui::kOptionTable) {
-        m_settings.WriteInt(row.key, m_options.*row.flag);
+        if (!row.writtenLast) {
+            m_settings.WriteInt(row.key, m_options.*row.flag);
+        }
     }
     m_settings.WriteList(m_asciiExtensions.Slots().data(), ui::AsciiExtensionList::kSlots, "ab_ext",
                          false);
@@ -98,4 +100,9 @@ void CMainDialog::SaveSettings() {
             'a' + static_cast<unsigned char>(m_hosts[static_cast<std::size_t>(i)].TimeZoneIndex));
     }
     m_settings.WriteString("Htime", zones);
+    for (const ui::OptionRow& row : ui::kOptionTable) {
+        if (row.writtenLast) {
+            m_settings.WriteInt(row.key, m_options.*row.flag);
+        }
+    }
 }

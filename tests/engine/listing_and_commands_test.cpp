@@ -105,11 +105,19 @@ TEST_F(EngineTest, RefusedTypeOrPortEndsTheListing) {
                       .On("TYPE A")
                       .Reply("200 Type set\r\n")
                       .On("PORT *")
-                      .Reply("501 Bad address\r\n"));
+                      .Reply("501 Bad address\r\n")
+                      // A refused PORT is tried once more in passive mode, refused here too.
+                      .On("TYPE A")
+                      .Reply("200 Type set\r\n")
+                      .On("EPSV")
+                      .Reply("500 Unknown\r\n")
+                      .On("PASV")
+                      .Reply("500 Unknown\r\n"));
     std::string listing;
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
-    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE A\nTYPE A\nPORT 127,0,0,1,P,P\n");
+    EXPECT_EQ(MaskPort(Transcript()),
+              "USER u\nPASS p\nTYPE A\nTYPE A\nPORT 127,0,0,1,P,P\nTYPE A\nEPSV\nPASV\n");
     EXPECT_FALSE(client.m_connectionLost);
 }
 
@@ -135,12 +143,21 @@ TEST_F(EngineTest, ReplyInsteadOfADataConnectionEndsTheWait) {
                       .Reply("150 Opening\r\n")
                       .Pause(100)
                       .Reply("425 Can't open data connection\r\n")
+                      // The 425 sends the listing once more in passive mode, refused here.
+                      .On("TYPE A")
+                      .Reply("200 Type set\r\n")
+                      .On("EPSV")
+                      .Reply("500 Unknown\r\n")
+                      .On("PASV")
+                      .Reply("500 Unknown\r\n")
                       .On("PWD")
                       .Reply("257 \"/\"\r\n"));
     std::string listing;
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
     EXPECT_EQ(MaskPort(owner.log),
-              kPreparationLog + ">LIST\r\n150 Opening\r\n425 Can't open data connection\r\n");
+              kPreparationLog + ">LIST\r\n150 Opening\r\n425 Can't open data connection\r\n" +
+                  "Switching to passive mode for this connection.\r\n>TYPE A\r\n200 Type "
+                  "set\r\n>EPSV\r\n500 Unknown\r\n>PASV\r\n500 Unknown\r\n");
     EXPECT_FALSE(client.m_connectionLost);
     EXPECT_TRUE(owner.messages.empty());
     std::string path;

@@ -61,6 +61,7 @@ public:
     std::string RemoteFolder() override { return remoteFolder; }
     void RestorePreviousRemoteFolder() override { remoteFolder = previousRemoteFolder; }
     ftp::StoreOptions GetStoreOptions() override { return storeOptions; }
+    bool PassiveMode() override { return passive; }
 
     // The progress values after the range was set, as the block sizes they add up from.
     std::vector<std::int64_t> Blocks(std::int64_t start = 0) const {
@@ -89,6 +90,7 @@ public:
     std::string remoteFolder = "/";
     std::string previousRemoteFolder = "/";
     ftp::StoreOptions storeOptions;
+    bool passive = false;
 };
 
 } // namespace enginetest

@@ -15,30 +15,42 @@
 namespace testsupport {
 namespace {
 
-int FreeLoopbackPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    socklen_t len = sizeof addr;
+// The address with a port, for either family.
+socklen_t MakeAddress(const std::string& address, int port, sockaddr_storage& out) {
+    out = {};
+    auto* a4 = reinterpret_cast<sockaddr_in*>(&out);
+    auto* a6 = reinterpret_cast<sockaddr_in6*>(&out);
+    if (::inet_pton(AF_INET6, address.c_str(), &a6->sin6_addr) == 1) {
+        a6->sin6_family = AF_INET6;
+        a6->sin6_port = htons(static_cast<uint16_t>(port));
+        return sizeof *a6;
+    }
+    ::inet_pton(AF_INET, address.c_str(), &a4->sin_addr);
+    a4->sin_family = AF_INET;
+    a4->sin_port = htons(static_cast<uint16_t>(port));
+    return sizeof *a4;
+}
+
+int FreeLoopbackPort(const std::string& address) {
+    sockaddr_storage addr;
+    socklen_t len = MakeAddress(address, 0, addr);
+    int fd = ::socket(addr.ss_family, SOCK_STREAM, 0);
     int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-        port = ntohs(addr.sin_port);
+        // Both families keep the port at the same place.
+        port = ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
     }
     ::close(fd);
     return port;
 }
 
-bool Greets(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
+bool Greets(const std::string& address, int port) {
+    sockaddr_storage addr;
+    const socklen_t len = MakeAddress(address, port, addr);
+    int fd = ::socket(addr.ss_family, SOCK_STREAM, 0);
     bool ok = false;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0) {
         timeval tv{2, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
         char buf[64];
@@ -51,7 +63,7 @@ bool Greets(int port) {
 
 } // namespace
 
-PyFtpdServer::PyFtpdServer() = default;
+PyFtpdServer::PyFtpdServer(std::string address) : m_address(std::move(address)) {}
 
 PyFtpdServer::~PyFtpdServer() {
     Stop();
@@ -59,7 +71,7 @@ PyFtpdServer::~PyFtpdServer() {
 
 bool PyFtpdServer::Start() {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_port = FreeLoopbackPort();
+        m_port = FreeLoopbackPort(m_address);
         std::string port = std::to_string(m_port);
         pid_t parent = ::getpid();
         m_pid = ::fork();
@@ -78,7 +90,7 @@ bool PyFtpdServer::Start() {
             ::dup2(null, 0);
             ::dup2(null, 1);
             ::dup2(null, 2);
-            ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+            ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", m_address.c_str(), "-p",
                     port.c_str(), "-w", "-d", m_root.Path().c_str(), "-u", kUser, "-P", kPassword,
                     static_cast<char*>(nullptr));
             ::_exit(127);
@@ -93,7 +105,7 @@ bool PyFtpdServer::Start() {
                 m_pid = -1;
                 break; // it died (the port was taken after all): try another
             }
-            if (Greets(m_port)) {
+            if (Greets(m_address, m_port)) {
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -16,7 +16,8 @@ public:
     static constexpr const char* kUser = "quorrel";
     static constexpr const char* kPassword = "secret";
 
-    PyFtpdServer();
+    // `address` is a loopback address: 127.0.0.1 or ::1.
+    explicit PyFtpdServer(std::string address = "127.0.0.1");
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
@@ -26,11 +27,15 @@ public:
     void Stop();
 
     int Port() const { return m_port; }
-    // "127.0.0.1:PORT", the server name a host record uses.
-    std::string Address() const { return "127.0.0.1:" + std::to_string(m_port); }
+    // "127.0.0.1:PORT" or "[::1]:PORT", the server name a host record uses.
+    std::string Address() const {
+        const bool v6 = m_address.find(':') != std::string::npos;
+        return (v6 ? "[" + m_address + "]" : m_address) + ":" + std::to_string(m_port);
+    }
     TempDir& Root() { return m_root; }
 
 private:
+    std::string m_address;
     TempDir m_root;
     pid_t m_pid = -1;
     int m_port = 0;

@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 namespace support {
 
@@ -75,6 +76,11 @@ Script& Script::ReceiveData() {
     return *this;
 }
 
+Script& Script::Listen(const std::string& reply) {
+    steps.back().actions.push_back({ScriptAction::Kind::Listen, reply, 0});
+    return *this;
+}
+
 Script& Script::Login() {
     return Greeting("220 Scripted server ready\r\n")
         .On("USER u")
@@ -88,6 +94,13 @@ Script& Script::DataPreparation(const std::string& type) {
         .Reply("200 Type set\r\n")
         .On("PORT *")
         .Reply("200 PORT command successful\r\n");
+}
+
+Script& Script::PassivePreparation(const std::string& type) {
+    return On("TYPE " + type)
+        .Reply("200 Type set\r\n")
+        .On("EPSV")
+        .Listen("229 Entering Extended Passive Mode (|||%P%|)\r\n");
 }
 
 ScriptedFtpServer::ScriptedFtpServer(Script script) : m_steps(std::move(script.steps)) {
@@ -111,6 +124,9 @@ ScriptedFtpServer::~ScriptedFtpServer() {
     Stop();
     if (m_listenFd >= 0) {
         ::close(m_listenFd);
+    }
+    if (m_passiveFd >= 0) {
+        ::close(m_passiveFd);
     }
 }
 
@@ -176,8 +192,50 @@ bool ScriptedFtpServer::ReadLine(int fd, std::string& pending, std::string& line
     }
 }
 
+void ScriptedFtpServer::ListenData(const std::string& reply, int controlFd) {
+    if (m_passiveFd >= 0) {
+        ::close(m_passiveFd);
+    }
+    m_passiveFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_passiveFd < 0 ||
+        ::bind(m_passiveFd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(m_passiveFd, 1) != 0 ||
+        ::getsockname(m_passiveFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        Problem("cannot listen for a data connection");
+        return;
+    }
+    const unsigned port = ntohs(address.sin_port);
+    std::string text = reply;
+    const std::pair<const char*, unsigned> fields[] = {
+        {"%P%", port}, {"%P1%", port / 256}, {"%P2%", port % 256}};
+    for (const auto& [field, value] : fields) {
+        const std::size_t at = text.find(field);
+        if (at != std::string::npos) {
+            text.replace(at, std::string(field).size(), std::to_string(value));
+        }
+    }
+    SendAllBytes(controlFd, text);
+}
+
 int ScriptedFtpServer::ConnectData(int delayMs) {
     SleepMs(delayMs);
+    if (m_passiveFd >= 0) {
+        const int listener = m_passiveFd;
+        m_passiveFd = -1;
+        const int fd =
+            WaitReadable(listener) ? ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+        ::close(listener);
+        if (fd < 0) {
+            Problem("the client did not open the passive data connection");
+            return -1;
+        }
+        ++m_dataConnections;
+        return fd;
+    }
     unsigned h1, h2, h3, h4, p1, p2;
     if (std::sscanf(m_lastPort.c_str(), "PORT %u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) !=
         6) {
@@ -288,6 +346,9 @@ void ScriptedFtpServer::Run() {
                 break;
             case ScriptAction::Kind::ReceiveData:
                 ReceiveData();
+                break;
+            case ScriptAction::Kind::Listen:
+                ListenData(action.bytes, fd);
                 break;
             }
             if (!open) {

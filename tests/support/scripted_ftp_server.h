@@ -1,6 +1,6 @@
 // A loopback FTP server that plays a script: for each command it expects, the exact reply
-// bytes (in chunks sent separately when asked), drops, silences, and active-mode data
-// connections. It records every line it receives and stops by itself.
+// bytes (in chunks sent separately when asked), drops, silences, and data connections in
+// active or passive mode. It records every line it receives and stops by itself.
 #pragma once
 
 #include <atomic>
@@ -12,7 +12,7 @@
 namespace support {
 
 struct ScriptAction {
-    enum class Kind { Reply, Pause, Close, SendData, ReceiveData };
+    enum class Kind { Reply, Pause, Close, SendData, ReceiveData, Listen };
     Kind kind = Kind::Reply;
     std::string bytes;
     int delayMs = 0;
@@ -34,15 +34,21 @@ public:
     Script& Pause(int ms);
     // Closes the control connection; the script ends there.
     Script& Close();
-    // Connects to the last PORT address (after `delayMs`), sends the bytes, closes its side
-    // and waits until the client has closed too.
+    // Listens on 127.0.0.1 for the next data connection and sends `reply` with the port
+    // written in: "%P%" as a number, "%P1%" and "%P2%" as its high and low byte.
+    Script& Listen(const std::string& reply);
+    // Connects to the last PORT address (after `delayMs`), or after a Listen accepts the
+    // client's connection; sends the bytes, closes its side and waits until the client has
+    // closed too.
     Script& SendData(const std::string& bytes, int delayMs = 0);
-    // Connects to the last PORT address and keeps what arrives until the client closes.
+    // As SendData, but keeps what arrives until the client closes.
     Script& ReceiveData();
     // The usual greeting and login of user "u" with password "p".
     Script& Login();
     // TYPE <type> and PORT both accepted.
     Script& DataPreparation(const std::string& type);
+    // TYPE <type> accepted and EPSV answered with a port to connect to.
+    Script& PassivePreparation(const std::string& type);
 
     std::vector<ScriptStep> steps;
 };
@@ -70,6 +76,7 @@ private:
     bool ReadLine(int fd, std::string& pending, std::string& line);
     // Data connections finish even after Stop(): the client may have closed them already.
     bool WaitReadable(int fd, bool untilStop = true);
+    void ListenData(const std::string& reply, int controlFd);
     int ConnectData(int delayMs);
     void SendData(const std::string& bytes, int delayMs);
     void ReceiveData();
@@ -79,6 +86,7 @@ private:
     int m_listenFd = -1;
     unsigned m_port = 0;
     std::string m_lastPort;
+    int m_passiveFd = -1;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_dataConnections{0};
     mutable std::mutex m_mutex;

@@ -239,8 +239,8 @@ TEST_F(OptionDialogTest, HelpLineFollowsClicksHotItemsAndTheSurface) {
     Open();
     RunDialog([](HeadlessDialog& d) {
         // Dependents first: a master's click disables them.
-        const std::pair<int, int> boxes[] = {
-            {1017, 163}, {1025, 164}, {1032, 166}, {1031, 165}, {1033, 167}};
+        const std::pair<int, int> boxes[] = {{1017, 163}, {1025, 164}, {1032, 166},
+                                             {1031, 165}, {1033, 167}, {1041, 173}};
         for (auto [box, text] : boxes) {
             d.Click(box);
             EXPECT_EQ(d.Get(kHelpLine).GetText(), res::LoadString(text)) << box;
@@ -307,6 +307,19 @@ TEST(OptionDialogScript, AddCheckAndOkReachTheSettingsFile) {
               "htm;html;xml;txt;cgi;pl;php;" + std::string(23, ';'));
     EXPECT_EQ(store.ReadInt("c3", -1), 1);
     EXPECT_EQ(store.ReadInt("c4", -1), 0);
+}
+
+TEST(OptionDialogScript, PassiveModeIsStoredAfterTheHostKeys) {
+    testsupport::TempDir dir;
+    std::istringstream script("click 1013\nshow 1041\ncheck 1041 on\nclick 1\nclose\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunScript(script, out, err, dir / "DEVurorure.ini", false), 0);
+    EXPECT_EQ(err.str(), "show 1041:\noff\n");
+    const std::string ini = dir.Read("DEVurorure.ini");
+    const std::size_t htime = ini.find("\nHtime=");
+    ASSERT_NE(htime, std::string::npos) << ini;
+    EXPECT_EQ(ini.substr(ini.find('\n', htime + 1) + 1), "pasv=1\r\n") << ini;
 }
 
 } // namespace
