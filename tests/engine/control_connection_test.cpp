@@ -210,7 +210,7 @@ TEST_F(EngineTest, UnresolvableNameShowsTheInvalidArgumentText) {
 }
 
 TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
-    // A port that was just free and is not listening.
+    // A port bound but not listening: refused, and no other process can take it meanwhile.
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -218,11 +218,11 @@ TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
     socklen_t length = sizeof address;
     ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), length), 0);
     ASSERT_EQ(::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    ::close(probe);
 
     int error = 0;
     ASSERT_TRUE(client.CreateControlSocket(error));
     EXPECT_FALSE(client.FtpConnect("127.0.0.1", "u", "p", ntohs(address.sin_port)));
+    ::close(probe);
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(ECONNREFUSED));
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1");
