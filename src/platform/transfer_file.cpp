@@ -33,7 +33,9 @@ bool TransferFile::Lock(bool exclusive) {
 
 bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) {
     Close();
-    const int flags = O_WRONLY | O_CLOEXEC | (offset == 0 ? O_CREAT : 0);
+    // A symbolic link standing at the path is refused (ELOOP), never written through: the
+    // name comes from the server, the link may come from anyone.
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (offset == 0 ? O_CREAT : 0);
     m_handle = ::open(path.c_str(), flags, 0644);
     if (m_handle < 0) {
         return Fail();
