@@ -164,12 +164,19 @@ public:
     bool& Dragging(int list);
     void ShowStatusOfRow(int list, int row);
 
-    // ---- Operations that later work fills (pending_operations.cpp) ----
+    // ---- Download job (ui/download_command.cpp, jobs/download_job.cpp) ----
+    void OnDownloadCommand(win::Message& message); // 32780
     void StartDownload();
+    void DownloadJob();
+    bool DownloadFile(const std::string& localPath, const std::string& remotePath,
+                      const std::string& type, std::int64_t remoteSize, std::int64_t remoteTime);
+    bool DownloadFolder(const std::string& name);
+    void ShowDownloadedItem(const std::string& name, int kind);
+
+    // ---- Operations that later work fills (pending_operations.cpp) ----
     void StartUpload();
     void StartUploadAll();
     void StartUploadDropped();
-    void OnDownloadCommand(win::Message& message);
     void OnLocalUploadCommand(win::Message& message);
     void OnOverwriteUploadCommand(win::Message& message);
     void OnUploadAllCommand(win::Message& message);
