@@ -43,8 +43,10 @@ bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) 
     if (!Lock(true)) {
         return false;
     }
-    // Truncate only once the lock is held, so a file another program holds is left intact.
-    if (offset == 0 && ::ftruncate(m_handle, 0) != 0) {
+    // Truncate only once the lock is held, so a file another program holds is left intact; and
+    // only a file that has bytes: a truncation marks the file for replacement, and ext4 then
+    // writes the whole new content out when it is closed (hundreds of ms for a large download).
+    if (offset == 0 && Length() != 0 && ::ftruncate(m_handle, 0) != 0) {
         return Fail();
     }
     if (::lseek(m_handle, static_cast<off_t>(offset), SEEK_SET) < 0) {
