@@ -56,7 +56,7 @@ void CMainDialog::DownloadJob() {
         }
         platform::FileStatus status;
         if (platform::GetStatusNoFollow(localPath, status)) {
-            // What now stands locally is a file, whatever the remote row was.
+            // A link arrives as a plain file and shows as one.
             ShowDownloadedItem(name,
                                kind == res::kImageLink ? local::IconIndexForName(name) : kind);
         }

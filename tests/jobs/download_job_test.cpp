@@ -19,11 +19,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Pattern(std::size_t size, int seed) {
+// Bytes of every value, in an order that differs by seed.
+std::string Pattern(std::size_t size, unsigned seed) {
     std::string data(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
-        data[i] =
-            static_cast<char>((i * 131 + static_cast<std::size_t>(seed) * 7 + i / 251) & 0xff);
+        data[i] = static_cast<char>((i * 131 + seed * 7 + i / 251) & 0xff);
     }
     return data;
 }
@@ -51,11 +51,6 @@ std::string Download(HeadlessApp& app, const std::vector<std::string>& rows,
     return app.Log().substr(before);
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 const std::string kCompleted = "File download completed successfully.\r\n";
 
 class DownloadJobs : public ::testing::Test {
@@ -80,18 +75,17 @@ TEST_F(DownloadJobs, EachFileIsFetchedResumedOrLeftAloneByItsLocalCopy) {
     struct Case {
         const char* name;
         int localSize; // -1: no local copy; a local copy is the remote's start, then "+" bytes
-        std::vector<int> answers;
-        bool resumeQuestion;
-        const char* sent; // "" nothing, else RETR or REST
+        std::vector<int> resumeAnswer; // the resume question is asked when one is given
+        const char* sent;              // nullptr: nothing; else RETR or REST
     };
     const std::string data = Pattern(20000, 1);
     const std::vector<Case> cases = {
-        {"fresh.bin", -1, {}, false, "RETR"},
-        {"current.bin", 20000, {}, false, ""},
+        {"fresh.bin", -1, {}, "RETR"},
+        {"current.bin", 20000, {}, nullptr},
         // Shorter: asked even though the local copy is the newer one.
-        {"resumed.bin", 5000, {win::kAnswerYes}, true, "REST 5000"},
-        {"declined.bin", 5000, {win::kAnswerNo}, true, "RETR"},
-        {"longer.bin", 20003, {}, false, "RETR"},
+        {"resumed.bin", 5000, {win::kAnswerYes}, "REST 5000"},
+        {"declined.bin", 5000, {win::kAnswerNo}, "RETR"},
+        {"longer.bin", 20003, {}, "RETR"},
     };
     for (const Case& c : cases) {
         server.Root().Write(c.name, data);
@@ -113,22 +107,22 @@ TEST_F(DownloadJobs, EachFileIsFetchedResumedOrLeftAloneByItsLocalCopy) {
         SCOPED_TRACE(c.name);
         const std::size_t boxesBefore = app.Win().Boxes().size();
         std::vector<int> answers = {win::kAnswerYes};
-        answers.insert(answers.end(), c.answers.begin(), c.answers.end());
+        answers.insert(answers.end(), c.resumeAnswer.begin(), c.resumeAnswer.end());
         const std::string log = Download(app, {c.name}, answers);
 
         auto boxes = app.Win().Boxes();
-        ASSERT_EQ(boxes.size(), boxesBefore + (c.resumeQuestion ? 2 : 1));
+        ASSERT_EQ(boxes.size(), boxesBefore + answers.size());
         testsupport::ExpectBox(boxes[boxesBefore], DownloadQuestion(1), win::Buttons::YesNo,
                                win::Icon::Question);
         EXPECT_EQ(local.Read(c.name), data);
-        if (std::string(c.sent).empty()) {
+        if (c.sent == nullptr) {
             // Up to date: nothing sent, nothing counted.
             EXPECT_EQ(log, kCompleted);
             continue;
         }
         EXPECT_NE(log.find(">" + std::string(c.sent)), std::string::npos) << log;
         EXPECT_EQ(log.find(">REST") != std::string::npos, std::string(c.sent).starts_with("REST"));
-        EXPECT_TRUE(EndsWith(log, "1 file(s) downloaded\r\n" + kCompleted)) << log;
+        EXPECT_TRUE(log.ends_with("1 file(s) downloaded\r\n" + kCompleted)) << log;
     }
     EXPECT_EQ(enabledDuringJob, std::vector<bool>(2, false)) << "combo 1006 and the tabs";
     EXPECT_TRUE(app.Win().Get(res::kRemotePathCombo).IsEnabled());
@@ -168,7 +162,7 @@ TEST_F(DownloadJobs, FolderTreesArriveWholeWithoutTheirLinksAndDotNames) {
     // The link at the top is fetched under its own name, as a file.
     EXPECT_EQ(local.Read("lnk"), root.Read("data.bin"));
     EXPECT_NE(log.find(">RETR lnk\r\n"), std::string::npos) << log;
-    EXPECT_TRUE(EndsWith(log, "4 file(s) downloaded\r\n" + kCompleted)) << log;
+    EXPECT_TRUE(log.ends_with("4 file(s) downloaded\r\n" + kCompleted)) << log;
     EXPECT_EQ(testsupport::Rows(app, res::kLocalList),
               (std::vector<std::string>{"0 tree", "15 lnk"}));
 }
@@ -181,13 +175,13 @@ TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {
     app.dialog->m_cancelRequested = true;
     std::string log = Download(app, {"big.bin"}, {win::kAnswerYes, win::kAnswerNo});
     EXPECT_EQ(app.Win().Boxes().back().text, Text(res::kTextCancelDownload));
-    EXPECT_TRUE(EndsWith(log, "1 file(s) downloaded\r\n" + kCompleted)) << log;
+    EXPECT_TRUE(log.ends_with("1 file(s) downloaded\r\n" + kCompleted)) << log;
     EXPECT_EQ(local.Read("big.bin"), data);
 
     fs::remove(local / "big.bin");
     app.dialog->m_cancelRequested = true;
     log = Download(app, {"big.bin"}, {win::kAnswerYes, win::kAnswerYes});
-    EXPECT_TRUE(EndsWith(log, Text(res::kTextDownloadCanceled))) << log;
+    EXPECT_TRUE(log.ends_with(Text(res::kTextDownloadCanceled))) << log;
     EXPECT_FALSE(app.dialog->m_cancelRequested);
     const auto partial = fs::file_size(local / "big.bin");
     ASSERT_GT(partial, 0u);
@@ -197,7 +191,7 @@ TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {
     EXPECT_EQ(app.Win().Boxes().back().text, Text(res::kTextResumeDownload));
     EXPECT_NE(log.find(">REST " + std::to_string(partial) + "\r\n350"), std::string::npos) << log;
     EXPECT_EQ(local.Read("big.bin"), data);
-    EXPECT_TRUE(EndsWith(log, kCompleted)) << log;
+    EXPECT_TRUE(log.ends_with(kCompleted)) << log;
 }
 
 // A listing line of the long UNIX format.
@@ -214,9 +208,20 @@ support::Script ListingOf(support::Script script, const std::string& command,
         .Reply("226 Done.\r\n");
 }
 
-std::string ScriptedSettings(const support::ScriptedFtpServer& server, const std::string& local) {
-    return "Sname=127.0.0.1:" + std::to_string(server.Port()) +
-           ";\r\nUname=u;\r\npin=" + ReverseCharacters("p") + ";\r\nlc=" + local + ";\r\n";
+// The login, PWD and listing of "/" of the connect job, with `rootListing` as that listing.
+support::Script ConnectScript(const std::string& rootListing) {
+    support::Script script = support::Script().Login();
+    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
+    return ListingOf(script, "LIST", rootListing);
+}
+
+void OpenAndConnect(HeadlessApp& app, const support::ScriptedFtpServer& server,
+                    const std::string& localFolder) {
+    app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) + ";\r\nUname=u;\r\npin=" +
+                      ReverseCharacters("p") + ";\r\nlc=" + localFolder + ";\r\n");
+    app.Open();
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
 }
 
 // Every path below `dir`, links not followed.
@@ -231,12 +236,9 @@ std::set<std::string> Tree(const std::string& dir) {
 TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLocalFolder) {
     const std::string folder = "drwxr-xr-x";
     const std::string file = "-rw-r--r--";
-    support::Script script = support::Script().Login();
-    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    script =
-        ListingOf(script, "LIST",
-                  Line(folder, "0", "evil") + Line(folder, "0", "linked") + Line(file, "5", "a/b") +
-                      Line(file, "5", "planted.bin") + Line(file, "5368709120", "huge.iso"));
+    support::Script script = ConnectScript(Line(folder, "0", "evil") + Line(folder, "0", "linked") +
+                                           Line(file, "5", "a/b") + Line(file, "5", "planted.bin") +
+                                           Line(file, "5368709120", "huge.iso"));
     script =
         ListingOf(script, "LIST /evil",
                   Line(file, "5", "../evil") + Line(file, "5", "a/b") + Line(folder, "0", "..") +
@@ -259,10 +261,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
     fs::resize_file(dir / "local/huge.iso", 5368709120u);
 
     HeadlessApp app;
-    app.WriteSettings(ScriptedSettings(server, dir / "local"));
-    app.Open();
-    app.Win().Click(res::kConnectButton);
-    app.WaitIdle();
+    OpenAndConnect(app, server, dir / "local");
     const std::string log =
         Download(app, {"evil", "linked", "a/b", "planted.bin", "huge.iso"}, {win::kAnswerYes});
     server.Stop();
@@ -270,7 +269,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
 
     testsupport::ExpectBoxes(app, {DownloadQuestion(5), platform::SystemErrorText(ELOOP),
                                    platform::SystemErrorText(ELOOP)});
-    EXPECT_TRUE(EndsWith(log, "1 file(s) downloaded\r\n" + Text(res::kTextDownloadIncomplete)))
+    EXPECT_TRUE(log.ends_with("1 file(s) downloaded\r\n" + Text(res::kTextDownloadIncomplete)))
         << log;
     EXPECT_EQ(dir.Read("outside/secret.bin"), "secret");
     EXPECT_EQ(Tree(dir.Path()),
@@ -281,9 +280,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
 }
 
 TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlone) {
-    support::Script script = support::Script().Login();
-    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    script = ListingOf(script, "LIST", Line("-rw-r--r--", "100000", "big.bin"));
+    support::Script script = ConnectScript(Line("-rw-r--r--", "100000", "big.bin"));
     script.DataPreparation("I")
         .On("RETR big.bin")
         .Reply("150 Sending.\r\n")
@@ -292,15 +289,12 @@ TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlo
     support::ScriptedFtpServer server(script);
     TempDir local;
     HeadlessApp app;
-    app.WriteSettings(ScriptedSettings(server, local.Path()));
-    app.Open();
-    app.Win().Click(res::kConnectButton);
-    app.WaitIdle();
+    OpenAndConnect(app, server, local.Path());
     const std::string log = Download(app, {"big.bin"}, {win::kAnswerYes});
     server.Stop();
 
     EXPECT_FALSE(app.dialog->m_connected);
-    EXPECT_TRUE(EndsWith(log, Text(res::kTextDisconnected))) << log;
+    EXPECT_TRUE(log.ends_with(Text(res::kTextDisconnected))) << log;
     EXPECT_EQ(log.find(Text(res::kTextFilesDownloaded)), std::string::npos) << log;
     EXPECT_EQ(fs::file_size(local / "big.bin"), 40000u);
     EXPECT_TRUE(app.Win().Get(res::kRemotePathCombo).IsEnabled());
