@@ -33,7 +33,9 @@ bool TransferFile::Lock(bool exclusive) {
 
 bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) {
     Close();
-    const int flags = O_WRONLY | O_CLOEXEC | (offset == 0 ? O_CREAT : 0);
+    // A symbolic link standing at the path is refused (ELOOP), never written through: the
+    // name comes from the server, the link may come from anyone.
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (offset == 0 ? O_CREAT : 0);
     m_handle = ::open(path.c_str(), flags, 0644);
     if (m_handle < 0) {
         return Fail();
@@ -41,8 +43,10 @@ bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) 
     if (!Lock(true)) {
         return false;
     }
-    // Truncate only once the lock is held, so a file another program holds is left intact.
-    if (offset == 0 && ::ftruncate(m_handle, 0) != 0) {
+    // Truncate only once the lock is held, so a file another program holds is left intact; and
+    // only a file that has bytes: a truncation marks the file for replacement, and ext4 then
+    // writes the whole new content out when it is closed (hundreds of ms for a large download).
+    if (offset == 0 && Length() != 0 && ::ftruncate(m_handle, 0) != 0) {
         return Fail();
     }
     if (::lseek(m_handle, static_cast<off_t>(offset), SEEK_SET) < 0) {

@@ -16,7 +16,8 @@ public:
     TransferFile& operator=(const TransferFile&) = delete;
 
     // Offset 0: created, or truncated if it exists. Any other offset: the file must exist; it
-    // is kept and positioned there (beyond its end is allowed and leaves a hole).
+    // is kept and positioned there (beyond its end is allowed and leaves a hole). A symbolic
+    // link at the path is refused with ELOOP.
     bool OpenForWriting(const std::string& path, std::int64_t offset);
     bool OpenForReading(const std::string& path);
     // Bytes read (0 at the end), or -1.

@@ -219,9 +219,16 @@ public:
     std::function<std::int64_t()> m_clock;
     std::function<std::int64_t(std::int64_t)> m_localUtcOffset;
 
-    // ---- Operations that later work fills (pending_operations.cpp) ----
+    // ---- Download job (ui/download_command.cpp, jobs/download_job.cpp) ----
+    void OnDownloadCommand(win::Message& message); // 32780
     void StartDownload();
-    void OnDownloadCommand(win::Message& message);
+    void DownloadJob();
+    bool DownloadFile(const std::string& localPath, const std::string& remotePath,
+                      const std::string& type, std::int64_t remoteSize, std::int64_t remoteTime);
+    bool DownloadFolder(const std::string& name);
+    void ShowDownloadedItem(const std::string& name, int kind);
+
+    // ---- Operations that later work fills (pending_operations.cpp) ----
     void OnMirroringCommand(win::Message& message);
     // Deletes the remote entries of `remoteFolder` that `localFolder` lacks, while mirroring;
     // true when it deleted or tried to delete anything.

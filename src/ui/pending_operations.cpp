@@ -2,8 +2,6 @@
 // fill. They exist now so that every command of the window reaches a named operation.
 #include "ui/main_dialog.h"
 
-void CMainDialog::StartDownload() {}
-void CMainDialog::OnDownloadCommand(win::Message&) {}
 void CMainDialog::OnMirroringCommand(win::Message&) {}
 bool CMainDialog::MirrorDeleteExtras(const std::string&, const std::string&, const std::string&) {
     return false;

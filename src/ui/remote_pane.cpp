@@ -1,6 +1,6 @@
 // The remote pane's handlers on the window's thread: the connect button, the path history, the
 // up button, opening a row and the refresh command. Each checks the flags and starts a job.
-#include "ftp/listing_grammar.h"
+#include "ftp/entry_names.h"
 #include "platform/system_error.h"
 #include "res/file_types.h"
 #include "res/resource_ids.h"
@@ -96,16 +96,12 @@ void CMainDialog::OpenRemoteItem() {
         }
         m_remoteFolder += text;
     } else {
-        const std::string& listing = m_remoteEntries.m_remoteListing;
-        int line = ftp::FindListingLine(text, listing);
-        if (line < 0) {
+        // The target is all that follows the first arrow, spaces included; a relative target
+        // stays relative and the server's CWD resolves it.
+        std::string target = ftp::LinkTarget(text);
+        if (target.empty()) {
             return;
         }
-        std::string target = ftp::ListingField(listing, line, ftp::kFieldLinkTarget, true);
-        if (target.empty() || target == ftp::kNotEntry) {
-            return;
-        }
-        // A relative target stays relative; the server's CWD resolves it.
         m_remoteFolder = target;
     }
     RunJob(&CMainDialog::ChangeFolderJob);

@@ -115,6 +115,7 @@ TEST_F(ConnectionJobs, HostListsTabWithoutSelectionLogsNothingAndKeepsTheLog) {
 }
 
 TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
+    std::filesystem::create_symlink("zeta", server.Root() / "my link");
     OpenWithHost();
     Connect();
     auto& win = app.Win();
@@ -139,6 +140,14 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
     EXPECT_EQ(app.dialog->m_remoteFolder, "Alpha");
     EXPECT_NE(app.Log().find(">CWD Alpha\r\n250"), std::string::npos);
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
+
+    // A name with spaces: the target is all that follows the arrow.
+    ASSERT_TRUE(win.ChooseCombo(res::kRemotePathCombo, "/"));
+    app.WaitIdle();
+    win.Activate(res::kRemoteList, "my link -> zeta");
+    app.WaitIdle();
+    EXPECT_EQ(app.dialog->m_remoteFolder, "zeta");
+    EXPECT_NE(app.Log().find(">CWD zeta\r\n250"), std::string::npos) << app.Log();
 }
 
 TEST_F(ConnectionJobs, HistoryEntryMatchesFoldersWithoutRegardToCase) {

@@ -1,0 +1,180 @@
+// The download job on the worker: the selected remote files and folder trees into the local
+// folder, each file fetched, resumed or left alone by comparing it with its listing line.
+#include <cerrno>
+#include <vector>
+
+#include "ftp/entry_names.h"
+#include "ftp/listing_index.h"
+#include "local/file_type.h"
+#include "local/local_path.h"
+#include "platform/no_follow.h"
+#include "platform/system_error.h"
+#include "res/file_types.h"
+#include "res/resource_ids.h"
+#include "res/string_ids.h"
+#include "res/string_table.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// Pending folders of one folder tree; one more stops the tree with text 120.
+constexpr std::size_t kMaxPendingFolders = 1000;
+
+} // namespace
+
+void CMainDialog::DownloadJob() {
+    bool incomplete = false;
+    m_window.Combo(res::kRemotePathCombo).Enable(false);
+    m_window.Tab(res::kHostTab).Enable(false);
+    m_engine.m_transferCount = 0;
+    // Nothing lists the current folder while this job runs, so the index stays as it is.
+    const ftp::ListingIndex& listing = m_remoteEntries.Index();
+
+    for (int i = 0; i < m_job.Count(); ++i) {
+        const std::string& item = m_job.items[static_cast<std::size_t>(i)];
+        const int kind = m_job.kinds[static_cast<std::size_t>(i)];
+        // A link is fetched as a file under its own name; its row text, arrow and target
+        // included, is what names it in the listing.
+        const std::string name = kind == res::kImageLink ? ftp::LinkName(item) : item;
+        if (!ftp::IsSafeEntryName(name)) {
+            incomplete = true; // a name that could step out of the local folder
+            continue;
+        }
+        const std::string localPath = m_job.localBase + name;
+        bool ok;
+        if (kind != res::kImageFolder) {
+            ok = DownloadFile(localPath, name, AsciiTypeFor(name), listing.Size(item),
+                              listing.Time(item, -1));
+        } else {
+            ok = DownloadFolder(name);
+        }
+        if (!ok) {
+            incomplete = true;
+        }
+        if (m_engine.m_connectionLost) {
+            break;
+        }
+        platform::FileStatus status;
+        if (platform::GetStatusNoFollow(localPath, status)) {
+            // A link arrives as a plain file and shows as one.
+            ShowDownloadedItem(name,
+                               kind == res::kImageLink ? local::IconIndexForName(name) : kind);
+        }
+        if (m_cancelRequested) {
+            break;
+        }
+    }
+
+    m_job.FreeItems();
+    m_window.Combo(res::kRemotePathCombo).Enable(true);
+    m_window.Tab(res::kHostTab).Enable(true);
+    ResetProgress();
+    if (m_engine.m_connectionLost) {
+        return; // the log already ends with "Disconnected."
+    }
+    if (m_engine.m_transferCount != 0) {
+        LogValueAndText(std::to_string(m_engine.m_transferCount), res::kTextFilesDownloaded);
+    }
+    if (m_cancelRequested) {
+        m_cancelRequested = false;
+        AppendLog(res::LoadString(res::kTextDownloadCanceled));
+    } else {
+        AppendLog(res::LoadString(incomplete ? res::kTextDownloadIncomplete
+                                             : res::kTextDownloadCompleted));
+    }
+}
+
+bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& remotePath,
+                               const std::string& type, std::int64_t remoteSize,
+                               std::int64_t remoteTime) {
+    std::int64_t offset = 0;
+    platform::FileStatus local;
+    if (platform::GetStatusNoFollow(localPath, local)) {
+        if (local.modified >= remoteTime && local.size == remoteSize) {
+            return true; // up to date: nothing is sent, logged or counted
+        }
+        if (local.size < remoteSize &&
+            ShowMessage(res::LoadString(res::kTextResumeDownload), win::Buttons::YesNo,
+                        win::Icon::Question) == win::kAnswerYes) {
+            offset = local.size;
+        }
+    } else if (platform::LastFileError() == ELOOP) {
+        // A link stands where the file goes: refused before the server is asked for anything.
+        ShowMessage(platform::SystemErrorText(ELOOP), win::Buttons::Ok, win::Icon::Warning);
+        return false;
+    }
+    return m_engine.FtpRetrieve(localPath, remotePath, type, remoteSize, offset);
+}
+
+bool CMainDialog::DownloadFolder(const std::string& name) {
+    const std::string& remoteBase = m_job.remoteBase;
+    std::vector<std::string> pending;
+    std::string current = remoteBase + name;
+    bool result = true;
+    for (;;) {
+        // Every folder a file goes into is made, or checked, here before anything is written
+        // below it: a link standing in its place stops this part of the tree.
+        const std::string localFolder = m_job.localBase + current.substr(remoteBase.size());
+        if (!platform::MakeFolderNoFollow(localFolder)) {
+            ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
+                        win::Icon::Warning);
+            result = false;
+        } else {
+            std::string text;
+            const int lines = m_engine.FtpList(text, " " + current, true);
+            if (m_engine.m_connectionLost || lines == -1) {
+                return false;
+            }
+            const ftp::ListingIndex listing(std::move(text));
+            for (int j = 0; j < lines; ++j) {
+                const std::string entry = listing.Field(j, ftp::kFieldName, true);
+                const bool shown = ftp::IsShownName(entry);
+                const char permission =
+                    shown ? listing.FieldView(j, ftp::kFieldPermissions, false)[0] : '\0';
+                if (!shown || permission == 'l') {
+                    // Lines that are no entry, dot names and links inside folders stay behind.
+                } else if (!ftp::IsSafeEntryName(entry)) {
+                    result = false; // a name that could step out of its folder
+                } else if (permission == 'd') {
+                    if (pending.size() == kMaxPendingFolders) {
+                        ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
+                                    win::Icon::Warning);
+                        return false;
+                    }
+                    pending.push_back(current + "/" + entry);
+                } else {
+                    if (!DownloadFile(localFolder + "/" + entry, current + "/" + entry,
+                                      AsciiTypeFor(entry), listing.Size(entry),
+                                      listing.Time(entry, -1))) {
+                        result = false;
+                    }
+                    if (m_engine.m_connectionLost) {
+                        return false;
+                    }
+                }
+                if (m_cancelRequested) {
+                    return false;
+                }
+            }
+        }
+        if (pending.empty()) {
+            return result;
+        }
+        current = std::move(pending.back());
+        pending.pop_back();
+    }
+}
+
+void CMainDialog::ShowDownloadedItem(const std::string& name, int kind) {
+    // The local folder and its pane belong to the window's thread; the pane gets the row only
+    // while it still shows the folder the job downloads into.
+    m_window.Post([this, base = m_job.localBase, name, kind] {
+        if (m_localFolder.empty() || local::JoinFolder(m_localFolder, "") != base) {
+            return;
+        }
+        win::IListView& pane = m_window.ListView(res::kLocalList);
+        if (pane.FindItem(name) < 0) {
+            pane.InsertItem(pane.GetItemCount(), name, kind);
+        }
+    });
+}
