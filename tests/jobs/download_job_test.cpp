@@ -302,3 +302,35 @@ TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlo
 }
 
 } // namespace
+
+namespace {
+
+TEST(DownloadFromScriptedServer, AFileFromADosListingComesUnderItsNameAndItsSizeAsksToResume) {
+    // 5,000 bytes listed; 3,000 of them already here, newer than the listing.
+    support::Script script = support::Script().Login();
+    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
+    script = ListingOf(script, "LIST",
+                       "08-10-15  02:04PM       <DIR>          Billing\r\n"
+                       "11-20-14  12:36PM                 5000 Disc Intercity.tsv\r\n");
+    script.DataPreparation("I")
+        .On("REST 3000")
+        .Reply("350 Restarting at 3000.\r\n")
+        .On("RETR Disc Intercity.tsv")
+        .Reply("150 Sending.\r\n")
+        .SendData(std::string(2000, 'b'))
+        .Reply("226 Sent.\r\n");
+    support::ScriptedFtpServer server(script);
+    TempDir local;
+    local.Write("Disc Intercity.tsv", std::string(3000, 'a'));
+    HeadlessApp app;
+    OpenAndConnect(app, server, local.Path());
+    EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
+              (std::vector<std::string>{"0 Billing", "15 Disc Intercity.tsv"}));
+    Download(app, {"Disc Intercity.tsv"}, {win::kAnswerYes, win::kAnswerYes});
+    server.Stop();
+    EXPECT_EQ(server.Problems(), "");
+    testsupport::ExpectBoxes(app, {DownloadQuestion(1), Text(res::kTextResumeDownload)});
+    EXPECT_EQ(fs::file_size(local / "Disc Intercity.tsv"), 5000u);
+}
+
+} // namespace

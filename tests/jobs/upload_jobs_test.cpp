@@ -231,3 +231,46 @@ TEST(UploadScript, MenusButtonDragAndDropEachStartAnUpload) {
 }
 
 } // namespace
+
+TEST(UploadDosListing, TheTimeTestReadsTheDosDate) {
+    // Both files are listed on 10 August 2015 at 14:04 in the server's zone (GMT here).
+    const std::string listing = "08-10-15  02:04PM                    1 old.txt\r\n"
+                                "08-10-15  02:04PM                    1 new.txt\r\n";
+    support::Script script;
+    script.Login().On("PWD").Reply("257 \"/\" is current\r\n");
+    script.DataPreparation("A")
+        .On("LIST")
+        .Reply("150 Here\r\n")
+        .SendData(listing)
+        .Reply("226 Ok\r\n");
+    script.DataPreparation("A")
+        .On("STOR /new.txt")
+        .Reply("150 Send\r\n")
+        .ReceiveData()
+        .Reply("226 Ok\r\n");
+    script.DataPreparation("A")
+        .On("LIST")
+        .Reply("150 Here\r\n")
+        .SendData(listing)
+        .Reply("226 Ok\r\n");
+    support::ScriptedFtpServer server(script);
+    HeadlessApp app;
+    app.dir.Write("files/old.txt", "o");
+    app.dir.Write("files/new.txt", "n");
+    // A day before and a day after the listed time: only the newer file is stored.
+    std::filesystem::last_write_time(app.dir / "files/old.txt",
+                                     std::filesystem::file_time_type::clock::now() -
+                                         std::chrono::hours(24 * 365 * 12));
+    const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+    app.WriteSettings(testsupport::SettingsFile()
+                          .SetHost(0, {address, "u", "p", app.dir / "files", "", 13})
+                          .Body());
+    app.Open();
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
+    Upload(app, {"old.txt", "new.txt"}, res::kCmdLocalUpload);
+    server.Stop();
+    EXPECT_EQ(server.Problems(), "");
+    EXPECT_TRUE(app.Log().ends_with(Text(res::kTextUploadCompleted) + "1 file(s) uploaded\r\n"))
+        << app.Log();
+}

@@ -140,6 +140,18 @@ TEST_F(FileListsTest, DragsNeedAConnectionAndDropsWhileOfflineAreRefused) {
                            win::Buttons::Ok, win::Icon::Warning);
 }
 
+TEST_F(FileListsTest, ADragReleasedOverItsOwnListOnlyEnds) {
+    app.dialog->m_connected = true;
+    app.Win().Select(res::kLocalList, {"a.txt"});
+    app.Win().DragAndRelease(res::kLocalList, res::kLocalList);
+    EXPECT_EQ(app.Win().CapturedList(), 0) << "the capture ends with the release";
+    EXPECT_EQ(app.Win().Cursor(), 0);
+    EXPECT_FALSE(app.dialog->m_busy) << "no job starts";
+    EXPECT_EQ(app.Log(), "");
+    EXPECT_TRUE(app.Win().Boxes().empty());
+    app.dialog->m_connected = false;
+}
+
 TEST_F(FileListsTest, TheStatusLineDescribesTheRowJustSelected) {
     auto& status = app.Win().Get(res::kStatusBar);
     app.Win().Select(res::kLocalList, {"a.txt"});
