@@ -43,7 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     today.tm_year = 2015 - 1900;
     today.tm_mon = 6;
     today.tm_mday = 15;
-    for (int j = -1; j <= lines; ++j) {
+    // One line per input, chosen by its first byte: the oracle reads the text afresh for every
+    // question, and all the lines of every input would make each run cost thousands of scans.
+    const int chosen = size == 0 ? -1 : data[0] % (lines + 2) - 1;
+    for (int j = chosen; j <= chosen; ++j) {
         for (int field = 0; field <= 12; ++field) {
             for (bool rest : {false, true}) {
                 const std::string expected = oracle::ListingField(text, j, field, rest);
