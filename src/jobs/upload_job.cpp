@@ -47,7 +47,7 @@ void CMainDialog::UploadJob() {
     const ui::JobInputs& job = m_job;
 
     if (job.mirroring) {
-        changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing.Text());
+        changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing);
     }
     bool cancelled = m_cancelRequested;
     for (int i = 0; i < job.Count() && !cancelled && !m_engine.m_connectionLost; ++i) {
@@ -133,8 +133,10 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
         }
         const ftp::ListingIndex listing(std::move(text));
         if (m_job.mirroring) {
-            MirrorDeleteExtras(current, remote, listing.Text());
-            if (m_engine.m_connectionLost) {
+            MirrorDeleteExtras(current, remote, listing);
+            // A Cancel to one of its questions stores nothing more, not even this folder's
+            // first file.
+            if (m_engine.m_connectionLost || m_cancelRequested) {
                 return 0;
             }
         }

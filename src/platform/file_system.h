@@ -56,6 +56,10 @@ bool SetCurrentFolder(const std::string& path);
 // what it points to; a dangling link counts as a file.
 bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries);
 
+// The names alone, without looking at any entry: a dangling link or a FIFO is a name like any
+// other. One read of the folder, however many entries it holds.
+bool ReadFolderNames(const std::string& path, std::vector<std::string>& names);
+
 // Status of a path (relative paths resolve against the current directory); links followed.
 bool GetFileStatus(const std::string& path, FileStatus& status);
 

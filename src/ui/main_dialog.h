@@ -228,12 +228,12 @@ public:
     bool DownloadFolder(const std::string& name);
     void ShowDownloadedItem(const std::string& name, int kind);
 
-    // ---- Operations that later work fills (pending_operations.cpp) ----
-    void OnMirroringCommand(win::Message& message);
+    // ---- Mirroring (ui/mirroring_command.cpp, jobs/mirroring.cpp) ----
+    void OnMirroringCommand(win::Message& message); // 32777, button 1022
     // Deletes the remote entries of `remoteFolder` that `localFolder` lacks, while mirroring;
     // true when it deleted or tried to delete anything.
     bool MirrorDeleteExtras(const std::string& localFolder, const std::string& remoteFolder,
-                            const std::string& listing);
+                            const ftp::ListingIndex& listing);
 
     // ---- State ----
     win::IMainWindow& m_window;
