@@ -94,9 +94,9 @@ bool CMainDialog::MirrorDeleteExtras(const std::string& localFolder,
         const std::string_view permissions = listing.FieldView(line, ftp::kFieldPermissions, false);
         // Hidden names (the server's own files among them) and links always stay, and so does
         // a name that could reach outside this folder.
-        if (!ftp::IsShownName(entry) || permissions.empty() || permissions[0] == 'l' ||
-            !ftp::IsSafeEntryName(entry) || !ReadsAsEntry(listing, line) ||
-            localNames.find(entry) != localNames.end()) {
+        if (!ftp::IsShownName(entry) || localNames.find(entry) != localNames.end() ||
+            permissions.empty() || permissions[0] == 'l' || !ftp::IsSafeEntryName(entry) ||
+            !ReadsAsEntry(listing, line)) {
             continue;
         }
         const std::string name(entry);

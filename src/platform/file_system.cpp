@@ -195,8 +195,11 @@ bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
         FolderEntry entry;
         entry.name = e.d_name;
         struct stat st {};
-        if (::fstatat(fd, e.d_name, &st, 0) == 0 ||
-            ::fstatat(fd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (::fstatat(fd, e.d_name, &st, 0) == 0) {
+            entry.modifiedRead = true;
+            entry.modified = static_cast<std::int64_t>(st.st_mtime);
+            entry.kind = KindOfMode(st.st_mode);
+        } else if (::fstatat(fd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             entry.kind = KindOfMode(st.st_mode);
         }
         entry.link = e.d_type == DT_LNK;

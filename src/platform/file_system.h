@@ -17,6 +17,9 @@ struct FolderEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
     bool link = false; // the entry itself is a symbolic link (its kind is its target's)
+    // Last write of what the entry names (a link's target), when that could be read.
+    bool modifiedRead = false;
+    std::int64_t modified = 0;
 };
 
 struct FileStatus {

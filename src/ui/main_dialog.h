@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -212,7 +213,8 @@ public:
     // 0: failed or stopped; 1: done; 2: done and a remote folder was created. Sets `incomplete`
     // when a file below the folder could not be stored.
     int UploadFolder(const std::string& name, bool& incomplete);
-    bool NeedsUpload(const std::string& localPath, const std::string& name,
+    // `localModified`: the local file's last write time, none when it could not be read.
+    bool NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,
                      const ftp::ListingIndex& listing);
     // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
     // test compares with. Tests replace them before a job starts.
