@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t kDownloadBlock = 8192;
 constexpr std::size_t kBlocksPerReceive = 16;
+constexpr std::size_t kBlocksPerSend = 16;
 
 } // namespace
 
@@ -181,26 +182,37 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
     const std::size_t block = UploadBlockSize(length);
     m_owner.SetProgressRange(length);
     std::int64_t done = 0;
-    char buffer[8192];
+    // One read and one send carry several blocks; each block then counts on its own (progress,
+    // cancel question), as the blocks of one receive do in a download. Block by block, the file
+    // and the socket would cost a system call per block each, and the server one per block too.
+    std::vector<char> buffer(block * kBlocksPerSend);
     for (;;) {
-        const long count = file.Read(buffer, block);
+        const long count = file.Read(buffer.data(), buffer.size());
         if (count < 0) {
             ShowFileError(file.LastError());
             return failAfterData();
         }
-        if (count > 0 && !data.SendAll(buffer, static_cast<std::size_t>(count))) {
+        if (count > 0 && !data.SendAll(buffer.data(), static_cast<std::size_t>(count))) {
             ShowSocketError(data.LastError());
             return failAfterData();
         }
-        done += count;
-        m_owner.SetProgress(done);
-        if (m_owner.CancelRequested()) {
-            if (AskYesNo("", res::kTextCancelUpload) == BoxAnswer::Yes) {
-                break;
+        // The read that finds the end counts as a block of its own, as it always has.
+        bool cancelled = false;
+        std::size_t counted = 0;
+        do {
+            const std::size_t part = std::min(block, static_cast<std::size_t>(count) - counted);
+            counted += part;
+            done += static_cast<std::int64_t>(part);
+            m_owner.SetProgress(done);
+            if (m_owner.CancelRequested()) {
+                if (AskYesNo("", res::kTextCancelUpload) == BoxAnswer::Yes) {
+                    cancelled = true;
+                    break;
+                }
+                m_owner.ClearCancelRequest();
             }
-            m_owner.ClearCancelRequest();
-        }
-        if (count == 0) {
+        } while (counted < static_cast<std::size_t>(count));
+        if (cancelled || count == 0) {
             break;
         }
     }

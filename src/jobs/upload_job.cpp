@@ -3,6 +3,7 @@
 // time zone. Mirroring runs the same job with m_job.mirroring set.
 #include <cmath>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -19,12 +20,6 @@ namespace {
 constexpr std::size_t kMaxPendingFolders = 1000;
 
 constexpr std::int64_t kSecondsPerHour = 3600;
-
-// FIFOs, sockets and devices are never sent: reading one could wait for ever.
-bool IsSystemEntry(const std::string& path) {
-    platform::FileStatus status;
-    return platform::GetFileStatus(path, status) && status.kind == platform::EntryKind::System;
-}
 
 // An offset from UTC in whole hours, to the nearest hour (+05:30 counts as +6, -03:30 as -4).
 std::int64_t WholeHours(std::int64_t seconds) {
@@ -47,14 +42,19 @@ void CMainDialog::UploadJob() {
     const ui::JobInputs& job = m_job;
 
     if (job.mirroring) {
-        changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing.Text());
+        changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing);
     }
     bool cancelled = m_cancelRequested;
     for (int i = 0; i < job.Count() && !cancelled && !m_engine.m_connectionLost; ++i) {
         const std::string& name = job.items[static_cast<std::size_t>(i)];
         if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
             const std::string path = job.localBase + name;
-            if (!IsSystemEntry(path) && NeedsUpload(path, name, listing)) {
+            platform::FileStatus status;
+            const bool found = platform::GetFileStatus(path, status);
+            // FIFOs, sockets and devices are never sent: reading one could wait for ever.
+            const bool system = found && status.kind == platform::EntryKind::System;
+            if (!system &&
+                NeedsUpload(found ? std::optional(status.modified) : std::nullopt, name, listing)) {
                 if (m_engine.FtpStore(path, job.remoteBase + name, AsciiTypeFor(name))) {
                     changed = true;
                 } else {
@@ -133,8 +133,10 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
         }
         const ftp::ListingIndex listing(std::move(text));
         if (m_job.mirroring) {
-            MirrorDeleteExtras(current, remote, listing.Text());
-            if (m_engine.m_connectionLost) {
+            MirrorDeleteExtras(current, remote, listing);
+            // A Cancel to one of its questions stores nothing more, not even this folder's
+            // first file.
+            if (m_engine.m_connectionLost || m_cancelRequested) {
                 return 0;
             }
         }
@@ -152,7 +154,10 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
                 }
             } else if (entry.kind == platform::EntryKind::File) {
                 // A link to a file sends the file's contents under the link's name.
-                if (NeedsUpload(path, entry.name, listing) &&
+                // The folder's read has the time already: no second look per file.
+                const auto modified =
+                    entry.modifiedRead ? std::optional(entry.modified) : std::nullopt;
+                if (NeedsUpload(modified, entry.name, listing) &&
                     !m_engine.FtpStore(path, remote + "/" + entry.name, AsciiTypeFor(entry.name))) {
                     incomplete = true;
                 }
@@ -173,13 +178,9 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
     }
 }
 
-bool CMainDialog::NeedsUpload(const std::string& localPath, const std::string& name,
+bool CMainDialog::NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,
                               const ftp::ListingIndex& listing) {
-    if (m_job.overwrite) {
-        return true;
-    }
-    platform::FileStatus status;
-    if (!platform::GetFileStatus(localPath, status)) {
+    if (m_job.overwrite || !localModified) {
         return true;
     }
     const std::int64_t now = m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
@@ -199,5 +200,5 @@ bool CMainDialog::NeedsUpload(const std::string& localPath, const std::string& n
     // The listing's minute starts a second early; the second back makes a file written in
     // that very minute count as not older.
     const std::int64_t adjusted = remoteTime + 1 - (serverHours - localHours) * kSecondsPerHour;
-    return status.modified >= adjusted;
+    return *localModified >= adjusted;
 }

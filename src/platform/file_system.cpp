@@ -162,8 +162,11 @@ bool SetCurrentFolder(const std::string& path) {
     return true;
 }
 
-bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
-    entries.clear();
+namespace {
+
+// Calls each(folder descriptor, entry) for every entry other than "." and ".."; false when the
+// folder cannot be opened or read to its end.
+template <typename Each> bool ForEachEntry(const std::string& path, Each each) {
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) {
         return Fail(errno);
@@ -175,31 +178,52 @@ bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
         if (e == nullptr) {
             const int code = errno;
             ::closedir(dir);
-            if (code != 0) {
-                entries.clear();
-                return Fail(code);
-            }
-            return true;
+            return code == 0 || Fail(code);
         }
         const std::string_view name = e->d_name;
-        if (name == "." || name == "..") {
-            continue;
+        if (name != "." && name != "..") {
+            each(fd, *e);
         }
+    }
+}
+
+} // namespace
+
+bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    const bool read = ForEachEntry(path, [&entries](int fd, const dirent& e) {
         FolderEntry entry;
-        entry.name = std::string(name);
+        entry.name = e.d_name;
         struct stat st {};
-        if (::fstatat(fd, e->d_name, &st, 0) == 0 ||
-            ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (::fstatat(fd, e.d_name, &st, 0) == 0) {
+            entry.modifiedRead = true;
+            entry.modified = static_cast<std::int64_t>(st.st_mtime);
+            entry.kind = KindOfMode(st.st_mode);
+        } else if (::fstatat(fd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             entry.kind = KindOfMode(st.st_mode);
         }
-        entry.link = e->d_type == DT_LNK;
-        if (e->d_type == DT_UNKNOWN) {
+        entry.link = e.d_type == DT_LNK;
+        if (e.d_type == DT_UNKNOWN) {
             struct stat own {};
             entry.link =
-                ::fstatat(fd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+                ::fstatat(fd, e.d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
         }
         entries.push_back(std::move(entry));
+    });
+    if (!read) {
+        entries.clear();
     }
+    return read;
+}
+
+bool ReadFolderNames(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    const bool read =
+        ForEachEntry(path, [&names](int, const dirent& e) { names.emplace_back(e.d_name); });
+    if (!read) {
+        names.clear();
+    }
+    return read;
 }
 
 bool GetFileStatus(const std::string& path, FileStatus& status) {

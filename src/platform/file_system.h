@@ -17,6 +17,9 @@ struct FolderEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
     bool link = false; // the entry itself is a symbolic link (its kind is its target's)
+    // Last write of what the entry names (a link's target), when that could be read.
+    bool modifiedRead = false;
+    std::int64_t modified = 0;
 };
 
 struct FileStatus {
@@ -55,6 +58,10 @@ bool SetCurrentFolder(const std::string& path);
 // The entries of a folder other than "." and "..", in the system's order. A link counts as
 // what it points to; a dangling link counts as a file.
 bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries);
+
+// The names alone, without looking at any entry: a dangling link or a FIFO is a name like any
+// other. One read of the folder, however many entries it holds.
+bool ReadFolderNames(const std::string& path, std::vector<std::string>& names);
 
 // Status of a path (relative paths resolve against the current directory); links followed.
 bool GetFileStatus(const std::string& path, FileStatus& status);

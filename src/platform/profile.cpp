@@ -143,18 +143,25 @@ int ProfileReadInt(const std::string& path, const std::string& section, const st
 
 bool ProfileWriteString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
+    return ProfileWriteStrings(path, section, {{key, value}});
+}
+
+bool ProfileWriteStrings(const std::string& path, const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& entries) {
     std::vector<std::string> lines = ReadLines(path);
-    int start = 0;
-    int end = 0;
-    int at = FindKey(lines, section, key, start, end);
-    std::string entry = key + "=" + value;
-    if (at >= 0) {
-        lines[static_cast<std::size_t>(at)] = entry;
-    } else if (start >= 0) {
-        lines.insert(lines.begin() + end + 1, entry);
-    } else {
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
+    for (const auto& [key, value] : entries) {
+        int start = 0;
+        int end = 0;
+        int at = FindKey(lines, section, key, start, end);
+        std::string entry = key + "=" + value;
+        if (at >= 0) {
+            lines[static_cast<std::size_t>(at)] = entry;
+        } else if (start >= 0) {
+            lines.insert(lines.begin() + end + 1, entry);
+        } else {
+            lines.push_back("[" + section + "]");
+            lines.push_back(entry);
+        }
     }
     std::ostringstream text;
     for (const auto& l : lines) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -22,5 +24,10 @@ int ProfileReadInt(const std::string& path, const std::string& section, const st
 // with errno set, when the file could not be replaced.
 bool ProfileWriteString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
+
+// The same for several keys in turn, with one replacement of the file: the file ends as the
+// writes one by one would leave it, at the cost of one.
+bool ProfileWriteStrings(const std::string& path, const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& entries);
 
 } // namespace platform

@@ -78,7 +78,28 @@ void SettingsStore::WriteInt(const std::string& key, int value) {
 }
 
 void SettingsStore::Write(const std::string& key, const std::string& value) {
-    if (!platform::ProfileWriteString(m_settingsPath, kSection, key, value) && m_writeError == 0) {
+    if (m_batching) {
+        m_batch.emplace_back(key, value);
+    } else if (!platform::ProfileWriteString(m_settingsPath, kSection, key, value)) {
+        NoteWriteFailure();
+    }
+}
+
+void SettingsStore::BeginBatch() {
+    m_batching = true;
+    m_batch.clear();
+}
+
+void SettingsStore::EndBatch() {
+    m_batching = false;
+    if (!m_batch.empty() && !platform::ProfileWriteStrings(m_settingsPath, kSection, m_batch)) {
+        NoteWriteFailure();
+    }
+    m_batch.clear();
+}
+
+void SettingsStore::NoteWriteFailure() {
+    if (m_writeError == 0) {
         m_writeError = errno != 0 ? errno : EIO;
     }
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class SettingsStore {
 public:
@@ -22,6 +24,12 @@ public:
                            std::size_t bufferSize) const;
     void WriteString(const std::string& key, const std::string& value);
 
+    // Between these, writes are kept and then made with one replacement of the file: saving
+    // every setting costs one flush to the disk instead of one per key. Reads meanwhile see the
+    // file as it was.
+    void BeginBatch();
+    void EndBatch();
+
     const std::string& Path() const { return m_settingsPath; }
     // The error code of the first write that failed since the last call, 0 when none did.
     int TakeWriteError();
@@ -29,8 +37,12 @@ public:
 private:
     void Write(const std::string& key, const std::string& value);
 
+    void NoteWriteFailure();
+
     std::string m_settingsPath;
     int m_writeError = 0;
+    bool m_batching = false;
+    std::vector<std::pair<std::string, std::string>> m_batch;
 };
 
 // Decimal text of a value; "Max" from 10,000,000,000.

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -212,7 +213,8 @@ public:
     // 0: failed or stopped; 1: done; 2: done and a remote folder was created. Sets `incomplete`
     // when a file below the folder could not be stored.
     int UploadFolder(const std::string& name, bool& incomplete);
-    bool NeedsUpload(const std::string& localPath, const std::string& name,
+    // `localModified`: the local file's last write time, none when it could not be read.
+    bool NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,
                      const ftp::ListingIndex& listing);
     // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
     // test compares with. Tests replace them before a job starts.
@@ -228,12 +230,12 @@ public:
     bool DownloadFolder(const std::string& name);
     void ShowDownloadedItem(const std::string& name, int kind);
 
-    // ---- Operations that later work fills (pending_operations.cpp) ----
-    void OnMirroringCommand(win::Message& message);
+    // ---- Mirroring (ui/mirroring_command.cpp, jobs/mirroring.cpp) ----
+    void OnMirroringCommand(win::Message& message); // 32777, button 1022
     // Deletes the remote entries of `remoteFolder` that `localFolder` lacks, while mirroring;
     // true when it deleted or tried to delete anything.
     bool MirrorDeleteExtras(const std::string& localFolder, const std::string& remoteFolder,
-                            const std::string& listing);
+                            const ftp::ListingIndex& listing);
 
     // ---- State ----
     win::IMainWindow& m_window;

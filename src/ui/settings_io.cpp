@@ -58,6 +58,7 @@ void CMainDialog::LoadSettings() {
 }
 
 void CMainDialog::SaveSettings() {
+    m_settings.BeginBatch();
     win::Rect rect = m_window.GetWindowRect();
     int x = rect.left;
     int y = rect.top;
@@ -105,4 +106,5 @@ void CMainDialog::SaveSettings() {
             m_settings.WriteInt(row.key, m_options.*row.flag);
         }
     }
+    m_settings.EndBatch();
 }
