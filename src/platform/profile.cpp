@@ -24,9 +24,16 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
+std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
@@ -40,6 +47,10 @@ std::vector<std::string> ReadLines(const std::string& path) {
         lines.push_back(line);
     }
     return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    return SplitLines(ReadWhole(path));
 }
 
 bool IsSectionHeader(const std::string& line, std::string& name) {
@@ -148,7 +159,8 @@ bool ProfileWriteString(const std::string& path, const std::string& section, con
 
 bool ProfileWriteStrings(const std::string& path, const std::string& section,
                          const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::vector<std::string> lines = ReadLines(path);
+    const std::string before = ReadWhole(path);
+    std::vector<std::string> lines = SplitLines(before);
     for (const auto& [key, value] : entries) {
         int start = 0;
         int end = 0;
@@ -168,6 +180,11 @@ bool ProfileWriteStrings(const std::string& path, const std::string& section,
         text << l << "\r\n";
     }
     const std::string data = text.str();
+    // Nothing changed: the file stays as it is, and nobody waits for a flush to the disk.
+    if (data == before && !before.empty()) {
+        ::chmod(path.c_str(), 0600); // it holds passwords, whoever made it
+        return true;
+    }
 
     // Write a temporary file beside the target and rename it over, so that a crash never
     // leaves half a settings file. A failure keeps its errno for the caller's message.
