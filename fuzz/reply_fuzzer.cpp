@@ -28,6 +28,7 @@ public:
     std::string RemoteFolder() override { return "/"; }
     void RestorePreviousRemoteFolder() override {}
     ftp::StoreOptions GetStoreOptions() override { return {}; }
+    bool PassiveMode() override { return false; }
 
     std::size_t logged = 0;
     int cleanups = 0;
