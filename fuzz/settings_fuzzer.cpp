@@ -56,11 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     SettingsStore store(g_path);
     std::string items[30];
-    for (const char* key : {"tabX", "pin", "Htime"}) {
-        store.ReadInt(key, -1);
-        store.ReadList(items, 30, key, key[0] == 'p');
-        store.ReadString(key, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 256);
-    }
+    // Every read parses the whole file: one key per input, chosen by its last byte, reaches the
+    // same parser three times faster than all three keys would.
+    const char* const keys[] = {"tabX", "pin", "Htime"};
+    const char* key = keys[size == 0 ? 0 : data[size - 1] % 3];
+    store.ReadInt(key, -1);
+    store.ReadList(items, 30, key, key[0] == 'p');
+    store.ReadString(key, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", 256);
 
     // The same bytes as thirty list items, split at a byte the input chooses; one input in
     // four, since a write costs more than all the reads.
