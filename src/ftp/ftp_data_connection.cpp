@@ -94,7 +94,7 @@ DataConnection::DataConnection(FtpClient& client, platform::Socket& call)
     : m_client(client), m_call(call) {}
 
 DataConnection::~DataConnection() {
-    CloseSockets();
+    CloseSockets(false);
 }
 
 bool DataConnection::Prepare(const std::string& type) {
@@ -199,7 +199,7 @@ bool DataConnection::Request(const std::string& command, std::string& reply) {
 
 bool DataConnection::Open(std::string& replies) {
     if (m_passive) {
-        return true; // connected in Prepare
+        return SecureData(); // connected in Prepare
     }
     // A server that cannot reach us says so on the control connection (425) instead of
     // connecting; waiting on the listening socket alone would then never end.
@@ -207,7 +207,11 @@ bool DataConnection::Open(std::string& replies) {
         bool connectionReady = false;
         bool replyReady = false;
         int error = 0;
-        if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error)) {
+        // A reply the control connection's TLS layer holds already shows on no handle.
+        if (m_client.m_controlTls && m_client.m_controlTls->HasBuffered()) {
+            replyReady = true;
+        } else if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady,
+                                           error)) {
             m_client.ShowSocketError(error);
             return false;
         }
@@ -216,7 +220,7 @@ bool DataConnection::Open(std::string& replies) {
                 m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
-            return true;
+            return SecureData();
         }
         if (replyReady) {
             std::string reply;
@@ -230,7 +234,54 @@ bool DataConnection::Open(std::string& replies) {
     }
 }
 
-void DataConnection::CloseSockets() {
+bool DataConnection::SecureData() {
+    if (!m_client.m_controlTls) {
+        return true;
+    }
+    // The TLS client also on a connection we accepted, with the control connection's session:
+    // servers such as vsftpd refuse data connections that do not reuse it.
+    m_dataTls = std::make_unique<platform::TlsStream>();
+    if (!m_dataTls->Handshake(m_data, m_client.m_tlsHost, m_client.m_controlTls.get())) {
+        m_client.ShowStreamError(*m_dataTls);
+        return false;
+    }
+    return true;
+}
+
+void DataConnection::EndSecureData() {
+    // close_notify, then our half of the connection. Closing a socket that holds unread bytes
+    // (a TLS 1.3 server's session tickets, its own close_notify) sends a reset, which may take
+    // the end of an upload with it before the server has read it; so read on until the server
+    // closes or answers on the control connection.
+    m_dataTls->CloseNotify();
+    m_data.ShutdownSend();
+    char buffer[4096];
+    for (;;) {
+        if (!m_dataTls->HasBuffered()) {
+            bool dataReady = false;
+            bool replyReady = false;
+            int error = 0;
+            if ((m_client.m_controlTls && m_client.m_controlTls->HasBuffered()) ||
+                !platform::WaitReadable(m_data, m_call, dataReady, replyReady, error) ||
+                !dataReady) {
+                return;
+            }
+        }
+        if (m_dataTls->Receive(buffer, sizeof buffer) <= 0) {
+            return;
+        }
+    }
+}
+
+void DataConnection::CloseSockets(bool orderly) {
+    if (m_dataTls) {
+        if (orderly) {
+            EndSecureData();
+        } else {
+            m_dataTls->CloseNotify();
+        }
+        m_dataTls.reset();
+    }
     if (m_data.IsValid()) {
         m_data.ShutdownBoth();
         m_data.Close();
@@ -242,7 +293,7 @@ void DataConnection::CloseSockets() {
 }
 
 bool DataConnection::Finish() {
-    CloseSockets();
+    CloseSockets(true);
     // Some servers send the 150 and the 226 in one packet; then nothing more is due. The code,
     // not the line count, decides: a multi-line 150 still owes its 226.
     if (m_client.m_lastReplyCode[0] == '1') {
@@ -253,7 +304,7 @@ bool DataConnection::Finish() {
 }
 
 bool DataConnection::Abandon() {
-    CloseSockets();
+    CloseSockets(false);
     if (m_client.m_lastReplyCode[0] == '1' && !m_client.m_connectionLost &&
         m_client.m_controlSocket.IsValid()) {
         std::string reply;

@@ -57,7 +57,7 @@ bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
             break;
         }
         if (received < 0) {
-            ShowSocketError(connection.Data().LastError());
+            ShowStreamError(connection.Data());
             return connection.Abandon();
         }
         buffer[received] = '\0';

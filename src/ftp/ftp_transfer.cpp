@@ -90,7 +90,7 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     if (!connection.Open(reply)) {
         return connection.Abandon();
     }
-    platform::Socket& data = connection.Data();
+    platform::Stream& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
         return connection.Abandon();
@@ -109,7 +109,7 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
             break;
         }
         if (received < 0) {
-            ShowSocketError(data.LastError());
+            ShowStreamError(data);
             return failAfterData();
         }
         std::size_t counted = 0;
@@ -172,7 +172,7 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
     if (!connection.Open(reply)) {
         return connection.Abandon();
     }
-    platform::Socket& data = connection.Data();
+    platform::Stream& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
         return connection.Abandon();
@@ -193,7 +193,7 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
             return failAfterData();
         }
         if (count > 0 && !data.SendAll(buffer.data(), static_cast<std::size_t>(count))) {
-            ShowSocketError(data.LastError());
+            ShowStreamError(data);
             return failAfterData();
         }
         // The read that finds the end counts as a block of its own, as it always has.

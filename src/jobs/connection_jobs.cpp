@@ -13,10 +13,13 @@ void CMainDialog::ConnectJob() {
 
     ClearLog();
 
-    std::string hostName;
-    unsigned port = 21;
-    ftp::SplitServerPort(host.serverName, hostName, port);
-    if (!m_engine.FtpConnect(hostName, host.userName, host.password, port, host.serverName)) {
+    // "ftpes://" and "ftps://" ask for TLS; the log shows the name as typed.
+    const ftp::ServerName server = ftp::ParseServerName(host.serverName);
+    const ftp::TlsRequest tls{server.security, host.certificate};
+    const bool loggedIn = m_engine.FtpConnect(server.host, host.userName, host.password,
+                                              server.port, host.serverName, tls);
+    KeepTrustedCertificate();
+    if (!loggedIn) {
         AppendLog(res::LoadString(res::kTextCannotConnect));
         return;
     }
@@ -44,6 +47,26 @@ void CMainDialog::ConnectJob() {
     m_connected = true;
     if (!RefreshRemoteList(true, true) && !m_engine.m_connectionLost) {
         ClimbRemoteFolder();
+    }
+}
+
+void CMainDialog::KeepTrustedCertificate() {
+    const std::string& fingerprint = m_engine.AcceptedFingerprint();
+    if (fingerprint.empty()) {
+        return;
+    }
+    m_connectHost.certificate = fingerprint;
+    // The slots belong to the window's thread; the slot keeps it while it names that server.
+    auto keep = [this, slot = m_connectSlot, name = m_connectHost.serverName, fingerprint] {
+        ui::HostRecord& h = m_hosts[static_cast<std::size_t>(slot)];
+        if (h.serverName == name) {
+            h.certificate = fingerprint;
+        }
+    };
+    if (OnWindowThread()) {
+        keep();
+    } else {
+        m_window.Post(keep);
     }
 }
 

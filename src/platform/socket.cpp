@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 namespace {
@@ -243,9 +245,19 @@ long Socket::Receive(void* buffer, std::size_t length) {
     return static_cast<long>(received);
 }
 
+std::string Socket::ErrorText() const {
+    return SystemErrorText(m_lastError);
+}
+
 void Socket::ShutdownBoth() {
     if (m_handle >= 0) {
         ::shutdown(m_handle, SHUT_RDWR);
+    }
+}
+
+void Socket::ShutdownSend() {
+    if (m_handle >= 0) {
+        ::shutdown(m_handle, SHUT_WR);
     }
 }
 

@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/stream.h"
+
 namespace platform {
 
-class Socket {
+class Socket : public Stream {
 public:
     Socket() = default;
     // Takes over a connected handle (a socket pair's end, for example).
     explicit Socket(int handle) : m_handle(handle) {}
-    ~Socket();
+    ~Socket() override;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     Socket(Socket&& other) noexcept;
@@ -42,10 +44,12 @@ public:
     // Bytes accepted by the socket, or -1.
     long Send(const void* data, std::size_t length);
     // Sends every byte, continuing after partial sends.
-    bool SendAll(const void* data, std::size_t length);
+    bool SendAll(const void* data, std::size_t length) override;
     // Bytes received, 0 when the peer closed the connection, or -1.
-    long Receive(void* buffer, std::size_t length);
-    void ShutdownBoth();
+    long Receive(void* buffer, std::size_t length) override;
+    void ShutdownBoth() override;
+    // Ends our sending half; the peer reads the end of the stream.
+    void ShutdownSend();
     // Closes an owned handle; a reference from Attach is only let go (its owner closes it).
     void Close();
 
@@ -56,7 +60,9 @@ public:
 
     bool IsValid() const { return m_handle >= 0; }
     int Handle() const { return m_handle; }
-    int LastError() const { return m_lastError; }
+    int LastError() const override { return m_lastError; }
+    // SystemErrorText of LastError().
+    std::string ErrorText() const override;
 
 private:
     bool Fail();
