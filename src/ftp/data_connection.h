@@ -47,8 +47,10 @@ public:
         return m_dataTls ? static_cast<platform::Stream&>(*m_dataTls) : m_data;
     }
     // Closes the sockets and, when the last reply was only the preliminary 1xx, reads the
-    // completion reply. False when that reply refuses or the connection is lost.
-    bool Finish();
+    // completion reply. False when that reply refuses or the connection is lost. `sent`: we
+    // sent the data (an upload), so a TLS data connection is ended so that its end reaches the
+    // server whole.
+    bool Finish(bool sent = false);
     // Ends a listing or transfer that failed on our side: closes the sockets and reads the
     // completion reply still owed after a preliminary 1xx, so it is not taken for the answer to
     // the next command. Always false.
@@ -64,9 +66,9 @@ private:
     // to the command itself, in active mode: fall back.
     void FallBackAfter(bool announcement);
     bool SecureData();
-    // `orderly`: the exchange ran to its end, so a TLS stream is ended as TLS wants it.
-    void CloseSockets(bool orderly);
-    void EndSecureData();
+    // `sent`: an upload ran to its end (or was cancelled); see EndSentData.
+    void CloseSockets(bool sent);
+    void EndSentData();
 
     FtpClient& m_client;
     platform::Socket& m_call;

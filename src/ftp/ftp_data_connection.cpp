@@ -248,11 +248,12 @@ bool DataConnection::SecureData() {
     return true;
 }
 
-void DataConnection::EndSecureData() {
+void DataConnection::EndSentData() {
     // close_notify, then our half of the connection. Closing a socket that holds unread bytes
     // (a TLS 1.3 server's session tickets, its own close_notify) sends a reset, which may take
     // the end of an upload with it before the server has read it; so read on until the server
-    // closes or answers on the control connection.
+    // closes or answers on the control connection. (A download has read to the end, or was
+    // cancelled and must not read the rest.)
     m_dataTls->CloseNotify();
     m_data.ShutdownSend();
     char buffer[4096];
@@ -273,10 +274,10 @@ void DataConnection::EndSecureData() {
     }
 }
 
-void DataConnection::CloseSockets(bool orderly) {
+void DataConnection::CloseSockets(bool sent) {
     if (m_dataTls) {
-        if (orderly) {
-            EndSecureData();
+        if (sent) {
+            EndSentData();
         } else {
             m_dataTls->CloseNotify();
         }
@@ -292,8 +293,8 @@ void DataConnection::CloseSockets(bool orderly) {
     }
 }
 
-bool DataConnection::Finish() {
-    CloseSockets(true);
+bool DataConnection::Finish(bool sent) {
+    CloseSockets(sent);
     // Some servers send the 150 and the 226 in one packet; then nothing more is due. The code,
     // not the line count, decides: a multi-line 150 still owes its 226.
     if (m_client.m_lastReplyCode[0] == '1') {

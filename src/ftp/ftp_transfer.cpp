@@ -217,7 +217,7 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
         }
     }
     file.Close();
-    if (!connection.Finish()) {
+    if (!connection.Finish(true)) {
         return false;
     }
     m_owner.SetProgress(0);
