@@ -159,31 +159,29 @@ int KeepNewSession(SSL* ssl, SSL_SESSION* session) {
 
 constexpr std::size_t kReadBuffer = 256 * 1024;
 
-// One client context for the process: TLS 1.2 or later, the system's trusted roots. The
-// handshake never stops at a certificate: the engine judges the verification result itself,
-// so that the user can be asked.
-SSL_CTX* ClientContext() {
-    static SSL_CTX* context = [] {
-        SSL_CTX* c = SSL_CTX_new(TLS_client_method());
-        if (c != nullptr) {
-            SSL_CTX_set_min_proto_version(c, TLS1_2_VERSION);
-            SSL_CTX_set_default_verify_paths(c);
-            SSL_CTX_set_verify(c, SSL_VERIFY_NONE, nullptr);
-            // A peer that closes without close_notify has closed: the reply on the control
-            // connection tells whether a transfer was whole, as it does without TLS.
-            SSL_CTX_set_options(c, SSL_OP_IGNORE_UNEXPECTED_EOF);
-            // New sessions go to the pool of their control connection, not to a cache.
-            SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT |
-                                                  SSL_SESS_CACHE_NO_INTERNAL_STORE);
-            SSL_CTX_sess_set_new_cb(c, KeepNewSession);
-            // Read what the socket holds, several records at once: a receive then costs one
-            // system call for many records instead of two for each.
-            SSL_CTX_set_read_ahead(c, 1);
-            SSL_CTX_set_default_read_buffer_len(c, kReadBuffer);
-        }
-        return c;
-    }();
-    return context;
+// A client context for each control connection, shared by its data connections: TLS 1.2 or
+// later, the system's trusted roots as they are now (the SSL_CERT_FILE and SSL_CERT_DIR
+// variables of OpenSSL included). The handshake never stops at a certificate: the engine
+// judges the verification result itself, so that the user can be asked.
+SSL_CTX* NewClientContext() {
+    SSL_CTX* c = SSL_CTX_new(TLS_client_method());
+    if (c != nullptr) {
+        SSL_CTX_set_min_proto_version(c, TLS1_2_VERSION);
+        SSL_CTX_set_default_verify_paths(c);
+        SSL_CTX_set_verify(c, SSL_VERIFY_NONE, nullptr);
+        // A peer that closes without close_notify has closed: the reply on the control
+        // connection tells whether a transfer was whole, as it does without TLS.
+        SSL_CTX_set_options(c, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        // New sessions go to the pool of their control connection, not to a cache.
+        SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT |
+                                              SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_sess_set_new_cb(c, KeepNewSession);
+        // Read what the socket holds, several records at once: a receive then costs one
+        // system call for many records instead of two for each.
+        SSL_CTX_set_read_ahead(c, 1);
+        SSL_CTX_set_default_read_buffer_len(c, kReadBuffer);
+    }
+    return c;
 }
 
 bool IsAddress(const std::string& host) {
@@ -281,9 +279,13 @@ TlsStream::~TlsStream() {
 }
 
 bool TlsStream::Handshake(Socket& socket, const std::string& host, const TlsStream* resume) {
-    SSL_CTX* context = ClientContext();
+    const bool data = resume != nullptr && resume->m->ssl != nullptr;
+    SSL_CTX* context = data ? SSL_get_SSL_CTX(resume->m->ssl) : NewClientContext();
     BIO_METHOD* method = SocketMethod();
-    m->ssl = context != nullptr ? SSL_new(context) : nullptr;
+    m->ssl = context != nullptr ? SSL_new(context) : nullptr; // holds its own reference
+    if (!data && context != nullptr) {
+        SSL_CTX_free(context);
+    }
     BIO* bio = m->ssl != nullptr && method != nullptr ? BIO_new(method) : nullptr;
     if (bio == nullptr) {
         m->broken = true;
@@ -293,7 +295,7 @@ bool TlsStream::Handshake(Socket& socket, const std::string& host, const TlsStre
     m->bio.fd = socket.Handle();
     BIO_set_data(bio, &m->bio);
     SSL_set_bio(m->ssl, bio, bio);
-    if (resume != nullptr && resume->m->ssl != nullptr) {
+    if (data) {
         m->pool = resume->m->pool;
         SSL_SESSION* session = SSL_get_session(resume->m->ssl);
         if ((!m->pool || !m->pool->ResumeWith(m->ssl)) && session != nullptr) {

@@ -43,6 +43,10 @@ struct Mode {
     bool passive;
 };
 
+void PrintTo(const Mode& mode, std::ostream* out) {
+    *out << mode.name;
+}
+
 class TlsModes : public ::testing::TestWithParam<Mode> {
 protected:
     static void SetUpTestSuite() {
@@ -194,6 +198,47 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
         ASSERT_TRUE(store.ReadList(stored, 30, "cert", false)) << settings;
         EXPECT_EQ(stored[0], run.stored) << run.name;
     }
+}
+
+
+// Verification against the trusted roots (here the test's certificate itself, given to
+// OpenSSL as the system's roots) and the host name: a certificate that checks out asks
+// nothing, one made out to another name asks.
+TEST(TlsTrust, AVerifiedCertificateAsksNothingAndAnotherNameAsks) {
+    TempDir dir;
+    ASSERT_TRUE(testsupport::MakeSelfSignedCertificate(dir / "server.pem", "127.0.0.1"));
+    // OpenSSL reads the variable for each control connection.
+    ::setenv("SSL_CERT_FILE", (dir / "server.pem").c_str(), 1);
+    PyFtpdServer server("127.0.0.1", PyFtpdServer::Tls::Implicit, dir / "server.pem");
+    ASSERT_TRUE(server.Start());
+    const std::pair<const char*, const char*> cases[] = {
+        {"127.0.0.1", nullptr},                // the name the certificate is made out to
+        {"localhost", "hostname mismatch"},    // the same server by another name
+    };
+    for (const auto& [host, problem] : cases) {
+        enginetest::RecordingOwner owner;
+        ftp::FtpClient engine{owner};
+        owner.engine = &engine;
+        int error = 0;
+        ASSERT_TRUE(engine.CreateControlSocket(error));
+        const bool loggedIn =
+            engine.FtpConnect(host, PyFtpdServer::kUser, PyFtpdServer::kPassword,
+                              static_cast<unsigned>(server.Port()), "", {Security::Implicit, ""});
+        if (problem == nullptr) {
+            EXPECT_TRUE(loggedIn) << owner.log;
+            EXPECT_TRUE(owner.messages.empty()) << owner.messages.front().text;
+            engine.FtpQuit();
+        } else {
+            // The recording owner answers No.
+            EXPECT_FALSE(loggedIn) << owner.log;
+            ASSERT_EQ(owner.messages.size(), 1u) << host;
+            EXPECT_EQ(owner.messages[0].text.find(problem), std::string(
+                          res::LoadString(res::kTextCertUnverified)).size())
+                << owner.messages[0].text;
+        }
+        EXPECT_TRUE(engine.AcceptedFingerprint().empty()) << host;
+    }
+    ::unsetenv("SSL_CERT_FILE");
 }
 
 } // namespace
