@@ -202,28 +202,29 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
 
 
 // Verification against the trusted roots (here the test's certificate itself, given to
-// OpenSSL as the system's roots) and the host name: a certificate that checks out asks
-// nothing, one made out to another name asks.
+// OpenSSL as the system's roots) and the host name: a certificate made out to the server's
+// address asks nothing, one made out to another address asks.
 TEST(TlsTrust, AVerifiedCertificateAsksNothingAndAnotherNameAsks) {
-    TempDir dir;
-    ASSERT_TRUE(testsupport::MakeSelfSignedCertificate(dir / "server.pem", "127.0.0.1"));
-    // OpenSSL reads the variable for each control connection.
-    ::setenv("SSL_CERT_FILE", (dir / "server.pem").c_str(), 1);
-    PyFtpdServer server("127.0.0.1", PyFtpdServer::Tls::Implicit, dir / "server.pem");
-    ASSERT_TRUE(server.Start());
     const std::pair<const char*, const char*> cases[] = {
-        {"127.0.0.1", nullptr},                // the name the certificate is made out to
-        {"localhost", "hostname mismatch"},    // the same server by another name
+        {"127.0.0.1", nullptr},             // the address the client connects to
+        {"127.0.0.2", "IP address mismatch"}, // made out to another one
     };
-    for (const auto& [host, problem] : cases) {
+    for (const auto& [madeOutTo, problem] : cases) {
+        TempDir dir;
+        ASSERT_TRUE(testsupport::MakeSelfSignedCertificate(dir / "server.pem", madeOutTo));
+        // OpenSSL reads the variable for each control connection.
+        ::setenv("SSL_CERT_FILE", (dir / "server.pem").c_str(), 1);
+        PyFtpdServer server("127.0.0.1", PyFtpdServer::Tls::Implicit, dir / "server.pem");
+        ASSERT_TRUE(server.Start());
         enginetest::RecordingOwner owner;
         ftp::FtpClient engine{owner};
         owner.engine = &engine;
         int error = 0;
         ASSERT_TRUE(engine.CreateControlSocket(error));
-        const bool loggedIn =
-            engine.FtpConnect(host, PyFtpdServer::kUser, PyFtpdServer::kPassword,
-                              static_cast<unsigned>(server.Port()), "", {Security::Implicit, ""});
+        const bool loggedIn = engine.FtpConnect(
+            "127.0.0.1", PyFtpdServer::kUser, PyFtpdServer::kPassword,
+            static_cast<unsigned>(server.Port()), "", {Security::Implicit, ""});
+        ::unsetenv("SSL_CERT_FILE");
         if (problem == nullptr) {
             EXPECT_TRUE(loggedIn) << owner.log;
             EXPECT_TRUE(owner.messages.empty()) << owner.messages.front().text;
@@ -231,14 +232,13 @@ TEST(TlsTrust, AVerifiedCertificateAsksNothingAndAnotherNameAsks) {
         } else {
             // The recording owner answers No.
             EXPECT_FALSE(loggedIn) << owner.log;
-            ASSERT_EQ(owner.messages.size(), 1u) << host;
-            EXPECT_EQ(owner.messages[0].text.find(problem), std::string(
-                          res::LoadString(res::kTextCertUnverified)).size())
+            ASSERT_EQ(owner.messages.size(), 1u) << madeOutTo;
+            EXPECT_EQ(owner.messages[0].text.find(problem),
+                      res::LoadString(res::kTextCertUnverified).size())
                 << owner.messages[0].text;
         }
-        EXPECT_TRUE(engine.AcceptedFingerprint().empty()) << host;
+        EXPECT_TRUE(engine.AcceptedFingerprint().empty()) << madeOutTo;
     }
-    ::unsetenv("SSL_CERT_FILE");
 }
 
 } // namespace

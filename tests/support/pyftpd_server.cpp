@@ -13,6 +13,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/socket.h"
+#include "platform/tls_stream.h"
+
 namespace testsupport {
 namespace {
 
@@ -71,7 +74,26 @@ handler.tls_data_required = True
 FTPServer((address, int(port)), handler).serve_forever()
 )";
 
-bool Greets(const std::string& address, int port, bool expectGreeting) {
+// An implicit-TLS server greets after the handshake.
+bool GreetsOverTls(const std::string& address, int port) {
+    platform::Socket socket;
+    if (!socket.Connect(address, static_cast<unsigned>(port))) {
+        return false;
+    }
+    timeval tv{5, 0};
+    ::setsockopt(socket.Handle(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    platform::TlsStream tls;
+    char buf[64];
+    const bool ok = tls.Handshake(socket, address) && tls.Receive(buf, sizeof buf) > 0 &&
+                    buf[0] == '2';
+    if (ok) {
+        tls.SendAll("QUIT\r\n", 6);
+    }
+    tls.ShutdownBoth();
+    return ok;
+}
+
+bool Greets(const std::string& address, int port) {
     sockaddr_storage addr;
     const socklen_t len = MakeAddress(address, port, addr);
     int fd = ::socket(addr.ss_family, SOCK_STREAM, 0);
@@ -80,8 +102,7 @@ bool Greets(const std::string& address, int port, bool expectGreeting) {
         timeval tv{2, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
         char buf[64];
-        // An implicit-TLS server says nothing until the handshake: it is up when it accepts.
-        ok = !expectGreeting || (::recv(fd, buf, sizeof buf, 0) > 0 && buf[0] == '2');
+        ok = ::recv(fd, buf, sizeof buf, 0) > 0 && buf[0] == '2';
         ::send(fd, "QUIT\r\n", 6, MSG_NOSIGNAL);
     }
     ::close(fd);
@@ -148,7 +169,8 @@ bool PyFtpdServer::Start() {
                 m_pid = -1;
                 break; // it died (the port was taken after all): try another
             }
-            if (Greets(m_address, m_port, m_tls != Tls::Implicit)) {
+            if (m_tls == Tls::Implicit ? GreetsOverTls(m_address, m_port)
+                                       : Greets(m_address, m_port)) {
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
