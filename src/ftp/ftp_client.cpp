@@ -318,8 +318,7 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
             return false;
         }
     }
-    if (tls.security != Security::Plain &&
-        (!exchange("PBSZ 0") || !exchange("PROT P"))) {
+    if (tls.security != Security::Plain && (!exchange("PBSZ 0") || !exchange("PROT P"))) {
         return false;
     }
     if (!SendCommand(call, "USER " + user)) {
@@ -339,8 +338,7 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     return true;
 }
 
-bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls,
-                              bool breakLineFirst) {
+bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls, bool breakLineFirst) {
     auto stream = std::make_unique<platform::TlsStream>();
     const bool shook = stream->Handshake(m_controlSocket, m_tlsHost);
     if (breakLineFirst) {
@@ -358,8 +356,8 @@ bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls,
     m_owner.AppendLog(res::LoadString(res::kTextTlsSecured) + stream->Version() + ", " +
                       stream->Cipher() + "\r\n");
     const platform::CertificateInfo certificate = stream->PeerCertificate();
-    const bool known = !certificate.fingerprint.empty() &&
-                       certificate.fingerprint == tls.trustedFingerprint;
+    const bool known =
+        !certificate.fingerprint.empty() && certificate.fingerprint == tls.trustedFingerprint;
     if (!certificate.verified && !known) {
         std::string question;
         if (!tls.trustedFingerprint.empty()) {
@@ -370,10 +368,9 @@ bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls,
                     res::LoadString(res::kTextCertIssuer) + certificate.issuer + "\n" +
                     res::LoadString(res::kTextCertValidFrom) + certificate.notBefore +
                     res::LoadString(res::kTextCertValidTo) + certificate.notAfter + "\n" +
-                    res::LoadString(res::kTextCertFingerprint) + certificate.fingerprint +
-                    "\n\n" + res::LoadString(res::kTextCertTrust);
-        if (m_owner.ShowMessage(question, BoxButtons::YesNo, BoxIcon::Question) !=
-            BoxAnswer::Yes) {
+                    res::LoadString(res::kTextCertFingerprint) + certificate.fingerprint + "\n\n" +
+                    res::LoadString(res::kTextCertTrust);
+        if (m_owner.ShowMessage(question, BoxButtons::YesNo, BoxIcon::Question) != BoxAnswer::Yes) {
             // Not a byte more to a server the user does not trust, not even TLS's goodbye.
             stream->Abandon();
             ConnectFailed(call);

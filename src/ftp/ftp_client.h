@@ -74,8 +74,7 @@ public:
     // for, the connection is secured (implicitly, or with AUTH TLS after the greeting) and
     // PBSZ 0 and PROT P are sent before USER; a server that refuses never sees USER or PASS.
     bool FtpConnect(const std::string& host, const std::string& user, const std::string& password,
-                    unsigned port, const std::string& displayName = {},
-                    const TlsRequest& tls = {});
+                    unsigned port, const std::string& displayName = {}, const TlsRequest& tls = {});
     // The fingerprint of the certificate the user agreed to trust during the last FtpConnect,
     // "" when no question was answered Yes. The caller keeps it with the host.
     const std::string& AcceptedFingerprint() const { return m_acceptedFingerprint; }
@@ -102,9 +101,9 @@ public:
                   const std::string& type);
     BoxAnswer AskYesNo(const std::string& prefix, int stringId);
 
-    // Building blocks (also used by the tests). `stream` is the per-call object on the
-    // control connection (Part 3.1): it stands for the connection's handle. Once the connection
-    // is secured, the bytes go through its TLS stream instead, whatever object is passed.
+    // Building blocks (also used by the tests). `stream` is the calling operation's own object
+    // on the control connection: it stands for the connection's handle. Once the connection is
+    // secured, the bytes go through its TLS stream instead, whatever object is passed.
     bool SendCommand(platform::Stream& stream, const std::string& command);
     bool SendPassword(platform::Stream& stream, const std::string& password);
     bool ReadReply(platform::Stream& stream, std::string& reply, bool breakLineFirst);

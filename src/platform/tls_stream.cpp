@@ -80,8 +80,7 @@ int BioCreate(BIO* bio) {
 
 BIO_METHOD* SocketMethod() {
     static BIO_METHOD* method = [] {
-        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK,
-                                     "quorrel socket");
+        BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "quorrel socket");
         if (m != nullptr) {
             BIO_meth_set_write(m, BioWrite);
             BIO_meth_set_read(m, BioRead);
@@ -173,8 +172,7 @@ SSL_CTX* NewClientContext() {
         // connection tells whether a transfer was whole, as it does without TLS.
         SSL_CTX_set_options(c, SSL_OP_IGNORE_UNEXPECTED_EOF);
         // New sessions go to the pool of their control connection, not to a cache.
-        SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT |
-                                              SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
         SSL_CTX_sess_set_new_cb(c, KeepNewSession);
         // Read what the socket holds, several records at once: a receive then costs one
         // system call for many records instead of two for each.
@@ -198,7 +196,8 @@ std::string NameText(const X509_NAME* name) {
     X509_NAME_print_ex(out, name, 0, XN_FLAG_ONELINE & ~ASN1_STRFLGS_ESC_MSB);
     char* data = nullptr;
     const long length = BIO_get_mem_data(out, &data);
-    std::string text(data != nullptr ? data : "", length > 0 ? static_cast<std::size_t>(length) : 0);
+    std::string text(data != nullptr ? data : "",
+                     length > 0 ? static_cast<std::size_t>(length) : 0);
     BIO_free(out);
     return text;
 }
@@ -259,8 +258,8 @@ struct TlsStream::Impl {
         if (kind == SSL_ERROR_SSL) {
             const unsigned long code = ERR_peek_last_error();
             const char* reason = ERR_reason_error_string(code);
-            problem = res::LoadString(res::kTextTlsFailed) + (reason != nullptr ? reason : "?") +
-                      "\r\n";
+            problem =
+                res::LoadString(res::kTextTlsFailed) + (reason != nullptr ? reason : "?") + "\r\n";
         } else if (bio.error != 0) {
             error = bio.error;
         } else {

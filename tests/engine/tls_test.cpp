@@ -68,7 +68,12 @@ TEST_F(TlsEngineTest, BrokenHandshakesEndWithDisconnected) {
     };
     const Case cases[] = {
         {"explicit, dropped", Security::Explicit,
-         Script().Greeting("220 ready\r\n").On("AUTH TLS").Reply("234 Proceed\r\n").Pause(100).Close(),
+         Script()
+             .Greeting("220 ready\r\n")
+             .On("AUTH TLS")
+             .Reply("234 Proceed\r\n")
+             .Pause(100)
+             .Close(),
          "AUTH TLS\n", "Connecting to 127.0.0.1\r\n220 ready\r\n>AUTH TLS\r\n234 Proceed\r\n"},
         {"implicit, dropped", Security::Implicit, Script().Greeting("").Pause(100).Close(), "",
          "Connecting to 127.0.0.1\r\n"},

@@ -51,8 +51,8 @@ class TlsModes : public ::testing::TestWithParam<Mode> {
 protected:
     static void SetUpTestSuite() {
         s_certificates = std::make_unique<TempDir>();
-        ASSERT_TRUE(testsupport::MakeSelfSignedCertificate(*s_certificates / "server.pem",
-                                                           "127.0.0.1"));
+        ASSERT_TRUE(
+            testsupport::MakeSelfSignedCertificate(*s_certificates / "server.pem", "127.0.0.1"));
     }
     static void TearDownTestSuite() { s_certificates.reset(); }
 
@@ -138,11 +138,11 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
     struct Run {
         const char* name;
         const char* pem;
-        const char* answer;    // for the question, if one comes
-        bool asked;            // a question comes
-        bool warned;           // it starts with the warning that the certificate changed
-        bool loggedIn;         // the login went on after it
-        std::string stored;    // the host's "cert" afterwards
+        const char* answer; // for the question, if one comes
+        bool asked;         // a question comes
+        bool warned;        // it starts with the warning that the certificate changed
+        bool loggedIn;      // the login went on after it
+        std::string stored; // the host's "cert" afterwards
     };
     const Run runs[] = {
         {"first connect, Yes", "first.pem", "yes", true, false, true, first},
@@ -179,11 +179,12 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
             const std::string shown = run.pem == std::string("first.pem") ? first : second;
             EXPECT_NE(boxes.find(res::LoadString(res::kTextCertFingerprint) + shown),
                       std::string::npos)
-                << run.name << "\n" << boxes;
+                << run.name << "\n"
+                << boxes;
             EXPECT_NE(boxes.find("Subject: CN = 127.0.0.1"), std::string::npos) << boxes;
             EXPECT_NE(boxes.find("self-signed certificate"), std::string::npos) << boxes;
-            EXPECT_EQ(boxes.find("WARNING") != std::string::npos, run.warned)
-                << run.name << "\n" << boxes;
+            EXPECT_EQ(boxes.find("WARNING") != std::string::npos, run.warned) << run.name << "\n"
+                                                                              << boxes;
         }
         EXPECT_NE(log.find("Connecting to " + name), std::string::npos) << log;
         EXPECT_EQ(log.find(">USER ") != std::string::npos, run.loggedIn) << run.name << log;
@@ -200,13 +201,12 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
     }
 }
 
-
 // Verification against the trusted roots (here the test's certificate itself, given to
 // OpenSSL as the system's roots) and the host name: a certificate made out to the server's
 // address asks nothing, one made out to another address asks.
 TEST(TlsTrust, AVerifiedCertificateAsksNothingAndAnotherNameAsks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"127.0.0.1", nullptr},             // the address the client connects to
+        {"127.0.0.1", nullptr},               // the address the client connects to
         {"127.0.0.2", "IP address mismatch"}, // made out to another one
     };
     for (const auto& [madeOutTo, problem] : cases) {
@@ -221,9 +221,9 @@ TEST(TlsTrust, AVerifiedCertificateAsksNothingAndAnotherNameAsks) {
         owner.engine = &engine;
         int error = 0;
         ASSERT_TRUE(engine.CreateControlSocket(error));
-        const bool loggedIn = engine.FtpConnect(
-            "127.0.0.1", PyFtpdServer::kUser, PyFtpdServer::kPassword,
-            static_cast<unsigned>(server.Port()), "", {Security::Implicit, ""});
+        const bool loggedIn =
+            engine.FtpConnect("127.0.0.1", PyFtpdServer::kUser, PyFtpdServer::kPassword,
+                              static_cast<unsigned>(server.Port()), "", {Security::Implicit, ""});
         ::unsetenv("SSL_CERT_FILE");
         if (problem == nullptr) {
             EXPECT_TRUE(loggedIn) << owner.log;

@@ -84,8 +84,8 @@ bool GreetsOverTls(const std::string& address, int port) {
     ::setsockopt(socket.Handle(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     platform::TlsStream tls;
     char buf[64];
-    const bool ok = tls.Handshake(socket, address) && tls.Receive(buf, sizeof buf) > 0 &&
-                    buf[0] == '2';
+    const bool ok =
+        tls.Handshake(socket, address) && tls.Receive(buf, sizeof buf) > 0 && buf[0] == '2';
     if (ok) {
         tls.SendAll("QUIT\r\n", 6);
     }
@@ -114,8 +114,9 @@ bool Greets(const std::string& address, int port) {
 bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& commonName) {
     const std::string command =
         "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
-        "-subj /CN=" + commonName + " -addext subjectAltName=IP:" + commonName + " -keyout '" +
-        pemPath + "' -out '" + pemPath + "' >/dev/null 2>&1";
+        "-subj /CN=" +
+        commonName + " -addext subjectAltName=IP:" + commonName + " -keyout '" + pemPath +
+        "' -out '" + pemPath + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
 
