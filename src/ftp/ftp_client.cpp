@@ -83,6 +83,25 @@ void FtpClient::ShowSocketError(int code) {
     m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
 }
 
+void FtpClient::ReportSocketFailure(const platform::Socket& failed) {
+    if (failed.TimedOut()) {
+        m_owner.AppendLog(res::LoadString(res::kTextStoppedAnswering));
+    } else {
+        ShowSocketError(failed.LastError());
+    }
+}
+
+void FtpClient::BreakConnection(platform::Socket& control, int textId) {
+    if (textId != 0) {
+        m_owner.AppendLog(res::LoadString(textId));
+    }
+    // Shut down, not closed: the handle stays ours until the next connect replaces it, so no
+    // per-call reference can meet a handle number taken by another socket meanwhile.
+    control.ShutdownBoth();
+    m_connectionLost = true;
+    m_owner.DisconnectCleanup();
+}
+
 void FtpClient::ShowFileError(int code) {
     m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
 }
@@ -101,9 +120,8 @@ bool FtpClient::SendCommand(platform::Socket& socket, const std::string& command
     const std::string line = command + "\r\n";
     m_owner.AppendLog(">" + line);
     if (!socket.SendAll(line.data(), line.size())) {
-        ShowSocketError(socket.LastError());
-        m_connectionLost = true;
-        m_owner.DisconnectCleanup();
+        ReportSocketFailure(socket);
+        BreakConnection(socket);
         return false;
     }
     return true;
@@ -116,7 +134,7 @@ bool FtpClient::SendPassword(platform::Socket& socket, const std::string& passwo
     const std::string line = "PASS " + password + "\r\n";
     m_owner.AppendLog(">PASS " + std::string(password.size(), '*') + "\r\n");
     if (!socket.SendAll(line.data(), line.size())) {
-        ShowSocketError(socket.LastError());
+        ReportSocketFailure(socket);
         return false;
     }
     return true;
@@ -148,13 +166,20 @@ bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool bre
     reply.clear();
     m_connectionLost = false;
     char buffer[kReplyReceiveSize + 1];
+    // Counted in bytes received, not in text kept: zero bytes keep no text yet still arrive.
+    std::size_t receivedTotal = 0;
+    int textId = 0;
     for (;;) {
         const long received = socket.Receive(buffer, kReplyReceiveSize);
         if (received == 0) {
             break;
         }
         if (received < 0) {
-            ShowSocketError(socket.LastError());
+            if (breakLineFirst) {
+                m_owner.AppendLog("\r\n");
+                breakLineFirst = false;
+            }
+            ReportSocketFailure(socket);
             break;
         }
         buffer[received] = '\0';
@@ -170,17 +195,24 @@ bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool bre
         reply += chunk;
         char firstDigit = 0;
         if (IsReplyComplete(reply, firstDigit)) {
+            // 421: the server is closing the connection. During the login it is a refusal
+            // like any other; later it ends the session here, before another command is sent.
+            if (m_lastReplyCode == "421" && !m_loggingIn) {
+                BreakConnection(socket);
+                return false;
+            }
             return firstDigit != '4' && firstDigit != '5';
         }
-        if (reply.size() > kMaxReplyLength) {
+        receivedTotal += static_cast<std::size_t>(received);
+        if (receivedTotal > kMaxReplyLength) {
+            textId = res::kTextReplyTooLong;
             break;
         }
     }
     if (breakLineFirst) {
         m_owner.AppendLog("\r\n");
     }
-    m_connectionLost = true;
-    m_owner.DisconnectCleanup();
+    BreakConnection(socket, textId);
     return false;
 }
 
@@ -194,12 +226,18 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
                            const std::string& password, unsigned port,
                            const std::string& displayName) {
     platform::Socket call;
+    m_loggingIn = true;
+    struct LoginEnds {
+        bool& flag;
+        ~LoginEnds() { flag = false; }
+    } loginEnds{m_loggingIn};
     m_fellBackToPassive = false;
     m_epsvRefused = false;
     // The log names the server as the user typed it, port suffix included.
     m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
                       (displayName.empty() ? host : displayName));
     m_owner.SetConnectPhase(kPhaseConnecting);
+    m_controlSocket.SetIdleLimit(s_idleLimitMs);
     // Only the resolved address tells the family, so the socket made beforehand may be replaced
     // here: this connects the owned control socket itself, the call's reference comes after.
     if (!m_controlSocket.Connect(host, port)) {
@@ -236,7 +274,8 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     // the user does not meet a second error and a second disconnect for the same loss.
     auto refused = [&]() {
         call.Release();
-        if (m_connectionLost) {
+        // After a 421 the server is gone as surely as after a drop.
+        if (m_connectionLost || m_lastReplyCode == "421") {
             CloseControlConnection();
         } else {
             FtpQuit();

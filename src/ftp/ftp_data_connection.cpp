@@ -3,6 +3,8 @@
 // PASV and our connection to the server; and the fall-back from the one to the other.
 #include "ftp/data_connection.h"
 
+#include <cerrno>
+
 #include "ftp/ftp_client.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -10,6 +12,11 @@
 namespace ftp {
 
 namespace {
+
+// Preliminary replies a server may send while we wait for its data connection (one is usual),
+// and the bytes they may take together.
+constexpr int kMaxRepliesWhileWaiting = 16;
+constexpr std::size_t kMaxReplyBytesWhileWaiting = 1024 * 1024;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -171,6 +178,7 @@ bool DataConnection::PreparePassive() {
         m_data.Close();
         return false;
     }
+    m_data.SetIdleLimit(FtpClient::IdleLimit());
     return true;
 }
 
@@ -201,14 +209,26 @@ bool DataConnection::Open(std::string& replies) {
     if (m_passive) {
         return true; // connected in Prepare
     }
+    std::string serverAddress;
+    if (!m_call.PeerAddress(serverAddress)) {
+        m_client.ShowSocketError(m_call.LastError());
+        return false;
+    }
     // A server that cannot reach us says so on the control connection (425) instead of
-    // connecting; waiting on the listening socket alone would then never end.
+    // connecting; waiting on the listening socket alone would then never end. A server that
+    // keeps sending preliminary replies instead is cut off before they pile up.
+    int repliesWhileWaiting = 0;
     for (;;) {
         bool connectionReady = false;
         bool replyReady = false;
         int error = 0;
-        if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error)) {
-            m_client.ShowSocketError(error);
+        if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error,
+                                    FtpClient::IdleLimit())) {
+            if (error == ETIMEDOUT) {
+                m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+            } else {
+                m_client.ShowSocketError(error);
+            }
             return false;
         }
         if (connectionReady) {
@@ -216,9 +236,22 @@ bool DataConnection::Open(std::string& replies) {
                 m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
-            return true;
+            // Only the server may connect: another process or host could inject a listing
+            // or take a download.
+            std::string peer;
+            if (m_data.PeerAddress(peer) && peer == serverAddress) {
+                m_data.SetIdleLimit(FtpClient::IdleLimit());
+                return true;
+            }
+            m_data.Close();
+            continue;
         }
         if (replyReady) {
+            if (++repliesWhileWaiting > kMaxRepliesWhileWaiting ||
+                replies.size() > kMaxReplyBytesWhileWaiting) {
+                m_client.BreakConnection(m_call, res::kTextReplyTooLong);
+                return false;
+            }
             std::string reply;
             const bool accepted = m_client.ReadReply(m_call, reply, false);
             replies += reply;
@@ -250,6 +283,15 @@ bool DataConnection::Finish() {
         return m_client.ReadReply(m_call, completion, false);
     }
     return true;
+}
+
+bool DataConnection::Failed() {
+    if (m_data.TimedOut()) {
+        m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+    } else {
+        m_client.ShowSocketError(m_data.LastError());
+    }
+    return Abandon();
 }
 
 bool DataConnection::Abandon() {

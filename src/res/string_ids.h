@@ -72,6 +72,8 @@ enum TextId : int {
     kTextNoPassivePort = 175,
     kTextCannotSaveSettings = 176, // "The settings could not be written to "
     kTextCloseAnyway = 177,        // question
+    kTextStoppedAnswering = 178,   // logged when the server let the idle limit pass
+    kTextReplyTooLong = 179,       // logged when a reply passes its limit
 };
 
 } // namespace res

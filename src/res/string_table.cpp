@@ -81,6 +81,8 @@ const std::map<int, std::string>& Table() {
         {176, "The settings could not be written to "},
         {177, "Close FTP Quorrel anyway? The changes to hosts and options since it started would "
               "be lost."},
+        {178, "The server stopped answering.\r\n"},
+        {179, "The server's reply is too long; the connection is closed.\r\n"},
     };
     return table;
 }
