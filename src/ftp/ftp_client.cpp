@@ -322,7 +322,8 @@ bool FtpClient::FtpCurrentFolder(std::string& path) {
 void FtpClient::FtpQuit() {
     platform::Socket call;
     call.Attach(m_controlSocket);
-    if (SendCommand(call, "QUIT")) {
+    // A connection found broken is only closed: a QUIT on it would meet a second error.
+    if (!m_connectionLost && SendCommand(call, "QUIT")) {
         std::string reply;
         ReadReply(call, reply, false);
     }
