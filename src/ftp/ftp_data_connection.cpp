@@ -236,8 +236,8 @@ bool DataConnection::Open(std::string& replies) {
                 m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
-            // Only the server may connect: another process or host could inject a listing
-            // or take a download.
+            // Only the server may connect: another process or host could plant a listing or
+            // a file, or take what we upload.
             std::string peer;
             if (m_data.PeerAddress(peer) && peer == serverAddress) {
                 m_data.SetIdleLimit(FtpClient::IdleLimit());
