@@ -16,14 +16,12 @@ namespace {
 constexpr std::size_t kFlood = 256u << 20;
 constexpr std::size_t kStoppedWellBefore = 32u << 20;
 
-// The idle limit of the engine, short for the length of a test.
-class ShortIdleLimit : public ::testing::Test {
+// With the engine's idle limit short for the length of a test.
+class ServerFaults : public ::testing::Test {
 protected:
     void SetUp() override { ftp::FtpClient::SetIdleLimit(200); }
     void TearDown() override { ftp::FtpClient::SetIdleLimit(60000); }
 };
-
-using ShortIdleLimitTest = ShortIdleLimit;
 
 support::Script LoggedIn() {
     support::Script script;
@@ -42,34 +40,38 @@ support::Script ListAnsweredBy(const std::function<void(support::Script&)>& answ
 struct Fault {
     const char* label;
     support::Script script;
-    bool download;          // after connecting, download "f.bin" (listed at 100 bytes)
+    // After connecting: download "f.bin" (listed at 100 bytes), or upload a large "up.bin".
+    enum Job { None, Download, Upload } job;
     bool connected;         // the program is still connected at the end
     std::string logEnd;     // the log ends with this
     std::vector<int> boxes; // the texts of the boxes shown (string ids)
 };
 
-TEST_F(ShortIdleLimitTest, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
+TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
     const std::string stopped = Text(res::kTextStoppedAnswering) + Text(res::kTextDisconnected);
     const std::string tooLong = Text(res::kTextReplyTooLong) + Text(res::kTextDisconnected);
     const std::string cannotConnect = Text(res::kTextCannotConnect);
     const std::string listingFailed = Text(res::kTextListPuttingFailed);
     support::Script withFile = LoggedIn();
     ListingOf(withFile, "LIST", File("f.bin").replace(19, 1, "100"));
-    withFile.DataPreparation("I").On("RETR f.bin").Reply("150 Sending.\r\n");
     support::Script silentDownload = withFile;
-    silentDownload.HoldData("xx");
+    silentDownload.DataPreparation("I").On("RETR f.bin").Reply("150 Sending.\r\n").HoldData("xx");
+    // More than the connection's buffers take, so that the sends must wait for the server.
+    support::Script silentUpload = withFile;
+    silentUpload.DataPreparation("I").On("STOR /up.bin").Reply("150 Ok.\r\n").StallData();
+    constexpr auto None = Fault::None;
 
     Fault faults[] = {
         {"zero bytes for ever instead of the greeting",
          support::Script().Greeting("").Flood(std::string(1, '\0'), kFlood),
-         false,
+         None,
          false,
          "\r\n" + tooLong + cannotConnect,
          {}},
         {"150 lines for ever while the data connection is awaited",
          ListAnsweredBy(
              [](support::Script& s) { s.Flood("150 Opening data connection.\r\n", kFlood); }),
-         false,
+         None,
          false,
          tooLong + listingFailed,
          {res::kTextListReceivingFailed}},
@@ -79,19 +81,19 @@ TEST_F(ShortIdleLimitTest, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) 
                  .FloodData(File("again.bin"), kFlood)
                  .Reply("426 Transfer aborted.\r\n");
          }),
-         false,
+         None,
          true,
          "426 Transfer aborted.\r\n" + listingFailed,
          {res::kTextTooManyEntries}},
         {"421 instead of the greeting",
          support::Script().Greeting("421 Too many users.\r\n"),
-         false,
+         None,
          false,
          "421 Too many users.\r\n" + cannotConnect,
          {}},
         {"421 in answer to a command",
          support::Script().Login().On("PWD").Reply("421 Timeout.\r\n"),
-         false,
+         None,
          false,
          "421 Timeout.\r\n" + Text(res::kTextDisconnected) + Text(res::kTextCurrentFolderFailed),
          {}},
@@ -99,7 +101,7 @@ TEST_F(ShortIdleLimitTest, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) 
          ListAnsweredBy([](support::Script& s) {
              s.Reply("150 Opening.\r\n").Pause(50).Reply("421 Shutting down.\r\n");
          }),
-         false,
+         None,
          false,
          "421 Shutting down.\r\n" + Text(res::kTextDisconnected) + listingFailed,
          {res::kTextListReceivingFailed}},
@@ -116,30 +118,31 @@ TEST_F(ShortIdleLimitTest, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) 
                  .On("PASV")
                  .Reply("500 Unknown.\r\n");
          }),
-         false,
+         None,
          true,
          "500 Unknown.\r\n" + listingFailed,
          {res::kTextListReceivingFailed}},
         {"no reply to a command",
          support::Script().Login().On("PWD"),
-         false,
+         None,
          false,
          stopped + Text(res::kTextCurrentFolderFailed),
          {}},
         {"150 and then no data connection",
          ListAnsweredBy([](support::Script& s) { s.Reply("150 Opening.\r\n"); }),
-         false,
+         None,
          false,
          stopped + listingFailed,
          {res::kTextListReceivingFailed}},
         {"a listing that stops half-way",
          ListAnsweredBy(
              [](support::Script& s) { s.Reply("150 Opening.\r\n").HoldData(File("a")); }),
-         false,
+         None,
          false,
          stopped + listingFailed,
          {res::kTextListReceivingFailed}},
-        {"a download that stops half-way", silentDownload, true, false, stopped, {}},
+        {"a download that stops half-way", silentDownload, Fault::Download, false, stopped, {}},
+        {"an upload the server stops taking", silentUpload, Fault::Upload, false, stopped, {}},
     };
     for (Fault& f : faults) {
         SCOPED_TRACE(f.label);
@@ -148,11 +151,16 @@ TEST_F(ShortIdleLimitTest, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) 
         HeadlessApp app;
         OpenAndConnect(app, server, local.Path());
         std::vector<std::string> boxes;
-        if (f.download) {
+        if (f.job == Fault::Download) {
             RunMenu(app, res::kRemoteList, {"f.bin"}, res::kCmdDownload, {win::kAnswerYes});
             boxes.push_back(Text(res::kTextDownloadPrefix) + "1" + Text(res::kTextSelectedFiles));
             // What arrived stays for a later resume.
             EXPECT_EQ(local.Read("f.bin"), "xx");
+        } else if (f.job == Fault::Upload) {
+            local.Write("up.bin", std::string(32u << 20, 'u'));
+            app.Win().Click(res::kLocalRefreshButton);
+            RunMenu(app, res::kLocalList, {"up.bin"}, res::kCmdLocalUpload, {win::kAnswerYes});
+            boxes.push_back(Text(res::kTextUploadPrefix) + "1" + Text(res::kTextSelectedFiles));
         }
         for (int id : f.boxes) {
             boxes.push_back(Text(id));

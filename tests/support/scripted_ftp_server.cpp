@@ -97,6 +97,11 @@ Script& Script::HoldData(const std::string& bytes) {
     return *this;
 }
 
+Script& Script::StallData() {
+    steps.back().actions.push_back({ScriptAction::Kind::StallData, "", 0});
+    return *this;
+}
+
 Script& Script::Intrude(const std::string& bytes) {
     steps.back().actions.push_back({ScriptAction::Kind::Intrude, bytes, 0});
     return *this;
@@ -359,6 +364,18 @@ void ScriptedFtpServer::HoldData(const std::string& bytes) {
     ::close(fd);
 }
 
+void ScriptedFtpServer::StallData() {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    // Reading nothing, the server cannot see the client close; the client's own limit ends it.
+    for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
+        SleepMs(kSliceMs);
+    }
+    ::close(fd);
+}
+
 void ScriptedFtpServer::Intrude(const std::string& bytes) {
     unsigned h1, h2, h3, h4, p1, p2;
     if (std::sscanf(m_lastPort.c_str(), "PORT %u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) !=
@@ -458,6 +475,9 @@ void ScriptedFtpServer::Run() {
             }
             case ScriptAction::Kind::HoldData:
                 HoldData(action.bytes);
+                break;
+            case ScriptAction::Kind::StallData:
+                StallData();
                 break;
             case ScriptAction::Kind::Intrude:
                 Intrude(action.bytes);

@@ -22,6 +22,7 @@ struct ScriptAction {
         Flood,
         FloodData,
         HoldData,
+        StallData,
         Intrude
     };
     Kind kind = Kind::Reply;
@@ -63,6 +64,9 @@ public:
     // A data connection that carries `bytes` and then falls silent, open, until the client
     // closes it.
     Script& HoldData(const std::string& bytes);
+    // A data connection on which the server never reads, held until the client closes it or
+    // the script stops.
+    Script& StallData();
     // Connects to the last PORT address from 127.0.0.2, sends `bytes` and waits for the client
     // to close the connection (see Intruders).
     Script& Intrude(const std::string& bytes);
@@ -112,6 +116,7 @@ private:
     // the give-up time.
     void Flood(int fd, const std::string& pattern, std::size_t limit);
     void HoldData(const std::string& bytes);
+    void StallData();
     void Intrude(const std::string& bytes);
     void Problem(const std::string& text);
 
