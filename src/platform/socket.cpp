@@ -233,6 +233,11 @@ bool Socket::WaitFor(short events) {
     if (m_idleLimitMs < 0) {
         return true;
     }
+    // poll() passes over a negative handle and would only wait out the limit.
+    if (m_handle < 0) {
+        m_lastError = EBADF;
+        return false;
+    }
     pollfd p{m_handle, events, 0};
     int rc;
     do {
