@@ -40,7 +40,9 @@ public:
     bool Request(const std::string& command, std::string& reply);
     // The server's connection. Replies that arrive on the control connection meanwhile are
     // appended to `replies`; a refusal or a lost control connection ends the wait with false.
-    // On a secured control connection, the TLS handshake follows (shown when it fails).
+    // In active mode only a connection from the control connection's peer is taken: any other
+    // is closed and the wait goes on. On a secured control connection, the TLS handshake
+    // follows (shown when it fails).
     bool Open(std::string& replies);
     // What the listing or transfer reads or writes: the socket, or TLS over it.
     platform::Stream& Data() {
@@ -55,6 +57,9 @@ public:
     // completion reply still owed after a preliminary 1xx, so it is not taken for the answer to
     // the next command. Always false.
     bool Abandon();
+    // A send or receive on the data connection failed: the error is shown, or, when the
+    // server let the idle limit pass, the control connection is broken too. Then Abandon.
+    bool Failed();
     // True after a failure that means the server cannot or will not connect to us: the engine
     // is passive from then on and the operation is worth starting again.
     bool FellBack() const { return m_fellBack; }

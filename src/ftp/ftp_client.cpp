@@ -121,6 +121,25 @@ void FtpClient::ShowStreamError(const platform::Stream& stream) {
     m_owner.ShowMessage(stream.ErrorText(), BoxButtons::Ok, BoxIcon::Warning);
 }
 
+void FtpClient::ReportStreamFailure(const platform::Stream& failed) {
+    if (failed.TimedOut()) {
+        m_owner.AppendLog(res::LoadString(res::kTextStoppedAnswering));
+    } else {
+        ShowStreamError(failed);
+    }
+}
+
+void FtpClient::BreakConnection(platform::Stream& control, int textId) {
+    if (textId != 0) {
+        m_owner.AppendLog(res::LoadString(textId));
+    }
+    // Shut down, not closed: the handle stays ours until the next connect replaces it, so no
+    // per-call reference can meet a handle number taken by another socket meanwhile.
+    control.ShutdownBoth();
+    m_connectionLost = true;
+    m_owner.DisconnectCleanup();
+}
+
 void FtpClient::ShowFileError(int code) {
     m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
 }
@@ -140,9 +159,8 @@ bool FtpClient::SendCommand(platform::Stream& stream, const std::string& command
     m_owner.AppendLog(">" + line);
     platform::Stream& wire = Wire(stream);
     if (!wire.SendAll(line.data(), line.size())) {
-        ShowStreamError(wire);
-        m_connectionLost = true;
-        m_owner.DisconnectCleanup();
+        ReportStreamFailure(wire);
+        BreakConnection(stream);
         return false;
     }
     return true;
@@ -156,7 +174,7 @@ bool FtpClient::SendPassword(platform::Stream& stream, const std::string& passwo
     m_owner.AppendLog(">PASS " + std::string(password.size(), '*') + "\r\n");
     platform::Stream& wire = Wire(stream);
     if (!wire.SendAll(line.data(), line.size())) {
-        ShowStreamError(wire);
+        ReportStreamFailure(wire);
         return false;
     }
     return true;
@@ -189,13 +207,20 @@ bool FtpClient::ReadReply(platform::Stream& stream, std::string& reply, bool bre
     m_connectionLost = false;
     platform::Stream& wire = Wire(stream);
     char buffer[kReplyReceiveSize + 1];
+    // Counted in bytes received, not in text kept: zero bytes keep no text yet still arrive.
+    std::size_t receivedTotal = 0;
+    int textId = 0;
     for (;;) {
         const long received = wire.Receive(buffer, kReplyReceiveSize);
         if (received == 0) {
             break;
         }
         if (received < 0) {
-            ShowStreamError(wire);
+            if (breakLineFirst) {
+                m_owner.AppendLog("\r\n");
+                breakLineFirst = false;
+            }
+            ReportStreamFailure(wire);
             break;
         }
         buffer[received] = '\0';
@@ -211,17 +236,24 @@ bool FtpClient::ReadReply(platform::Stream& stream, std::string& reply, bool bre
         reply += chunk;
         char firstDigit = 0;
         if (IsReplyComplete(reply, firstDigit)) {
+            // 421: the server is closing the connection. During the login it is a refusal
+            // like any other; later it ends the session here, before another command is sent.
+            if (m_lastReplyCode == "421" && !m_loggingIn) {
+                BreakConnection(stream);
+                return false;
+            }
             return firstDigit != '4' && firstDigit != '5';
         }
-        if (reply.size() > kMaxReplyLength) {
+        receivedTotal += static_cast<std::size_t>(received);
+        if (receivedTotal > kMaxReplyLength) {
+            textId = res::kTextReplyTooLong;
             break;
         }
     }
     if (breakLineFirst) {
         m_owner.AppendLog("\r\n");
     }
-    m_connectionLost = true;
-    m_owner.DisconnectCleanup();
+    BreakConnection(stream, textId);
     return false;
 }
 
@@ -235,6 +267,11 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
                            const std::string& password, unsigned port,
                            const std::string& displayName, const TlsRequest& tls) {
     platform::Socket call;
+    m_loggingIn = true;
+    struct LoginEnds {
+        bool& flag;
+        ~LoginEnds() { flag = false; }
+    } loginEnds{m_loggingIn};
     m_fellBackToPassive = false;
     m_epsvRefused = false;
     m_controlTls.reset();
@@ -244,6 +281,7 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
                       (displayName.empty() ? host : displayName));
     m_owner.SetConnectPhase(kPhaseConnecting);
+    m_controlSocket.SetIdleLimit(s_idleLimitMs);
     // Only the resolved address tells the family, so the socket made beforehand may be replaced
     // here: this connects the owned control socket itself, the call's reference comes after.
     if (!m_controlSocket.Connect(host, port)) {
@@ -285,7 +323,8 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     // the user does not meet a second error and a second disconnect for the same loss.
     auto refused = [&]() {
         call.Release();
-        if (m_connectionLost) {
+        // After a 421 the server is gone as surely as after a drop.
+        if (m_connectionLost || m_lastReplyCode == "421") {
             CloseControlConnection();
         } else {
             FtpQuit();
@@ -405,7 +444,8 @@ bool FtpClient::FtpCurrentFolder(std::string& path) {
 void FtpClient::FtpQuit() {
     platform::Socket call;
     call.Attach(m_controlSocket);
-    if (SendCommand(call, "QUIT")) {
+    // A connection found broken is only closed: a QUIT on it would meet a second error.
+    if (!m_connectionLost && SendCommand(call, "QUIT")) {
         std::string reply;
         ReadReply(call, reply, false);
     }

@@ -83,7 +83,9 @@ public:
     bool FtpCurrentFolder(std::string& path);
     void FtpQuit();
 
-    // Listing: number of lines, or -1. `pathArgument` is "" or " " + folder path.
+    // Listing: number of lines, or -1. `pathArgument` is "" or " " + folder path. A listing
+    // that passes kMaxListingLines lines or kMaxListingBytes is not read further: the result is
+    // kMaxListingLines + 1 and `listing` is left empty, so that no part of it is acted on.
     int FtpList(std::string& listing, const std::string& pathArgument, bool useCache);
 
     // Single commands.
@@ -112,6 +114,11 @@ public:
     // Shuts down and closes the control connection (also for the owner's disconnect cleanup).
     void CloseControlConnection();
 
+    // How long the server may send nothing while we wait on it (a reply on the control
+    // connection, bytes on the data connection) before the connection counts as broken.
+    static void SetIdleLimit(int ms) { s_idleLimitMs = ms; }
+    static int IdleLimit() { return s_idleLimitMs; }
+
     ListingCache& Cache() { return m_listingCache; }
     // Data connections are opened by us: the owner's option, or after a fall-back.
     bool PassiveMode() { return m_fellBackToPassive || m_owner.PassiveMode(); }
@@ -132,8 +139,8 @@ private:
     friend class DataConnection;
 
     // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
-    bool ListOnce(DataConnection& connection, std::string& listing,
-                  const std::string& pathArgument);
+    bool ListOnce(DataConnection& connection, std::string& listing, const std::string& pathArgument,
+                  bool& tooLong);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
                       const std::string& type, std::int64_t size, std::int64_t offset);
@@ -148,6 +155,12 @@ private:
     }
     void ShowSocketError(int code);
     void ShowStreamError(const platform::Stream& stream);
+    // A send or receive on `failed` went wrong: its error in a box, or, when the server let
+    // the idle limit pass, a line in the log.
+    void ReportStreamFailure(const platform::Stream& failed);
+    // The control connection counts as broken: shut down, m_connectionLost set, the owner's
+    // cleanup run. `textId` (when not 0) is logged first.
+    void BreakConnection(platform::Stream& control, int textId = 0);
     void ShowFileError(int code);
     void ConnectFailed(platform::Socket& call);
     bool SimpleCommand(const std::string& command);
@@ -159,6 +172,9 @@ private:
     std::unique_ptr<platform::TlsStream> m_controlTls;
     std::string m_tlsHost;
     std::string m_acceptedFingerprint;
+    // While FtpConnect logs in, a 421 ends the attempt as a refused login does.
+    bool m_loggingIn = false;
+    static inline std::atomic<int> s_idleLimitMs{60000};
 };
 
 } // namespace ftp

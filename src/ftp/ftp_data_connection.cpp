@@ -3,6 +3,8 @@
 // PASV and our connection to the server; and the fall-back from the one to the other.
 #include "ftp/data_connection.h"
 
+#include <cerrno>
+
 #include "ftp/ftp_client.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -10,6 +12,11 @@
 namespace ftp {
 
 namespace {
+
+// Preliminary replies a server may send while we wait for its data connection (one is usual),
+// and the bytes they may take together.
+constexpr int kMaxRepliesWhileWaiting = 16;
+constexpr std::size_t kMaxReplyBytesWhileWaiting = 1024 * 1024;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -171,6 +178,7 @@ bool DataConnection::PreparePassive() {
         m_data.Close();
         return false;
     }
+    m_data.SetIdleLimit(FtpClient::IdleLimit());
     return true;
 }
 
@@ -201,8 +209,15 @@ bool DataConnection::Open(std::string& replies) {
     if (m_passive) {
         return SecureData(); // connected in Prepare
     }
+    std::string serverAddress;
+    if (!m_call.PeerAddress(serverAddress)) {
+        m_client.ShowSocketError(m_call.LastError());
+        return false;
+    }
     // A server that cannot reach us says so on the control connection (425) instead of
-    // connecting; waiting on the listening socket alone would then never end.
+    // connecting; waiting on the listening socket alone would then never end. A server that
+    // keeps sending preliminary replies instead is cut off before they pile up.
+    int repliesWhileWaiting = 0;
     for (;;) {
         bool connectionReady = false;
         bool replyReady = false;
@@ -210,9 +225,13 @@ bool DataConnection::Open(std::string& replies) {
         // A reply the control connection's TLS layer holds already shows on no handle.
         if (m_client.m_controlTls && m_client.m_controlTls->HasBuffered()) {
             replyReady = true;
-        } else if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady,
-                                           error)) {
-            m_client.ShowSocketError(error);
+        } else if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error,
+                                           FtpClient::IdleLimit())) {
+            if (error == ETIMEDOUT) {
+                m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+            } else {
+                m_client.ShowSocketError(error);
+            }
             return false;
         }
         if (connectionReady) {
@@ -220,9 +239,22 @@ bool DataConnection::Open(std::string& replies) {
                 m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
-            return SecureData();
+            // Only the server may connect: another process or host could plant a listing or
+            // a file, or take what we upload.
+            std::string peer;
+            if (m_data.PeerAddress(peer) && peer == serverAddress) {
+                m_data.SetIdleLimit(FtpClient::IdleLimit());
+                return SecureData();
+            }
+            m_data.Close();
+            continue;
         }
         if (replyReady) {
+            if (++repliesWhileWaiting > kMaxRepliesWhileWaiting ||
+                replies.size() > kMaxReplyBytesWhileWaiting) {
+                m_client.BreakConnection(m_call, res::kTextReplyTooLong);
+                return false;
+            }
             std::string reply;
             const bool accepted = m_client.ReadReply(m_call, reply, false);
             replies += reply;
@@ -302,6 +334,16 @@ bool DataConnection::Finish(bool sent) {
         return m_client.ReadReply(m_call, completion, false);
     }
     return true;
+}
+
+bool DataConnection::Failed() {
+    const platform::Stream& data = Data();
+    if (data.TimedOut()) {
+        m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+    } else {
+        m_client.ShowStreamError(data);
+    }
+    return Abandon();
 }
 
 bool DataConnection::Abandon() {

@@ -125,6 +125,11 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             if (m_engine.m_connectionLost || lines == -1) {
                 return false;
             }
+            if (lines > ftp::kMaxListingLines) {
+                ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                            win::Icon::Warning);
+                return false;
+            }
             const ftp::ListingIndex listing(std::move(text));
             for (int j = 0; j < lines; ++j) {
                 const std::string entry = listing.Field(j, ftp::kFieldName, true);

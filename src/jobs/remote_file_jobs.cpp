@@ -70,7 +70,13 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     std::size_t next = 0;
     for (;;) {
         std::string text;
-        if (m_engine.FtpList(text, " " + current, true) == -1) {
+        const int lines = m_engine.FtpList(text, " " + current, true);
+        if (lines == -1) {
+            return false;
+        }
+        if (lines > ftp::kMaxListingLines) {
+            ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                        win::Icon::Warning);
             return false;
         }
         const ftp::ListingIndex listing(std::move(text));

@@ -58,6 +58,14 @@ public:
     void Attach(const Socket& owner);
     void Release();
 
+    // How long a receive or a send may wait for the peer, in milliseconds (-1: no limit). A wait
+    // that runs out fails with TimedOut(). The limit belongs to this object, not its handle.
+    void SetIdleLimit(int ms) { m_idleLimitMs = ms; }
+    int IdleLimit() const { return m_idleLimitMs; }
+    bool TimedOut() const override;
+    // The numeric address at the far end of the connection.
+    bool PeerAddress(std::string& address);
+
     bool IsValid() const { return m_handle >= 0; }
     int Handle() const { return m_handle; }
     int LastError() const override { return m_lastError; }
@@ -66,15 +74,19 @@ public:
 
 private:
     bool Fail();
+    // Waits up to the idle limit for `events`; false (timed out or failed) leaves the error.
+    bool WaitFor(short events);
 
     int m_handle = -1;
     bool m_owning = true;
     int m_lastError = 0;
+    int m_idleLimitMs = -1;
 };
 
-// Waits, without a time limit, until `first` or `second` has something to read (a pending
-// connection on a listening socket counts). False with the error code when the wait fails.
+// Waits until `first` or `second` has something to read (a pending connection on a listening
+// socket counts), at most `limitMs` milliseconds (-1: no limit). False with the error code when
+// the wait fails; ETIMEDOUT when the time ran out.
 bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, bool& secondReady,
-                  int& error);
+                  int& error, int limitMs = -1);
 
 } // namespace platform

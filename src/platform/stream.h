@@ -3,6 +3,7 @@
 // reader and the transfer loops are the same for both.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <string>
 
@@ -21,6 +22,8 @@ public:
     virtual int LastError() const = 0;
     // The user's sentence for the last failure.
     virtual std::string ErrorText() const = 0;
+    // The last failure was a wait for the peer that ran past the idle limit.
+    virtual bool TimedOut() const { return LastError() == ETIMEDOUT; }
     // Received bytes held inside the stream, which a wait on the handle would not see.
     virtual bool HasBuffered() const { return false; }
 };

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <openssl/bio.h>
@@ -28,15 +29,42 @@ struct BioState {
     int fd = -1;
     bool eof = false;
     int error = 0;
+    int idleLimitMs = -1; // the socket's: a peer silent for longer fails with ETIMEDOUT
 };
+
+// Waits until the handle is ready for `events`, at most the idle limit; false with the error.
+bool WaitReady(BioState& state, short events) {
+    if (state.idleLimitMs < 0) {
+        return true;
+    }
+    pollfd p{state.fd, events, 0};
+    int rc;
+    do {
+        rc = ::poll(&p, 1, state.idleLimitMs);
+    } while (rc < 0 && errno == EINTR);
+    if (rc == 0) {
+        state.error = ETIMEDOUT;
+        return false;
+    }
+    if (rc < 0) {
+        state.error = errno;
+        return false;
+    }
+    return true;
+}
 
 int BioWrite(BIO* bio, const char* data, int length) {
     auto* state = static_cast<BioState*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
     ssize_t sent;
+    // With an idle limit the send never blocks past it: wait for room, then take what fits.
+    const int flags = state->idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     do {
-        sent = ::send(state->fd, data, static_cast<std::size_t>(length), MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
+        if (!WaitReady(*state, POLLOUT)) {
+            return -1;
+        }
+        sent = ::send(state->fd, data, static_cast<std::size_t>(length), flags);
+    } while (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK));
     if (sent < 0) {
         state->error = errno;
         return -1;
@@ -49,6 +77,9 @@ int BioRead(BIO* bio, char* data, int length) {
     BIO_clear_retry_flags(bio);
     ssize_t received;
     do {
+        if (!WaitReady(*state, POLLIN)) {
+            return -1;
+        }
         received = ::recv(state->fd, data, static_cast<std::size_t>(length), 0);
     } while (received < 0 && errno == EINTR);
     if (received < 0) {
@@ -292,6 +323,7 @@ bool TlsStream::Handshake(Socket& socket, const std::string& host, const TlsStre
         return false;
     }
     m->bio.fd = socket.Handle();
+    m->bio.idleLimitMs = socket.IdleLimit();
     BIO_set_data(bio, &m->bio);
     SSL_set_bio(m->ssl, bio, bio);
     if (data) {

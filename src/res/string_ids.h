@@ -86,6 +86,8 @@ enum TextId : int {
     kTextCertValidTo = 188,         // " to "
     kTextCertFingerprint = 189,     // "SHA-256 fingerprint: "
     kTextCertTrust = 190,           // the question
+    kTextStoppedAnswering = 191,    // logged when the server let the idle limit pass
+    kTextReplyTooLong = 192,        // logged when a reply passes its limit
 };
 
 } // namespace res

@@ -95,6 +95,8 @@ const std::map<int, std::string>& Table() {
         {188, " to "},
         {189, "SHA-256 fingerprint: "},
         {190, "Do you wish to trust this certificate for this host?"},
+        {191, "The server stopped answering.\r\n"},
+        {192, "The server's reply is too long; the connection is closed.\r\n"},
     };
     return table;
 }

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <utility>
@@ -78,6 +79,31 @@ Script& Script::ReceiveData() {
 
 Script& Script::Listen(const std::string& reply) {
     steps.back().actions.push_back({ScriptAction::Kind::Listen, reply, 0});
+    return *this;
+}
+
+Script& Script::Flood(const std::string& pattern, std::size_t limit) {
+    steps.back().actions.push_back({ScriptAction::Kind::Flood, pattern, 0, limit});
+    return *this;
+}
+
+Script& Script::FloodData(const std::string& pattern, std::size_t limit) {
+    steps.back().actions.push_back({ScriptAction::Kind::FloodData, pattern, 0, limit});
+    return *this;
+}
+
+Script& Script::HoldData(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::HoldData, bytes, 0});
+    return *this;
+}
+
+Script& Script::StallData() {
+    steps.back().actions.push_back({ScriptAction::Kind::StallData, "", 0});
+    return *this;
+}
+
+Script& Script::Intrude(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::Intrude, bytes, 0});
     return *this;
 }
 
@@ -300,6 +326,92 @@ void ScriptedFtpServer::ReceiveData() {
     ::close(fd);
 }
 
+void ScriptedFtpServer::Flood(int fd, const std::string& pattern, std::size_t limit) {
+    std::string block;
+    while (block.size() < 65536) {
+        block += pattern;
+    }
+    std::size_t sent = 0;
+    int stalledMs = 0;
+    while (sent < limit && stalledMs < kGiveUpMs && !m_stop) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, kSliceMs) <= 0) {
+            stalledMs += kSliceMs; // the client takes nothing more
+            continue;
+        }
+        stalledMs = 0;
+        const std::size_t offset = sent % pattern.size();
+        const ssize_t n =
+            ::send(fd, block.data() + offset, std::min(block.size() - offset, limit - sent),
+                   MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            break; // closed by the client
+        }
+        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+        m_floodSent = sent;
+    }
+}
+
+void ScriptedFtpServer::HoldData(const std::string& bytes) {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    char buffer[4096];
+    while (WaitReadable(fd) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::StallData() {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    // Reading nothing, the server cannot see the client close; the client's own limit ends it.
+    for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
+        SleepMs(kSliceMs);
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::Intrude(const std::string& bytes) {
+    unsigned h1, h2, h3, h4, p1, p2;
+    if (std::sscanf(m_lastPort.c_str(), "PORT %u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) !=
+        6) {
+        Problem("no PORT before an intruder");
+        return;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7f000002); // 127.0.0.2: loopback, yet not the server
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    peer.sin_port = htons(static_cast<uint16_t>(p1 * 256 + p2));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        Problem("the intruder could not connect from 127.0.0.2");
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    ::shutdown(fd, SHUT_WR);
+    char buffer[4096];
+    ssize_t n = 0;
+    while (WaitReadable(fd, false) && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+        m_intruderBytes += static_cast<std::size_t>(n);
+    }
+    if (n <= 0) {
+        ++m_intrudersClosed;
+    }
+    ::close(fd);
+}
+
 void ScriptedFtpServer::Run() {
     if (!WaitReadable(m_listenFd)) {
         Problem("the client never connected");
@@ -349,6 +461,26 @@ void ScriptedFtpServer::Run() {
                 break;
             case ScriptAction::Kind::Listen:
                 ListenData(action.bytes, fd);
+                break;
+            case ScriptAction::Kind::Flood:
+                Flood(fd, action.bytes, action.limit);
+                break;
+            case ScriptAction::Kind::FloodData: {
+                const int data = ConnectData(0);
+                if (data >= 0) {
+                    Flood(data, action.bytes, action.limit);
+                    ::close(data);
+                }
+                break;
+            }
+            case ScriptAction::Kind::HoldData:
+                HoldData(action.bytes);
+                break;
+            case ScriptAction::Kind::StallData:
+                StallData();
+                break;
+            case ScriptAction::Kind::Intrude:
+                Intrude(action.bytes);
                 break;
             }
             if (!open) {
