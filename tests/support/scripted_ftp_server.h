@@ -12,7 +12,17 @@
 namespace support {
 
 struct ScriptAction {
-    enum class Kind { Reply, Pause, Close, SendData, ReceiveData, Listen };
+    enum class Kind {
+        Reply,
+        Pause,
+        Close,
+        Reset,
+        SendData,
+        ReceiveData,
+        ResetData,
+        ResetDataOnArrival,
+        Listen
+    };
     Kind kind = Kind::Reply;
     std::string bytes;
     int delayMs = 0;
@@ -34,6 +44,8 @@ public:
     Script& Pause(int ms);
     // Closes the control connection; the script ends there.
     Script& Close();
+    // Resets the control connection (RST instead of FIN); the script ends there.
+    Script& Reset();
     // Listens on 127.0.0.1 for the next data connection and sends `reply` with the port
     // written in: "%P%" as a number, "%P1%" and "%P2%" as its high and low byte.
     Script& Listen(const std::string& reply);
@@ -43,6 +55,10 @@ public:
     Script& SendData(const std::string& bytes, int delayMs = 0);
     // As SendData, but keeps what arrives until the client closes.
     Script& ReceiveData();
+    // Opens the data connection as SendData does, sends `bytes` and resets the connection.
+    Script& ResetData(const std::string& bytes);
+    // The same for an upload: resets the connection once the client's first bytes arrive.
+    Script& ResetDataOnArrival();
     // The usual greeting and login of user "u" with password "p".
     Script& Login();
     // TYPE <type> and PORT both accepted.
@@ -80,6 +96,7 @@ private:
     int ConnectData(int delayMs);
     void SendData(const std::string& bytes, int delayMs);
     void ReceiveData();
+    void ResetData(const std::string& bytes, bool onArrival);
     void Problem(const std::string& text);
 
     std::vector<ScriptStep> m_steps;
