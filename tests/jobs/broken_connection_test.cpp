@@ -106,10 +106,9 @@ const std::vector<Job>& Jobs() {
         {"Connect",
          {},
          [](Script& s) {
-             s = Connected();
-             // The saved folder is entered: the step list holds a CWD before the listing.
-             s.steps.insert(s.steps.begin() + 4, ScriptStep{"CWD /saved", {}});
-             s.steps[4].actions.push_back({ScriptAction::Kind::Reply, "250 OK.\r\n", 0});
+             // The host's saved folder is entered before the listing.
+             s.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
+             List(Command(s, "CWD /saved", "250 OK.\r\n"), "LIST", kRootListing);
          },
          [](HeadlessApp& app) { app.Win().Click(res::kConnectButton); },
          true},
