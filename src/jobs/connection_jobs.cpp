@@ -25,6 +25,9 @@ void CMainDialog::ConnectJob() {
     }
     std::string current;
     if (!m_engine.FtpCurrentFolder(current)) {
+        if (m_engine.m_connectionLost) {
+            return; // nothing to end with QUIT: the log ends with "Disconnected."
+        }
         AppendLog(res::LoadString(res::kTextCurrentFolderFailed));
         m_engine.FtpQuit();
         return;
@@ -108,8 +111,11 @@ int CMainDialog::BuildRemoteEntries(bool useCache) {
     int lines = m_engine.FtpList(listing, "", useCache);
     m_remoteEntries.SetListing(std::move(listing));
     if (lines == -1) {
-        ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
-                    win::Icon::Warning);
+        // A lost connection has been reported already; the log ends with "Disconnected."
+        if (!m_engine.m_connectionLost) {
+            ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
+                        win::Icon::Warning);
+        }
         return -1;
     }
     if (lines > ftp::kMaxListingLines) {
@@ -131,7 +137,9 @@ bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
     RememberRemoteFolder(m_remoteFolder);
     int n = BuildRemoteEntries(useCache);
     if (n == -1) {
-        AppendLog(res::LoadString(res::kTextListPuttingFailed));
+        if (!m_engine.m_connectionLost) {
+            AppendLog(res::LoadString(res::kTextListPuttingFailed));
+        }
         return false;
     }
     win::IListView& pane = m_window.ListView(res::kRemoteList);

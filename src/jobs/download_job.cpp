@@ -152,6 +152,13 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                                       AsciiTypeFor(entry), listing.Size(entry),
                                       listing.Time(entry, -1))) {
                         result = false;
+                        // The folder was removed under the job: the rest of this tree has
+                        // nowhere to go, and one message has said why.
+                        platform::FileStatus folder;
+                        if (!platform::GetStatusNoFollow(localFolder, folder) ||
+                            folder.kind != platform::EntryKind::Folder) {
+                            return false;
+                        }
                     }
                     if (m_engine.m_connectionLost) {
                         return false;

@@ -40,6 +40,13 @@ bool SendAllBytes(int fd, const std::string& bytes) {
     return true;
 }
 
+// Closes with an RST: no FIN first, whatever is unsent or unread is dropped.
+void ResetAndClose(int fd) {
+    const linger abort{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(fd);
+}
+
 } // namespace
 
 Script& Script::Greeting(const std::string& reply) {
@@ -64,6 +71,21 @@ Script& Script::Pause(int ms) {
 
 Script& Script::Close() {
     steps.back().actions.push_back({ScriptAction::Kind::Close, "", 0});
+    return *this;
+}
+
+Script& Script::Reset() {
+    steps.back().actions.push_back({ScriptAction::Kind::Reset, "", 0});
+    return *this;
+}
+
+Script& Script::ResetData(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::ResetData, bytes, 0});
+    return *this;
+}
+
+Script& Script::ResetDataOnArrival() {
+    steps.back().actions.push_back({ScriptAction::Kind::ResetDataOnArrival, "", 0});
     return *this;
 }
 
@@ -412,6 +434,19 @@ void ScriptedFtpServer::Intrude(const std::string& bytes) {
     ::close(fd);
 }
 
+void ScriptedFtpServer::ResetData(const std::string& bytes, bool onArrival) {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    if (onArrival && WaitReadable(fd, false)) {
+        char buffer[4096];
+        ::recv(fd, buffer, sizeof buffer, 0);
+    }
+    ResetAndClose(fd);
+}
+
 void ScriptedFtpServer::Run() {
     if (!WaitReadable(m_listenFd)) {
         Problem("the client never connected");
@@ -424,6 +459,7 @@ void ScriptedFtpServer::Run() {
     }
     std::string pending;
     bool open = true;
+    bool reset = false;
     for (const ScriptStep& step : m_steps) {
         if (!step.expect.empty()) {
             std::string line;
@@ -453,11 +489,19 @@ void ScriptedFtpServer::Run() {
             case ScriptAction::Kind::Close:
                 open = false;
                 break;
+            case ScriptAction::Kind::Reset:
+                open = false;
+                reset = true;
+                break;
             case ScriptAction::Kind::SendData:
                 SendData(action.bytes, action.delayMs);
                 break;
             case ScriptAction::Kind::ReceiveData:
                 ReceiveData();
+                break;
+            case ScriptAction::Kind::ResetData:
+            case ScriptAction::Kind::ResetDataOnArrival:
+                ResetData(action.bytes, action.kind == ScriptAction::Kind::ResetDataOnArrival);
                 break;
             case ScriptAction::Kind::Listen:
                 ListenData(action.bytes, fd);
@@ -495,6 +539,10 @@ void ScriptedFtpServer::Run() {
     std::string line;
     while (open && ReadLine(fd, pending, line)) {
         Problem("unexpected \"" + line + "\" after the script");
+    }
+    if (reset) {
+        ResetAndClose(fd);
+        return;
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);

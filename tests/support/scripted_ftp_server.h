@@ -16,8 +16,11 @@ struct ScriptAction {
         Reply,
         Pause,
         Close,
+        Reset,
         SendData,
         ReceiveData,
+        ResetData,
+        ResetDataOnArrival,
         Listen,
         Flood,
         FloodData,
@@ -47,6 +50,8 @@ public:
     Script& Pause(int ms);
     // Closes the control connection; the script ends there.
     Script& Close();
+    // Resets the control connection (RST instead of FIN); the script ends there.
+    Script& Reset();
     // Listens on 127.0.0.1 for the next data connection and sends `reply` with the port
     // written in: "%P%" as a number, "%P1%" and "%P2%" as its high and low byte.
     Script& Listen(const std::string& reply);
@@ -70,6 +75,10 @@ public:
     // Connects to the last PORT address from 127.0.0.2, sends `bytes` and waits for the client
     // to close the connection (see Intruders).
     Script& Intrude(const std::string& bytes);
+    // Opens the data connection as SendData does, sends `bytes` and resets the connection.
+    Script& ResetData(const std::string& bytes);
+    // The same for an upload: resets the connection once the client's first bytes arrive.
+    Script& ResetDataOnArrival();
     // The usual greeting and login of user "u" with password "p".
     Script& Login();
     // TYPE <type> and PORT both accepted.
@@ -118,6 +127,7 @@ private:
     void HoldData(const std::string& bytes);
     void StallData();
     void Intrude(const std::string& bytes);
+    void ResetData(const std::string& bytes, bool onArrival);
     void Problem(const std::string& text);
 
     std::vector<ScriptStep> m_steps;
