@@ -14,6 +14,9 @@
 int CClientApp::InitInstance(int argc, char** argv) {
     // A server that drops a connection must be an error the engine reports, never a signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit reached while a download writes is a write error the transfer
+    // reports (EFBIG), like a full disk, not a signal that ends the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     m_settingsPath = SettingsFilePath();
 #ifdef QUORREL_HAVE_WX
     SettingsStore store(m_settingsPath);

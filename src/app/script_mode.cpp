@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "settings/settings_store.h"
 #include "platform/window/headless/headless_window.h"
 #include "res/resource_ids.h"
 #include "res/templates.h"
+#include "settings/settings_store.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -491,6 +491,7 @@ int RunScript(std::istream& script, std::ostream& out, std::ostream& err,
 
 int RunScriptMode(const std::string& file, bool answerYes) {
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit is a write error, as in the window
     std::ios::sync_with_stdio(true);
     std::string path = SettingsFilePath();
     if (file == "-") {

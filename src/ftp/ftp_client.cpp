@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "platform/system_error.h"
+#include "res/ascii_case.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
 
@@ -33,16 +34,17 @@ bool ParsePort(const std::string& text, unsigned& port) {
 
 } // namespace
 
-void SplitServerPort(const std::string& name, std::string& host, unsigned& port) {
+void SplitServerPort(const std::string& name, std::string& host, unsigned& port,
+                     unsigned defaultPort) {
     host = name;
-    port = 21;
+    port = defaultPort;
     if (!name.empty() && name[0] == '[') {
         const std::size_t close = name.find(']');
         if (close == std::string::npos) {
             return;
         }
         const std::string rest = name.substr(close + 1);
-        unsigned value = 21;
+        unsigned value = defaultPort;
         if (rest.empty() || (rest[0] == ':' && ParsePort(rest.substr(1), value))) {
             host = name.substr(1, close - 1);
             port = value;
@@ -61,11 +63,39 @@ void SplitServerPort(const std::string& name, std::string& host, unsigned& port)
     }
 }
 
+ServerName ParseServerName(const std::string& name) {
+    struct Scheme {
+        const char* prefix;
+        Security security;
+        unsigned port;
+    };
+    static const Scheme kSchemes[] = {{"ftp://", Security::Plain, 21},
+                                      {"ftpes://", Security::Explicit, 21},
+                                      {"ftps://", Security::Implicit, 990}};
+    ServerName server;
+    std::string rest = name;
+    for (const Scheme& scheme : kSchemes) {
+        const std::string prefix = scheme.prefix;
+        std::string start = name.substr(0, prefix.size());
+        res::LowerAscii(start);
+        if (start == prefix) {
+            server.security = scheme.security;
+            server.port = scheme.port;
+            rest = name.substr(prefix.size());
+            rest = rest.substr(0, rest.find('/'));
+            break;
+        }
+    }
+    SplitServerPort(rest, server.host, server.port, server.port);
+    return server;
+}
+
 FtpClient::FtpClient(IEngineOwner& owner) : m_owner(owner) {}
 
 FtpClient::~FtpClient() = default;
 
 bool FtpClient::CreateControlSocket(int& error) {
+    m_controlTls.reset();
     if (!m_controlSocket.Create()) {
         error = m_controlSocket.LastError();
         return false;
@@ -75,12 +105,39 @@ bool FtpClient::CreateControlSocket(int& error) {
 }
 
 void FtpClient::CloseControlConnection() {
+    if (m_controlTls) {
+        m_controlTls->CloseNotify();
+        m_controlTls.reset();
+    }
     m_controlSocket.ShutdownBoth();
     m_controlSocket.Close();
 }
 
 void FtpClient::ShowSocketError(int code) {
     m_owner.ShowMessage(platform::SystemErrorText(code), BoxButtons::Ok, BoxIcon::Warning);
+}
+
+void FtpClient::ShowStreamError(const platform::Stream& stream) {
+    m_owner.ShowMessage(stream.ErrorText(), BoxButtons::Ok, BoxIcon::Warning);
+}
+
+void FtpClient::ReportStreamFailure(const platform::Stream& failed) {
+    if (failed.TimedOut()) {
+        m_owner.AppendLog(res::LoadString(res::kTextStoppedAnswering));
+    } else {
+        ShowStreamError(failed);
+    }
+}
+
+void FtpClient::BreakConnection(platform::Stream& control, int textId) {
+    if (textId != 0) {
+        m_owner.AppendLog(res::LoadString(textId));
+    }
+    // Shut down, not closed: the handle stays ours until the next connect replaces it, so no
+    // per-call reference can meet a handle number taken by another socket meanwhile.
+    control.ShutdownBoth();
+    m_connectionLost = true;
+    m_owner.DisconnectCleanup();
 }
 
 void FtpClient::ShowFileError(int code) {
@@ -92,7 +149,7 @@ BoxAnswer FtpClient::AskYesNo(const std::string& prefix, int stringId) {
                                BoxIcon::Question);
 }
 
-bool FtpClient::SendCommand(platform::Socket& socket, const std::string& command) {
+bool FtpClient::SendCommand(platform::Stream& stream, const std::string& command) {
     // A line break inside the text would smuggle a second command onto the wire.
     if (HoldsLineBreak(command)) {
         return false;
@@ -100,23 +157,24 @@ bool FtpClient::SendCommand(platform::Socket& socket, const std::string& command
     m_connectionLost = false;
     const std::string line = command + "\r\n";
     m_owner.AppendLog(">" + line);
-    if (!socket.SendAll(line.data(), line.size())) {
-        ShowSocketError(socket.LastError());
-        m_connectionLost = true;
-        m_owner.DisconnectCleanup();
+    platform::Stream& wire = Wire(stream);
+    if (!wire.SendAll(line.data(), line.size())) {
+        ReportStreamFailure(wire);
+        BreakConnection(stream);
         return false;
     }
     return true;
 }
 
-bool FtpClient::SendPassword(platform::Socket& socket, const std::string& password) {
+bool FtpClient::SendPassword(platform::Stream& stream, const std::string& password) {
     if (HoldsLineBreak(password)) {
         return false;
     }
     const std::string line = "PASS " + password + "\r\n";
     m_owner.AppendLog(">PASS " + std::string(password.size(), '*') + "\r\n");
-    if (!socket.SendAll(line.data(), line.size())) {
-        ShowSocketError(socket.LastError());
+    platform::Stream& wire = Wire(stream);
+    if (!wire.SendAll(line.data(), line.size())) {
+        ReportStreamFailure(wire);
         return false;
     }
     return true;
@@ -144,17 +202,25 @@ bool FtpClient::IsReplyComplete(const std::string& text, char& firstDigit) {
     return true;
 }
 
-bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool breakLineFirst) {
+bool FtpClient::ReadReply(platform::Stream& stream, std::string& reply, bool breakLineFirst) {
     reply.clear();
     m_connectionLost = false;
+    platform::Stream& wire = Wire(stream);
     char buffer[kReplyReceiveSize + 1];
+    // Counted in bytes received, not in text kept: zero bytes keep no text yet still arrive.
+    std::size_t receivedTotal = 0;
+    int textId = 0;
     for (;;) {
-        const long received = socket.Receive(buffer, kReplyReceiveSize);
+        const long received = wire.Receive(buffer, kReplyReceiveSize);
         if (received == 0) {
             break;
         }
         if (received < 0) {
-            ShowSocketError(socket.LastError());
+            if (breakLineFirst) {
+                m_owner.AppendLog("\r\n");
+                breakLineFirst = false;
+            }
+            ReportStreamFailure(wire);
             break;
         }
         buffer[received] = '\0';
@@ -170,17 +236,24 @@ bool FtpClient::ReadReply(platform::Socket& socket, std::string& reply, bool bre
         reply += chunk;
         char firstDigit = 0;
         if (IsReplyComplete(reply, firstDigit)) {
+            // 421: the server is closing the connection. During the login it is a refusal
+            // like any other; later it ends the session here, before another command is sent.
+            if (m_lastReplyCode == "421" && !m_loggingIn) {
+                BreakConnection(stream);
+                return false;
+            }
             return firstDigit != '4' && firstDigit != '5';
         }
-        if (reply.size() > kMaxReplyLength) {
+        receivedTotal += static_cast<std::size_t>(received);
+        if (receivedTotal > kMaxReplyLength) {
+            textId = res::kTextReplyTooLong;
             break;
         }
     }
     if (breakLineFirst) {
         m_owner.AppendLog("\r\n");
     }
-    m_connectionLost = true;
-    m_owner.DisconnectCleanup();
+    BreakConnection(stream, textId);
     return false;
 }
 
@@ -192,14 +265,23 @@ void FtpClient::ConnectFailed(platform::Socket& call) {
 
 bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
                            const std::string& password, unsigned port,
-                           const std::string& displayName) {
+                           const std::string& displayName, const TlsRequest& tls) {
     platform::Socket call;
+    m_loggingIn = true;
+    struct LoginEnds {
+        bool& flag;
+        ~LoginEnds() { flag = false; }
+    } loginEnds{m_loggingIn};
     m_fellBackToPassive = false;
     m_epsvRefused = false;
+    m_controlTls.reset();
+    m_tlsHost = host;
+    m_acceptedFingerprint.clear();
     // The log names the server as the user typed it, port suffix included.
     m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
                       (displayName.empty() ? host : displayName));
     m_owner.SetConnectPhase(kPhaseConnecting);
+    m_controlSocket.SetIdleLimit(s_idleLimitMs);
     // Only the resolved address tells the family, so the socket made beforehand may be replaced
     // here: this connects the owned control socket itself, the call's reference comes after.
     if (!m_controlSocket.Connect(host, port)) {
@@ -209,7 +291,12 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     }
     call.Attach(m_controlSocket);
     std::string reply;
-    if (!ReadReply(call, reply, true)) {
+    // Implicit TLS: the handshake comes first, and its log line starts the fresh line.
+    const bool implicit = tls.security == Security::Implicit;
+    if (implicit && !SecureControl(call, tls, true)) {
+        return false;
+    }
+    if (!ReadReply(call, reply, !implicit)) {
         ConnectFailed(call);
         return false;
     }
@@ -236,13 +323,43 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     // the user does not meet a second error and a second disconnect for the same loss.
     auto refused = [&]() {
         call.Release();
-        if (m_connectionLost) {
+        // After a 421 the server is gone as surely as after a drop.
+        if (m_connectionLost || m_lastReplyCode == "421") {
             CloseControlConnection();
         } else {
             FtpQuit();
         }
         return false;
     };
+    // PBSZ and PROT: a refusal ends the connection as a refused USER does.
+    auto exchange = [&](const std::string& command) {
+        if (!SendCommand(call, command)) {
+            ConnectFailed(call);
+            return false;
+        }
+        return ReadReply(call, reply, false) || refused();
+    };
+    if (tls.security == Security::Explicit) {
+        if (!SendCommand(call, "AUTH TLS")) {
+            ConnectFailed(call);
+            return false;
+        }
+        // Only a 2xx (234) lets the handshake begin; anything else, and nothing more but QUIT
+        // is sent: a user who asked for TLS never sends the password in clear.
+        if (!ReadReply(call, reply, false) || m_lastReplyCode[0] != '2') {
+            if (!m_connectionLost) {
+                m_owner.ShowMessage(res::LoadString(res::kTextTlsRefused), BoxButtons::Ok,
+                                    BoxIcon::Warning);
+            }
+            return refused();
+        }
+        if (!SecureControl(call, tls, false)) {
+            return false;
+        }
+    }
+    if (tls.security != Security::Plain && (!exchange("PBSZ 0") || !exchange("PROT P"))) {
+        return false;
+    }
     if (!SendCommand(call, "USER " + user)) {
         ConnectFailed(call);
         return false;
@@ -257,6 +374,50 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     if (!ReadReply(call, reply, false)) {
         return refused();
     }
+    return true;
+}
+
+bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls, bool breakLineFirst) {
+    auto stream = std::make_unique<platform::TlsStream>();
+    const bool shook = stream->Handshake(m_controlSocket, m_tlsHost);
+    if (breakLineFirst) {
+        m_owner.AppendLog("\r\n");
+    }
+    m_owner.SetConnectPhase(kPhaseDone);
+    if (!shook) {
+        // As a connection lost while a reply is awaited, with the reason shown.
+        ShowStreamError(*stream);
+        m_connectionLost = true;
+        m_owner.DisconnectCleanup();
+        ConnectFailed(call);
+        return false;
+    }
+    m_owner.AppendLog(res::LoadString(res::kTextTlsSecured) + stream->Version() + ", " +
+                      stream->Cipher() + "\r\n");
+    const platform::CertificateInfo certificate = stream->PeerCertificate();
+    const bool known =
+        !certificate.fingerprint.empty() && certificate.fingerprint == tls.trustedFingerprint;
+    if (!certificate.verified && !known) {
+        std::string question;
+        if (!tls.trustedFingerprint.empty()) {
+            question += res::LoadString(res::kTextCertChanged);
+        }
+        question += res::LoadString(res::kTextCertUnverified) + certificate.problem + ".\n\n" +
+                    res::LoadString(res::kTextCertSubject) + certificate.subject + "\n" +
+                    res::LoadString(res::kTextCertIssuer) + certificate.issuer + "\n" +
+                    res::LoadString(res::kTextCertValidFrom) + certificate.notBefore +
+                    res::LoadString(res::kTextCertValidTo) + certificate.notAfter + "\n" +
+                    res::LoadString(res::kTextCertFingerprint) + certificate.fingerprint + "\n\n" +
+                    res::LoadString(res::kTextCertTrust);
+        if (m_owner.ShowMessage(question, BoxButtons::YesNo, BoxIcon::Question) != BoxAnswer::Yes) {
+            // Not a byte more to a server the user does not trust, not even TLS's goodbye.
+            stream->Abandon();
+            ConnectFailed(call);
+            return false;
+        }
+        m_acceptedFingerprint = certificate.fingerprint;
+    }
+    m_controlTls = std::move(stream);
     return true;
 }
 
@@ -283,7 +444,8 @@ bool FtpClient::FtpCurrentFolder(std::string& path) {
 void FtpClient::FtpQuit() {
     platform::Socket call;
     call.Attach(m_controlSocket);
-    if (SendCommand(call, "QUIT")) {
+    // A connection found broken is only closed: a QUIT on it would meet a second error.
+    if (!m_connectionLost && SendCommand(call, "QUIT")) {
         std::string reply;
         ReadReply(call, reply, false);
     }

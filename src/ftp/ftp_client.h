@@ -11,14 +11,43 @@
 #include "ftp/engine_owner.h"
 #include "ftp/listing_cache.h"
 #include "platform/socket.h"
+#include "platform/stream.h"
+#include "platform/tls_stream.h"
 
 namespace ftp {
 
 class DataConnection;
 
 // A server name as the user types it: "host", "host:PORT", "[v6 address]:PORT", "[v6 address]",
-// or a bare IPv6 address (several colons, so no port). The port is 21 unless one is given.
-void SplitServerPort(const std::string& name, std::string& host, unsigned& port);
+// or a bare IPv6 address (several colons, so no port). The port is `defaultPort` unless one is
+// given.
+void SplitServerPort(const std::string& name, std::string& host, unsigned& port,
+                     unsigned defaultPort = 21);
+
+// How the control connection is protected.
+enum class Security {
+    Plain,    // plain FTP, the designed behaviour
+    Explicit, // AUTH TLS after the greeting
+    Implicit, // TLS from the first byte
+};
+
+struct ServerName {
+    std::string host;
+    unsigned port = 21;
+    Security security = Security::Plain;
+};
+
+// A server name as typed, optionally behind a scheme: "ftp://" (plain), "ftpes://" (explicit
+// TLS) or "ftps://" (implicit TLS, port 990 unless one is given), in any letter case. A path
+// behind a scheme's host ("/...") is ignored. Without a scheme the name is plain FTP.
+ServerName ParseServerName(const std::string& name);
+
+// What FtpConnect is asked for beyond plain FTP.
+struct TlsRequest {
+    Security security = Security::Plain;
+    // SHA-256 fingerprint of the certificate the user trusted for this host, "" for none.
+    std::string trustedFingerprint;
+};
 // The PORT argument: the address with commas, then the port's high and low byte in decimal.
 std::string PortArgument(const std::string& portAddress, unsigned port);
 // The remote name of an upload after the two lowercase options.
@@ -41,13 +70,22 @@ public:
     bool CreateControlSocket(int& error);
 
     // Login and session.
-    // `displayName` (when not empty) is what the log shows instead of `host`.
+    // `displayName` (when not empty) is what the log shows instead of `host`. With TLS asked
+    // for, the connection is secured (implicitly, or with AUTH TLS after the greeting) and
+    // PBSZ 0 and PROT P are sent before USER; a server that refuses never sees USER or PASS.
     bool FtpConnect(const std::string& host, const std::string& user, const std::string& password,
-                    unsigned port, const std::string& displayName = {});
+                    unsigned port, const std::string& displayName = {}, const TlsRequest& tls = {});
+    // The fingerprint of the certificate the user agreed to trust during the last FtpConnect,
+    // "" when no question was answered Yes. The caller keeps it with the host.
+    const std::string& AcceptedFingerprint() const { return m_acceptedFingerprint; }
+    // The control connection is secured with TLS (and so is every data connection).
+    bool Secured() const { return m_controlTls != nullptr; }
     bool FtpCurrentFolder(std::string& path);
     void FtpQuit();
 
-    // Listing: number of lines, or -1. `pathArgument` is "" or " " + folder path.
+    // Listing: number of lines, or -1. `pathArgument` is "" or " " + folder path. A listing
+    // that passes kMaxListingLines lines or kMaxListingBytes is not read further: the result is
+    // kMaxListingLines + 1 and `listing` is left empty, so that no part of it is acted on.
     int FtpList(std::string& listing, const std::string& pathArgument, bool useCache);
 
     // Single commands.
@@ -65,14 +103,21 @@ public:
                   const std::string& type);
     BoxAnswer AskYesNo(const std::string& prefix, int stringId);
 
-    // Building blocks (also used by the tests).
-    bool SendCommand(platform::Socket& socket, const std::string& command);
-    bool SendPassword(platform::Socket& socket, const std::string& password);
-    bool ReadReply(platform::Socket& socket, std::string& reply, bool breakLineFirst);
+    // Building blocks (also used by the tests). `stream` is the calling operation's own object
+    // on the control connection: it stands for the connection's handle. Once the connection is
+    // secured, the bytes go through its TLS stream instead, whatever object is passed.
+    bool SendCommand(platform::Stream& stream, const std::string& command);
+    bool SendPassword(platform::Stream& stream, const std::string& password);
+    bool ReadReply(platform::Stream& stream, std::string& reply, bool breakLineFirst);
     bool IsReplyComplete(const std::string& text, char& firstDigit);
 
     // Shuts down and closes the control connection (also for the owner's disconnect cleanup).
     void CloseControlConnection();
+
+    // How long the server may send nothing while we wait on it (a reply on the control
+    // connection, bytes on the data connection) before the connection counts as broken.
+    static void SetIdleLimit(int ms) { s_idleLimitMs = ms; }
+    static int IdleLimit() { return s_idleLimitMs; }
 
     ListingCache& Cache() { return m_listingCache; }
     // Data connections are opened by us: the owner's option, or after a fall-back.
@@ -94,20 +139,42 @@ private:
     friend class DataConnection;
 
     // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
-    bool ListOnce(DataConnection& connection, std::string& listing,
-                  const std::string& pathArgument);
+    bool ListOnce(DataConnection& connection, std::string& listing, const std::string& pathArgument,
+                  bool& tooLong);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
                       const std::string& type, std::int64_t size, std::int64_t offset);
     bool StoreOnce(DataConnection& connection, const std::string& localPath,
                    const std::string& name, const std::string& type);
+    // The TLS handshake on the control connection, the log line and the certificate check
+    // with the user's question. False when the connection was ended.
+    bool SecureControl(platform::Socket& call, const TlsRequest& tls, bool breakLineFirst);
+    // What goes on the wire for the per-call object `stream`.
+    platform::Stream& Wire(platform::Stream& stream) {
+        return m_controlTls ? *m_controlTls : stream;
+    }
     void ShowSocketError(int code);
+    void ShowStreamError(const platform::Stream& stream);
+    // A send or receive on `failed` went wrong: its error in a box, or, when the server let
+    // the idle limit pass, a line in the log.
+    void ReportStreamFailure(const platform::Stream& failed);
+    // The control connection counts as broken: shut down, m_connectionLost set, the owner's
+    // cleanup run. `textId` (when not 0) is logged first.
+    void BreakConnection(platform::Stream& control, int textId = 0);
     void ShowFileError(int code);
     void ConnectFailed(platform::Socket& call);
     bool SimpleCommand(const std::string& command);
 
     IEngineOwner& m_owner;
     ListingCache m_listingCache;
+    // The control connection's TLS stream while it is secured; data connections reuse its
+    // session and send SNI for the same host.
+    std::unique_ptr<platform::TlsStream> m_controlTls;
+    std::string m_tlsHost;
+    std::string m_acceptedFingerprint;
+    // While FtpConnect logs in, a 421 ends the attempt as a refused login does.
+    bool m_loggingIn = false;
+    static inline std::atomic<int> s_idleLimitMs{60000};
 };
 
 } // namespace ftp

@@ -3,6 +3,8 @@
 // PASV and our connection to the server; and the fall-back from the one to the other.
 #include "ftp/data_connection.h"
 
+#include <cerrno>
+
 #include "ftp/ftp_client.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -10,6 +12,11 @@
 namespace ftp {
 
 namespace {
+
+// Preliminary replies a server may send while we wait for its data connection (one is usual),
+// and the bytes they may take together.
+constexpr int kMaxRepliesWhileWaiting = 16;
+constexpr std::size_t kMaxReplyBytesWhileWaiting = 1024 * 1024;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -94,7 +101,7 @@ DataConnection::DataConnection(FtpClient& client, platform::Socket& call)
     : m_client(client), m_call(call) {}
 
 DataConnection::~DataConnection() {
-    CloseSockets();
+    CloseSockets(false);
 }
 
 bool DataConnection::Prepare(const std::string& type) {
@@ -171,6 +178,7 @@ bool DataConnection::PreparePassive() {
         m_data.Close();
         return false;
     }
+    m_data.SetIdleLimit(FtpClient::IdleLimit());
     return true;
 }
 
@@ -199,16 +207,31 @@ bool DataConnection::Request(const std::string& command, std::string& reply) {
 
 bool DataConnection::Open(std::string& replies) {
     if (m_passive) {
-        return true; // connected in Prepare
+        return SecureData(); // connected in Prepare
+    }
+    std::string serverAddress;
+    if (!m_call.PeerAddress(serverAddress)) {
+        m_client.ShowSocketError(m_call.LastError());
+        return false;
     }
     // A server that cannot reach us says so on the control connection (425) instead of
-    // connecting; waiting on the listening socket alone would then never end.
+    // connecting; waiting on the listening socket alone would then never end. A server that
+    // keeps sending preliminary replies instead is cut off before they pile up.
+    int repliesWhileWaiting = 0;
     for (;;) {
         bool connectionReady = false;
         bool replyReady = false;
         int error = 0;
-        if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error)) {
-            m_client.ShowSocketError(error);
+        // A reply the control connection's TLS layer holds already shows on no handle.
+        if (m_client.m_controlTls && m_client.m_controlTls->HasBuffered()) {
+            replyReady = true;
+        } else if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error,
+                                           FtpClient::IdleLimit())) {
+            if (error == ETIMEDOUT) {
+                m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+            } else {
+                m_client.ShowSocketError(error);
+            }
             return false;
         }
         if (connectionReady) {
@@ -216,9 +239,22 @@ bool DataConnection::Open(std::string& replies) {
                 m_client.ShowSocketError(m_listener.LastError());
                 return false;
             }
-            return true;
+            // Only the server may connect: another process or host could plant a listing or
+            // a file, or take what we upload.
+            std::string peer;
+            if (m_data.PeerAddress(peer) && peer == serverAddress) {
+                m_data.SetIdleLimit(FtpClient::IdleLimit());
+                return SecureData();
+            }
+            m_data.Close();
+            continue;
         }
         if (replyReady) {
+            if (++repliesWhileWaiting > kMaxRepliesWhileWaiting ||
+                replies.size() > kMaxReplyBytesWhileWaiting) {
+                m_client.BreakConnection(m_call, res::kTextReplyTooLong);
+                return false;
+            }
             std::string reply;
             const bool accepted = m_client.ReadReply(m_call, reply, false);
             replies += reply;
@@ -230,7 +266,55 @@ bool DataConnection::Open(std::string& replies) {
     }
 }
 
-void DataConnection::CloseSockets() {
+bool DataConnection::SecureData() {
+    if (!m_client.m_controlTls) {
+        return true;
+    }
+    // The TLS client also on a connection we accepted, with the control connection's session:
+    // servers such as vsftpd refuse data connections that do not reuse it.
+    m_dataTls = std::make_unique<platform::TlsStream>();
+    if (!m_dataTls->Handshake(m_data, m_client.m_tlsHost, m_client.m_controlTls.get())) {
+        m_client.ShowStreamError(*m_dataTls);
+        return false;
+    }
+    return true;
+}
+
+void DataConnection::EndSentData() {
+    // close_notify, then our half of the connection. Closing a socket that holds unread bytes
+    // (a TLS 1.3 server's session tickets, its own close_notify) sends a reset, which may take
+    // the end of an upload with it before the server has read it; so read on until the server
+    // closes or answers on the control connection. (A download has read to the end, or was
+    // cancelled and must not read the rest.)
+    m_dataTls->CloseNotify();
+    m_data.ShutdownSend();
+    char buffer[4096];
+    for (;;) {
+        if (!m_dataTls->HasBuffered()) {
+            bool dataReady = false;
+            bool replyReady = false;
+            int error = 0;
+            if ((m_client.m_controlTls && m_client.m_controlTls->HasBuffered()) ||
+                !platform::WaitReadable(m_data, m_call, dataReady, replyReady, error) ||
+                !dataReady) {
+                return;
+            }
+        }
+        if (m_dataTls->Receive(buffer, sizeof buffer) <= 0) {
+            return;
+        }
+    }
+}
+
+void DataConnection::CloseSockets(bool sent) {
+    if (m_dataTls) {
+        if (sent) {
+            EndSentData();
+        } else {
+            m_dataTls->CloseNotify();
+        }
+        m_dataTls.reset();
+    }
     if (m_data.IsValid()) {
         m_data.ShutdownBoth();
         m_data.Close();
@@ -241,8 +325,8 @@ void DataConnection::CloseSockets() {
     }
 }
 
-bool DataConnection::Finish() {
-    CloseSockets();
+bool DataConnection::Finish(bool sent) {
+    CloseSockets(sent);
     // Some servers send the 150 and the 226 in one packet; then nothing more is due. The code,
     // not the line count, decides: a multi-line 150 still owes its 226.
     if (m_client.m_lastReplyCode[0] == '1') {
@@ -252,8 +336,18 @@ bool DataConnection::Finish() {
     return true;
 }
 
+bool DataConnection::Failed() {
+    const platform::Stream& data = Data();
+    if (data.TimedOut()) {
+        m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
+    } else {
+        m_client.ShowStreamError(data);
+    }
+    return Abandon();
+}
+
 bool DataConnection::Abandon() {
-    CloseSockets();
+    CloseSockets(false);
     if (m_client.m_lastReplyCode[0] == '1' && !m_client.m_connectionLost &&
         m_client.m_controlSocket.IsValid()) {
         std::string reply;

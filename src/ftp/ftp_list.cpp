@@ -1,8 +1,11 @@
 // FtpList: one LIST over a data connection, with the listing cache in front.
 #include "ftp/ftp_client.h"
 
+#include <algorithm>
+
 #include "ftp/data_connection.h"
 #include "ftp/dos_listing.h"
+#include "ftp/listing_grammar.h"
 
 namespace ftp {
 
@@ -27,10 +30,15 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
     if (useCache && m_listingCache.Lookup(key, listing)) {
         return CountLineFeeds(listing);
     }
+    bool tooLong = false;
     const bool fetched =
         RunDataExchange(*this, m_controlSocket, [&](platform::Socket&, DataConnection& connection) {
-            return ListOnce(connection, listing, pathArgument);
+            return ListOnce(connection, listing, pathArgument, tooLong);
         });
+    if (tooLong) {
+        listing.clear();
+        return kMaxListingLines + 1;
+    }
     if (!fetched) {
         return -1;
     }
@@ -41,7 +49,7 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
 }
 
 bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
-                         const std::string& pathArgument) {
+                         const std::string& pathArgument, bool& tooLong) {
     listing.clear();
     std::string listReply;
     if (!connection.Prepare("A") || !connection.Request("LIST" + pathArgument, listReply)) {
@@ -51,17 +59,29 @@ bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
         return connection.Abandon();
     }
     char buffer[kListReceiveSize + 1];
+    std::size_t receivedTotal = 0;
+    int lineFeeds = 0;
     for (;;) {
         const long received = connection.Data().Receive(buffer, kListReceiveSize);
         if (received == 0) {
             break;
         }
         if (received < 0) {
-            ShowSocketError(connection.Data().LastError());
-            return connection.Abandon();
+            return connection.Failed();
         }
         buffer[received] = '\0';
+        const std::size_t start = listing.size();
         listing += buffer;
+        // Counted as FtpList counts (a line feed in the very first place does not count).
+        for (std::size_t i = std::max<std::size_t>(start, 1); i < listing.size(); ++i) {
+            lineFeeds += listing[i] == '\n' ? 1 : 0;
+        }
+        receivedTotal += static_cast<std::size_t>(received);
+        // Refused as a whole anyway: reading on would only fill memory.
+        if (lineFeeds > kMaxListingLines || receivedTotal > kMaxListingBytes) {
+            tooLong = true;
+            return connection.Abandon();
+        }
     }
     return connection.Finish();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ftp/data_connection.h"
+#include "platform/system_error.h"
 #include "platform/transfer_file.h"
 #include "res/ascii_case.h"
 #include "res/string_ids.h"
@@ -90,7 +91,7 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     if (!connection.Open(reply)) {
         return connection.Abandon();
     }
-    platform::Socket& data = connection.Data();
+    platform::Stream& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
         return connection.Abandon();
@@ -109,8 +110,8 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
             break;
         }
         if (received < 0) {
-            ShowSocketError(data.LastError());
-            return failAfterData();
+            file.Close();
+            return connection.Failed();
         }
         std::size_t counted = 0;
         while (counted < static_cast<std::size_t>(received)) {
@@ -157,6 +158,14 @@ bool FtpClient::FtpStore(const std::string& localPath, const std::string& remote
 
 bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPath,
                           const std::string& name, const std::string& type) {
+    // The file is opened before the server hears of it: STOR truncates the remote copy, so
+    // a file we cannot read must never get that far.
+    platform::TransferFile file;
+    if (!file.OpenForReading(localPath)) {
+        m_owner.ShowMessage(localPath + "\n" + platform::SystemErrorText(file.LastError()),
+                            BoxButtons::Ok, BoxIcon::Warning);
+        return false;
+    }
     if (!connection.Prepare(type)) {
         return false;
     }
@@ -164,15 +173,10 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
     if (!connection.Request("STOR " + name, reply)) {
         return false;
     }
-    platform::TransferFile file;
-    if (!file.OpenForReading(localPath)) {
-        ShowFileError(file.LastError());
-        return connection.Abandon();
-    }
     if (!connection.Open(reply)) {
         return connection.Abandon();
     }
-    platform::Socket& data = connection.Data();
+    platform::Stream& data = connection.Data();
     auto failAfterData = [&]() {
         file.Close();
         return connection.Abandon();
@@ -193,8 +197,8 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
             return failAfterData();
         }
         if (count > 0 && !data.SendAll(buffer.data(), static_cast<std::size_t>(count))) {
-            ShowSocketError(data.LastError());
-            return failAfterData();
+            file.Close();
+            return connection.Failed();
         }
         // The read that finds the end counts as a block of its own, as it always has.
         bool cancelled = false;
@@ -217,7 +221,7 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
         }
     }
     file.Close();
-    if (!connection.Finish()) {
+    if (!connection.Finish(true)) {
         return false;
     }
     m_owner.SetProgress(0);

@@ -1,6 +1,7 @@
 // The field grammar of a UNIX-style LIST text: which field of which line a question reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -34,6 +35,8 @@ inline bool IsShownName(std::string_view name) {
 }
 
 constexpr int kMaxListingLines = 10000;
+// A listing this long is refused whatever its line count: 10,000 lines of long names fit.
+constexpr std::size_t kMaxListingBytes = 16 * 1024 * 1024;
 
 // Grammar over a raw LIST text (lines end in CR LF). Each call reads the text afresh; callers
 // asking many questions of one listing keep a ListingIndex of it instead.

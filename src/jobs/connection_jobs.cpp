@@ -13,15 +13,21 @@ void CMainDialog::ConnectJob() {
 
     ClearLog();
 
-    std::string hostName;
-    unsigned port = 21;
-    ftp::SplitServerPort(host.serverName, hostName, port);
-    if (!m_engine.FtpConnect(hostName, host.userName, host.password, port, host.serverName)) {
+    // "ftpes://" and "ftps://" ask for TLS; the log shows the name as typed.
+    const ftp::ServerName server = ftp::ParseServerName(host.serverName);
+    const ftp::TlsRequest tls{server.security, host.certificate};
+    const bool loggedIn = m_engine.FtpConnect(server.host, host.userName, host.password,
+                                              server.port, host.serverName, tls);
+    KeepTrustedCertificate();
+    if (!loggedIn) {
         AppendLog(res::LoadString(res::kTextCannotConnect));
         return;
     }
     std::string current;
     if (!m_engine.FtpCurrentFolder(current)) {
+        if (m_engine.m_connectionLost) {
+            return; // nothing to end with QUIT: the log ends with "Disconnected."
+        }
         AppendLog(res::LoadString(res::kTextCurrentFolderFailed));
         m_engine.FtpQuit();
         return;
@@ -44,6 +50,26 @@ void CMainDialog::ConnectJob() {
     m_connected = true;
     if (!RefreshRemoteList(true, true) && !m_engine.m_connectionLost) {
         ClimbRemoteFolder();
+    }
+}
+
+void CMainDialog::KeepTrustedCertificate() {
+    const std::string& fingerprint = m_engine.AcceptedFingerprint();
+    if (fingerprint.empty()) {
+        return;
+    }
+    m_connectHost.certificate = fingerprint;
+    // The slots belong to the window's thread; the slot keeps it while it names that server.
+    auto keep = [this, slot = m_connectSlot, name = m_connectHost.serverName, fingerprint] {
+        ui::HostRecord& h = m_hosts[static_cast<std::size_t>(slot)];
+        if (h.serverName == name) {
+            h.certificate = fingerprint;
+        }
+    };
+    if (OnWindowThread()) {
+        keep();
+    } else {
+        m_window.Post(keep);
     }
 }
 
@@ -85,8 +111,11 @@ int CMainDialog::BuildRemoteEntries(bool useCache) {
     int lines = m_engine.FtpList(listing, "", useCache);
     m_remoteEntries.SetListing(std::move(listing));
     if (lines == -1) {
-        ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
-                    win::Icon::Warning);
+        // A lost connection has been reported already; the log ends with "Disconnected."
+        if (!m_engine.m_connectionLost) {
+            ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
+                        win::Icon::Warning);
+        }
         return -1;
     }
     if (lines > ftp::kMaxListingLines) {
@@ -108,7 +137,9 @@ bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
     RememberRemoteFolder(m_remoteFolder);
     int n = BuildRemoteEntries(useCache);
     if (n == -1) {
-        AppendLog(res::LoadString(res::kTextListPuttingFailed));
+        if (!m_engine.m_connectionLost) {
+            AppendLog(res::LoadString(res::kTextListPuttingFailed));
+        }
         return false;
     }
     win::IListView& pane = m_window.ListView(res::kRemoteList);

@@ -125,6 +125,11 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             if (m_engine.m_connectionLost || lines == -1) {
                 return false;
             }
+            if (lines > ftp::kMaxListingLines) {
+                ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                            win::Icon::Warning);
+                return false;
+            }
             const ftp::ListingIndex listing(std::move(text));
             for (int j = 0; j < lines; ++j) {
                 const std::string entry = listing.Field(j, ftp::kFieldName, true);
@@ -147,6 +152,13 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                                       AsciiTypeFor(entry), listing.Size(entry),
                                       listing.Time(entry, -1))) {
                         result = false;
+                        // The folder was removed under the job: the rest of this tree has
+                        // nowhere to go, and one message has said why.
+                        platform::FileStatus folder;
+                        if (!platform::GetStatusNoFollow(localFolder, folder) ||
+                            folder.kind != platform::EntryKind::Folder) {
+                            return false;
+                        }
                     }
                     if (m_engine.m_connectionLost) {
                         return false;

@@ -70,7 +70,13 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     std::size_t next = 0;
     for (;;) {
         std::string text;
-        if (m_engine.FtpList(text, " " + current, true) == -1) {
+        const int lines = m_engine.FtpList(text, " " + current, true);
+        if (lines == -1) {
+            return false;
+        }
+        if (lines > ftp::kMaxListingLines) {
+            ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                        win::Icon::Warning);
             return false;
         }
         const ftp::ListingIndex listing(std::move(text));
@@ -162,10 +168,14 @@ void CMainDialog::CreateFolderJob() {
 void CMainDialog::ChmodJob() {
     // The dialog is closed and the window's thread opens it again only when no job runs.
     const CPermissionDialog& dialog = m_permissionDialog;
-    if (m_engine.FtpChmod(dialog.m_mode + " " + dialog.m_fileName)) {
+    const bool changed = m_engine.FtpChmod(dialog.m_mode + " " + dialog.m_fileName);
+    if (changed) {
         RefreshRemoteList(true, false);
-        AppendLog(res::LoadString(res::kTextPermissionChanged));
-    } else {
-        AppendLog(res::LoadString(res::kTextCannotChangePermission));
     }
+    // Like every other job, a lost connection ends it silently after "Disconnected."
+    if (m_engine.m_connectionLost) {
+        return;
+    }
+    AppendLog(
+        res::LoadString(changed ? res::kTextPermissionChanged : res::kTextCannotChangePermission));
 }

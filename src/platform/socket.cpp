@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 namespace {
@@ -35,7 +37,8 @@ Socket::~Socket() {
 }
 
 Socket::Socket(Socket&& other) noexcept
-    : m_handle(other.m_handle), m_owning(other.m_owning), m_lastError(other.m_lastError) {
+    : m_handle(other.m_handle), m_owning(other.m_owning), m_lastError(other.m_lastError),
+      m_idleLimitMs(other.m_idleLimitMs) {
     other.m_handle = -1;
     other.m_owning = true;
 }
@@ -48,6 +51,7 @@ Socket& Socket::operator=(Socket&& other) noexcept {
         m_handle = other.m_handle;
         m_owning = other.m_owning;
         m_lastError = other.m_lastError;
+        m_idleLimitMs = other.m_idleLimitMs;
         other.m_handle = -1;
         other.m_owning = true;
     }
@@ -205,12 +209,60 @@ bool Socket::Accept(Socket& connection) {
     return true;
 }
 
+bool Socket::TimedOut() const {
+    return m_lastError == ETIMEDOUT;
+}
+
+bool Socket::PeerAddress(std::string& address) {
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(m_handle, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+        return Fail();
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* bytes =
+        peer.ss_family == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_addr)
+            : &reinterpret_cast<const sockaddr_in*>(&peer)->sin_addr;
+    if (inet_ntop(peer.ss_family, bytes, text, sizeof text) == nullptr) {
+        return Fail();
+    }
+    address = text;
+    return true;
+}
+
+bool Socket::WaitFor(short events) {
+    if (m_idleLimitMs < 0) {
+        return true;
+    }
+    // poll() passes over a negative handle and would only wait out the limit.
+    if (m_handle < 0) {
+        m_lastError = EBADF;
+        return false;
+    }
+    pollfd p{m_handle, events, 0};
+    int rc;
+    do {
+        rc = ::poll(&p, 1, m_idleLimitMs);
+    } while (rc < 0 && errno == EINTR);
+    if (rc == 0) {
+        m_lastError = ETIMEDOUT;
+        return false;
+    }
+    return rc > 0 || Fail();
+}
+
 long Socket::Send(const void* data, std::size_t length) {
     ssize_t sent;
+    // With an idle limit the send never blocks past it: wait for room, then take what fits.
+    const int flags = m_idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     do {
+        if (!WaitFor(POLLOUT)) {
+            return -1;
+        }
         // A peer that has gone must be an error we report, not SIGPIPE ending the process.
-        sent = ::send(m_handle, data, length, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
+        sent = ::send(m_handle, data, length, flags);
+    } while (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK));
     if (sent < 0) {
         Fail();
         return -1;
@@ -234,6 +286,9 @@ bool Socket::SendAll(const void* data, std::size_t length) {
 long Socket::Receive(void* buffer, std::size_t length) {
     ssize_t received;
     do {
+        if (!WaitFor(POLLIN)) {
+            return -1;
+        }
         received = ::recv(m_handle, buffer, length, 0);
     } while (received < 0 && errno == EINTR);
     if (received < 0) {
@@ -243,9 +298,19 @@ long Socket::Receive(void* buffer, std::size_t length) {
     return static_cast<long>(received);
 }
 
+std::string Socket::ErrorText() const {
+    return SystemErrorText(m_lastError);
+}
+
 void Socket::ShutdownBoth() {
     if (m_handle >= 0) {
         ::shutdown(m_handle, SHUT_RDWR);
+    }
+}
+
+void Socket::ShutdownSend() {
+    if (m_handle >= 0) {
+        ::shutdown(m_handle, SHUT_WR);
     }
 }
 
@@ -264,6 +329,7 @@ void Socket::Attach(const Socket& owner) {
     m_handle = owner.m_handle;
     m_owning = false;
     m_lastError = 0;
+    m_idleLimitMs = owner.m_idleLimitMs;
 }
 
 void Socket::Release() {
@@ -274,7 +340,7 @@ void Socket::Release() {
 }
 
 bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, bool& secondReady,
-                  int& error) {
+                  int& error, int limitMs) {
     pollfd fds[2] = {};
     fds[0].fd = first.Handle();
     fds[0].events = POLLIN;
@@ -282,10 +348,14 @@ bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, b
     fds[1].events = POLLIN;
     int rc;
     do {
-        rc = ::poll(fds, 2, -1);
+        rc = ::poll(fds, 2, limitMs);
     } while (rc < 0 && errno == EINTR);
     if (rc < 0) {
         error = errno;
+        return false;
+    }
+    if (rc == 0) {
+        error = ETIMEDOUT;
         return false;
     }
     const short ready = POLLIN | POLLHUP | POLLERR;

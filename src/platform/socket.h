@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/stream.h"
+
 namespace platform {
 
-class Socket {
+class Socket : public Stream {
 public:
     Socket() = default;
     // Takes over a connected handle (a socket pair's end, for example).
     explicit Socket(int handle) : m_handle(handle) {}
-    ~Socket();
+    ~Socket() override;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
     Socket(Socket&& other) noexcept;
@@ -42,10 +44,12 @@ public:
     // Bytes accepted by the socket, or -1.
     long Send(const void* data, std::size_t length);
     // Sends every byte, continuing after partial sends.
-    bool SendAll(const void* data, std::size_t length);
+    bool SendAll(const void* data, std::size_t length) override;
     // Bytes received, 0 when the peer closed the connection, or -1.
-    long Receive(void* buffer, std::size_t length);
-    void ShutdownBoth();
+    long Receive(void* buffer, std::size_t length) override;
+    void ShutdownBoth() override;
+    // Ends our sending half; the peer reads the end of the stream.
+    void ShutdownSend();
     // Closes an owned handle; a reference from Attach is only let go (its owner closes it).
     void Close();
 
@@ -54,21 +58,35 @@ public:
     void Attach(const Socket& owner);
     void Release();
 
+    // How long a receive or a send may wait for the peer, in milliseconds (-1: no limit). A wait
+    // that runs out fails with TimedOut(). The limit belongs to this object, not its handle.
+    void SetIdleLimit(int ms) { m_idleLimitMs = ms; }
+    int IdleLimit() const { return m_idleLimitMs; }
+    bool TimedOut() const override;
+    // The numeric address at the far end of the connection.
+    bool PeerAddress(std::string& address);
+
     bool IsValid() const { return m_handle >= 0; }
     int Handle() const { return m_handle; }
-    int LastError() const { return m_lastError; }
+    int LastError() const override { return m_lastError; }
+    // SystemErrorText of LastError().
+    std::string ErrorText() const override;
 
 private:
     bool Fail();
+    // Waits up to the idle limit for `events`; false (timed out or failed) leaves the error.
+    bool WaitFor(short events);
 
     int m_handle = -1;
     bool m_owning = true;
     int m_lastError = 0;
+    int m_idleLimitMs = -1;
 };
 
-// Waits, without a time limit, until `first` or `second` has something to read (a pending
-// connection on a listening socket counts). False with the error code when the wait fails.
+// Waits until `first` or `second` has something to read (a pending connection on a listening
+// socket counts), at most `limitMs` milliseconds (-1: no limit). False with the error code when
+// the wait fails; ETIMEDOUT when the time ran out.
 bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, bool& secondReady,
-                  int& error);
+                  int& error, int limitMs = -1);
 
 } // namespace platform

@@ -72,6 +72,22 @@ enum TextId : int {
     kTextNoPassivePort = 175,
     kTextCannotSaveSettings = 176, // "The settings could not be written to "
     kTextCloseAnyway = 177,        // question
+    // FTP over TLS.
+    kTextTlsFailed = 178,           // "The secure connection (TLS) failed: " + OpenSSL's reason
+    kTextTlsClosed = 179,           // the server closed the connection during the handshake
+    kTextTlsOtherCertificate = 180, // a data connection showed another certificate
+    kTextTlsRefused = 181,          // AUTH TLS refused: nothing more was sent
+    kTextTlsSecured = 182,          // logged: "Secure connection: " + version + ", " + cipher
+    kTextCertUnverified = 183,      // "The server's certificate could not be verified: "
+    kTextCertChanged = 184,         // warning before the question when the fingerprint changed
+    kTextCertSubject = 185,         // "Subject: "
+    kTextCertIssuer = 186,          // "Issuer: "
+    kTextCertValidFrom = 187,       // "Valid from "
+    kTextCertValidTo = 188,         // " to "
+    kTextCertFingerprint = 189,     // "SHA-256 fingerprint: "
+    kTextCertTrust = 190,           // the question
+    kTextStoppedAnswering = 191,    // logged when the server let the idle limit pass
+    kTextReplyTooLong = 192,        // logged when a reply passes its limit
 };
 
 } // namespace res

@@ -81,6 +81,22 @@ const std::map<int, std::string>& Table() {
         {176, "The settings could not be written to "},
         {177, "Close FTP Quorrel anyway? The changes to hosts and options since it started would "
               "be lost."},
+        {178, "The secure connection (TLS) failed: "},
+        {179, "The server closed the connection during the TLS handshake."},
+        {180, "The data connection showed another certificate than the control connection."},
+        {181, "The server refused TLS (AUTH TLS). The user name and the password were not sent."},
+        {182, "Secure connection: "},
+        {183, "The server's certificate could not be verified: "},
+        {184, "WARNING: this is not the certificate you trusted for this host before. Someone may "
+              "be reading or changing this connection.\n\n"},
+        {185, "Subject: "},
+        {186, "Issuer: "},
+        {187, "Valid from "},
+        {188, " to "},
+        {189, "SHA-256 fingerprint: "},
+        {190, "Do you wish to trust this certificate for this host?"},
+        {191, "The server stopped answering.\r\n"},
+        {192, "The server's reply is too long; the connection is closed.\r\n"},
     };
     return table;
 }

@@ -99,7 +99,7 @@ void CMainDialog::StoreCurrentHost() {
     if (tab >= 0 && tab < kHostListTab) {
         ui::HostRecord& h = m_hosts[static_cast<std::size_t>(tab)];
         h.localFolder = m_localFolder;
-        h.serverName = m_window.Text(res::kServerNameEdit).GetText();
+        h.SetServerName(m_window.Text(res::kServerNameEdit).GetText());
         h.userName = m_window.Text(res::kUserNameEdit).GetText();
         h.password = m_window.Text(res::kPasswordEdit).GetText();
         return;
@@ -211,7 +211,7 @@ void CMainDialog::OnHostDelete(win::Message&) {
     }
     // The time zone stays: a freed slot is known by its empty server name alone.
     ui::HostRecord& host = m_hosts[static_cast<std::size_t>(slot)];
-    host.serverName.clear();
+    host.SetServerName("");
     host.userName.clear();
     host.password.clear();
     host.localFolder.clear();

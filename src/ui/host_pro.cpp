@@ -140,7 +140,7 @@ void CHostPro::OnOK() {
 
     // The slot's local folder stays as it was.
     ui::HostRecord& host = m_parent.m_hosts[static_cast<std::size_t>(m_slot)];
-    host.serverName = m_serverName;
+    host.SetServerName(m_serverName);
     host.userName = m_userName;
     host.password = m_password;
     host.serverFolder = m_initialFolder;

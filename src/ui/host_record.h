@@ -20,8 +20,17 @@ struct HostRecord {
     std::string localFolder;
     std::string serverFolder;
     int TimeZoneIndex = 0; // 0 unset, 1..26 = GMT offset + 13
+    // SHA-256 fingerprint of the TLS certificate the user trusted for this host ("cert").
+    std::string certificate;
 
     bool InUse() const { return !serverName.empty(); }
+    // A trusted certificate belongs to the server it was shown by: another name forgets it.
+    void SetServerName(const std::string& name) {
+        if (name != serverName) {
+            certificate.clear();
+        }
+        serverName = name;
+    }
 };
 
 using HostSlots = std::array<HostRecord, kHostSlots>;

@@ -5,21 +5,34 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace {
+
+// A full log drops this much more than the new text needs, so that a long job trims it once in
+// a while instead of at every line: each trim reads the whole log, and the window's thread
+// then holds it for as long as the control takes.
+constexpr std::size_t kLogTrimMargin = 16384;
+
+} // namespace
+
 void CMainDialog::AppendLog(const std::string& text) {
     win::IEdit& log = m_window.Edit(res::kLogEdit);
     if (m_logLength + text.size() > m_logLimit) {
         // The log would overflow: drop the oldest whole lines so the newest text still shows.
-        std::string all = log.GetText();
-        if (all.size() + text.size() > m_logLimit) {
-            std::size_t keep = text.size() >= m_logLimit ? 0 : m_logLimit - text.size();
-            std::size_t cut = all.size() - std::min(all.size(), keep);
-            std::size_t lineEnd = all.find('\n', cut);
-            cut = lineEnd == std::string::npos ? all.size() : lineEnd + 1;
-            all.erase(0, cut);
-            log.SetText(all);
-            log.SetSelection(all.size(), all.size());
+        const std::string all = log.GetText();
+        std::size_t length = all.size();
+        if (length + text.size() > m_logLimit) {
+            const std::size_t room = text.size() + kLogTrimMargin;
+            const std::size_t keep = room >= m_logLimit ? 0 : m_logLimit - room;
+            std::size_t cut = length - std::min(length, keep);
+            const std::size_t lineEnd = all.find('\n', cut);
+            cut = lineEnd == std::string::npos ? length : lineEnd + 1;
+            // Only the head goes: setting the whole text again would lay all of it out anew.
+            log.SetSelection(0, cut);
+            log.ReplaceSelection("");
+            length -= cut;
+            log.SetSelection(length, length);
         }
-        m_logLength = all.size();
+        m_logLength = length;
     }
     log.ReplaceSelection(text.size() > m_logLimit ? text.substr(text.size() - m_logLimit) : text);
     m_logLength += text.size();

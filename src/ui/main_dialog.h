@@ -118,6 +118,8 @@ public:
     // window's thread, so the worker never touches the slots or the folders the window edits.
     void ChooseConnectHost();
     bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThread; }
+    // Stores the certificate the user trusted while connecting in the host's slot.
+    void KeepTrustedCertificate();
     void DisconnectJob();
     void DisconnectCleanup() override;
     bool RefreshRemoteList(bool skipChangeFolder, bool useCache);
@@ -247,6 +249,9 @@ public:
 
     // Host slots
     ui::HostSlots m_hosts;
+    // The settings file had a "cert" key: it is written back even when no host trusts a
+    // certificate any more (a file that never had one keeps its designed keys alone).
+    bool m_certificateKeyRead = false;
 
     // Flags shared with the worker
     std::atomic<bool> m_busy{false};

@@ -46,7 +46,7 @@ void CMainDialog::ChooseConnectHost() {
     } else {
         slot = m_window.Tab(res::kHostTab).GetCurSel();
         ui::HostRecord& h = m_hosts[static_cast<std::size_t>(slot)];
-        h.serverName = m_window.Text(res::kServerNameEdit).GetText();
+        h.SetServerName(m_window.Text(res::kServerNameEdit).GetText());
         h.userName = m_window.Text(res::kUserNameEdit).GetText();
         h.password = m_window.Text(res::kPasswordEdit).GetText();
     }

@@ -31,10 +31,11 @@ void CMainDialog::LoadSettings() {
         for (int i = 0; i < kSlots; ++i) {
             items[static_cast<std::size_t>(i)] = m_hosts[static_cast<std::size_t>(i)].*field;
         }
-        m_settings.ReadList(items.data(), kSlots, key, reversed);
+        const bool found = m_settings.ReadList(items.data(), kSlots, key, reversed);
         for (int i = 0; i < kSlots; ++i) {
             m_hosts[static_cast<std::size_t>(i)].*field = items[static_cast<std::size_t>(i)];
         }
+        return found;
     };
     readField("lc", false, &ui::HostRecord::localFolder);
     readField("sc", false, &ui::HostRecord::serverFolder);
@@ -55,6 +56,7 @@ void CMainDialog::LoadSettings() {
                             : 'a';
         m_hosts[static_cast<std::size_t>(i)].TimeZoneIndex = c - 'a';
     }
+    m_certificateKeyRead = readField("cert", false, &ui::HostRecord::certificate);
 }
 
 void CMainDialog::SaveSettings() {
@@ -105,6 +107,14 @@ void CMainDialog::SaveSettings() {
         if (row.writtenLast) {
             m_settings.WriteInt(row.key, m_options.*row.flag);
         }
+    }
+    // Trusted TLS certificates come last, and only once there is or was one to keep.
+    bool anyCertificate = false;
+    for (const ui::HostRecord& host : m_hosts) {
+        anyCertificate = anyCertificate || !host.certificate.empty();
+    }
+    if (anyCertificate || m_certificateKeyRead) {
+        writeField("cert", false, &ui::HostRecord::certificate);
     }
     m_settings.EndBatch();
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Fails when a source file includes a layer above its own, or wxWidgets outside the wx
-backend and the application start-up. Usage: check_layers.py SRC_DIR"""
+"""Fails when a source file includes a layer above its own, wxWidgets outside the wx
+backend and the application start-up, or OpenSSL outside the platform layer's TLS stream.
+Usage: check_layers.py SRC_DIR"""
 import os
 import re
 import sys
@@ -19,6 +20,7 @@ ALLOWED = {
     "app": {"app", "ui", "ftp", "local", "settings", "headless", "wx", "window", "platform", "res"},
 }
 WX_ALLOWED = {"wx", "app"}
+OPENSSL_ALLOWED = {"platform/tls_stream.cpp"}
 
 
 def layer_of(path):
@@ -50,6 +52,9 @@ def problems_in(relative_path, lines):
         kind, header = match.groups()
         if kind == "<" and header.startswith("wx/") and layer not in WX_ALLOWED:
             found.append(f"{relative_path}:{number}: includes {header} outside the wx backend")
+        if (kind == "<" and header.startswith("openssl/") and
+                relative_path.replace("\\", "/") not in OPENSSL_ALLOWED):
+            found.append(f"{relative_path}:{number}: includes {header} outside the TLS stream")
         if kind == '"':
             target = layer_of(header)
             if target is not None and target not in ALLOWED[layer]:
@@ -67,6 +72,8 @@ def self_check():
     assert problems_in("jobs/a.cpp", ['#include "platform/window/headless/h.h"'])
     assert not problems_in("jobs/a.cpp", ['#include "ui/main_dialog.h"', "#include <string>"])
     assert not problems_in("platform/window/wx/a.cpp", ["#include <wx/button.h>"])
+    assert problems_in("ftp/a.cpp", ["#include <openssl/ssl.h>"])
+    assert not problems_in("platform/tls_stream.cpp", ["#include <openssl/ssl.h>"])
 
 
 def main():

@@ -10,7 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
+
+#include "platform/socket.h"
+#include "platform/tls_stream.h"
 
 namespace testsupport {
 namespace {
@@ -45,6 +49,50 @@ int FreeLoopbackPort(const std::string& address) {
     return port;
 }
 
+// pyftpdlib's TLS handler, with an implicit variant that secures the connection before the
+// greeting. Arguments: address port root user password certificate implicit(0/1).
+const char* const kTlsServer = R"(
+import sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import TLS_FTPHandler
+from pyftpdlib.servers import FTPServer
+address, port, root, user, password, cert, implicit = sys.argv[1:8]
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, root, perm='elradfmwMT')
+class Explicit(TLS_FTPHandler):
+    pass
+class Implicit(TLS_FTPHandler):
+    def handle(self):
+        self.secure_connection(self.ssl_context)
+    def handle_ssl_established(self):
+        TLS_FTPHandler.handle(self)
+handler = Implicit if implicit == '1' else Explicit
+handler.certfile = cert
+handler.authorizer = authorizer
+handler.tls_control_required = True
+handler.tls_data_required = True
+FTPServer((address, int(port)), handler).serve_forever()
+)";
+
+// An implicit-TLS server greets after the handshake.
+bool GreetsOverTls(const std::string& address, int port) {
+    platform::Socket socket;
+    if (!socket.Connect(address, static_cast<unsigned>(port))) {
+        return false;
+    }
+    timeval tv{5, 0};
+    ::setsockopt(socket.Handle(), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    platform::TlsStream tls;
+    char buf[64];
+    const bool ok =
+        tls.Handshake(socket, address) && tls.Receive(buf, sizeof buf) > 0 && buf[0] == '2';
+    if (ok) {
+        tls.SendAll("QUIT\r\n", 6);
+    }
+    tls.ShutdownBoth();
+    return ok;
+}
+
 bool Greets(const std::string& address, int port) {
     sockaddr_storage addr;
     const socklen_t len = MakeAddress(address, port, addr);
@@ -63,7 +111,17 @@ bool Greets(const std::string& address, int port) {
 
 } // namespace
 
-PyFtpdServer::PyFtpdServer(std::string address) : m_address(std::move(address)) {}
+bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& commonName) {
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        "-subj /CN=" +
+        commonName + " -addext subjectAltName=IP:" + commonName + " -keyout '" + pemPath +
+        "' -out '" + pemPath + "' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+PyFtpdServer::PyFtpdServer(std::string address, Tls tls, std::string certificate)
+    : m_address(std::move(address)), m_tls(tls), m_certificate(std::move(certificate)) {}
 
 PyFtpdServer::~PyFtpdServer() {
     Stop();
@@ -90,9 +148,16 @@ bool PyFtpdServer::Start() {
             ::dup2(null, 0);
             ::dup2(null, 1);
             ::dup2(null, 2);
-            ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", m_address.c_str(), "-p",
-                    port.c_str(), "-w", "-d", m_root.Path().c_str(), "-u", kUser, "-P", kPassword,
-                    static_cast<char*>(nullptr));
+            if (m_tls == Tls::None) {
+                ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", m_address.c_str(),
+                        "-p", port.c_str(), "-w", "-d", m_root.Path().c_str(), "-u", kUser, "-P",
+                        kPassword, static_cast<char*>(nullptr));
+            } else {
+                ::execl("/usr/bin/python3", "python3", "-c", kTlsServer, m_address.c_str(),
+                        port.c_str(), m_root.Path().c_str(), kUser, kPassword,
+                        m_certificate.c_str(), m_tls == Tls::Implicit ? "1" : "0",
+                        static_cast<char*>(nullptr));
+            }
             ::_exit(127);
         }
         if (m_pid < 0) {
@@ -105,7 +170,8 @@ bool PyFtpdServer::Start() {
                 m_pid = -1;
                 break; // it died (the port was taken after all): try another
             }
-            if (Greets(m_address, m_port)) {
+            if (m_tls == Tls::Implicit ? GreetsOverTls(m_address, m_port)
+                                       : Greets(m_address, m_port)) {
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -11,13 +11,23 @@
 
 namespace testsupport {
 
+// Makes a self-signed certificate and its key in one PEM file, made out to `commonName`
+// (with the same name as its subject alternative name), with the openssl command.
+bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& commonName);
+
 class PyFtpdServer {
 public:
     static constexpr const char* kUser = "quorrel";
     static constexpr const char* kPassword = "secret";
 
-    // `address` is a loopback address: 127.0.0.1 or ::1.
-    explicit PyFtpdServer(std::string address = "127.0.0.1");
+    // Plain FTP, or pyftpdlib's TLS handler that refuses plain logins and data: explicit (AUTH
+    // TLS), or implicit (TLS from the first byte, a small subclass).
+    enum class Tls { None, Explicit, Implicit };
+
+    // `address` is a loopback address: 127.0.0.1 or ::1. With TLS, `certificate` is the PEM
+    // file holding the server's certificate and key.
+    explicit PyFtpdServer(std::string address = "127.0.0.1", Tls tls = Tls::None,
+                          std::string certificate = {});
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
@@ -36,6 +46,8 @@ public:
 
 private:
     std::string m_address;
+    Tls m_tls = Tls::None;
+    std::string m_certificate;
     TempDir m_root;
     pid_t m_pid = -1;
     int m_port = 0;

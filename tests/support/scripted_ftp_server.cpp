@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <utility>
@@ -39,6 +40,13 @@ bool SendAllBytes(int fd, const std::string& bytes) {
     return true;
 }
 
+// Closes with an RST: no FIN first, whatever is unsent or unread is dropped.
+void ResetAndClose(int fd) {
+    const linger abort{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(fd);
+}
+
 } // namespace
 
 Script& Script::Greeting(const std::string& reply) {
@@ -66,6 +74,21 @@ Script& Script::Close() {
     return *this;
 }
 
+Script& Script::Reset() {
+    steps.back().actions.push_back({ScriptAction::Kind::Reset, "", 0});
+    return *this;
+}
+
+Script& Script::ResetData(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::ResetData, bytes, 0});
+    return *this;
+}
+
+Script& Script::ResetDataOnArrival() {
+    steps.back().actions.push_back({ScriptAction::Kind::ResetDataOnArrival, "", 0});
+    return *this;
+}
+
 Script& Script::SendData(const std::string& bytes, int delayMs) {
     steps.back().actions.push_back({ScriptAction::Kind::SendData, bytes, delayMs});
     return *this;
@@ -78,6 +101,31 @@ Script& Script::ReceiveData() {
 
 Script& Script::Listen(const std::string& reply) {
     steps.back().actions.push_back({ScriptAction::Kind::Listen, reply, 0});
+    return *this;
+}
+
+Script& Script::Flood(const std::string& pattern, std::size_t limit) {
+    steps.back().actions.push_back({ScriptAction::Kind::Flood, pattern, 0, limit});
+    return *this;
+}
+
+Script& Script::FloodData(const std::string& pattern, std::size_t limit) {
+    steps.back().actions.push_back({ScriptAction::Kind::FloodData, pattern, 0, limit});
+    return *this;
+}
+
+Script& Script::HoldData(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::HoldData, bytes, 0});
+    return *this;
+}
+
+Script& Script::StallData() {
+    steps.back().actions.push_back({ScriptAction::Kind::StallData, "", 0});
+    return *this;
+}
+
+Script& Script::Intrude(const std::string& bytes) {
+    steps.back().actions.push_back({ScriptAction::Kind::Intrude, bytes, 0});
     return *this;
 }
 
@@ -300,6 +348,105 @@ void ScriptedFtpServer::ReceiveData() {
     ::close(fd);
 }
 
+void ScriptedFtpServer::Flood(int fd, const std::string& pattern, std::size_t limit) {
+    std::string block;
+    while (block.size() < 65536) {
+        block += pattern;
+    }
+    std::size_t sent = 0;
+    int stalledMs = 0;
+    while (sent < limit && stalledMs < kGiveUpMs && !m_stop) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, kSliceMs) <= 0) {
+            stalledMs += kSliceMs; // the client takes nothing more
+            continue;
+        }
+        stalledMs = 0;
+        const std::size_t offset = sent % pattern.size();
+        const ssize_t n =
+            ::send(fd, block.data() + offset, std::min(block.size() - offset, limit - sent),
+                   MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            break; // closed by the client
+        }
+        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+        m_floodSent = sent;
+    }
+}
+
+void ScriptedFtpServer::HoldData(const std::string& bytes) {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    char buffer[4096];
+    while (WaitReadable(fd) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::StallData() {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    // Reading nothing, the server cannot see the client close; the client's own limit ends it.
+    for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
+        SleepMs(kSliceMs);
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::Intrude(const std::string& bytes) {
+    unsigned h1, h2, h3, h4, p1, p2;
+    if (std::sscanf(m_lastPort.c_str(), "PORT %u,%u,%u,%u,%u,%u", &h1, &h2, &h3, &h4, &p1, &p2) !=
+        6) {
+        Problem("no PORT before an intruder");
+        return;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7f000002); // 127.0.0.2: loopback, yet not the server
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    peer.sin_port = htons(static_cast<uint16_t>(p1 * 256 + p2));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+        ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        Problem("the intruder could not connect from 127.0.0.2");
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    ::shutdown(fd, SHUT_WR);
+    char buffer[4096];
+    ssize_t n = 0;
+    while (WaitReadable(fd, false) && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+        m_intruderBytes += static_cast<std::size_t>(n);
+    }
+    if (n <= 0) {
+        ++m_intrudersClosed;
+    }
+    ::close(fd);
+}
+
+void ScriptedFtpServer::ResetData(const std::string& bytes, bool onArrival) {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    SendAllBytes(fd, bytes);
+    if (onArrival && WaitReadable(fd, false)) {
+        char buffer[4096];
+        ::recv(fd, buffer, sizeof buffer, 0);
+    }
+    ResetAndClose(fd);
+}
+
 void ScriptedFtpServer::Run() {
     if (!WaitReadable(m_listenFd)) {
         Problem("the client never connected");
@@ -312,6 +459,7 @@ void ScriptedFtpServer::Run() {
     }
     std::string pending;
     bool open = true;
+    bool reset = false;
     for (const ScriptStep& step : m_steps) {
         if (!step.expect.empty()) {
             std::string line;
@@ -341,14 +489,42 @@ void ScriptedFtpServer::Run() {
             case ScriptAction::Kind::Close:
                 open = false;
                 break;
+            case ScriptAction::Kind::Reset:
+                open = false;
+                reset = true;
+                break;
             case ScriptAction::Kind::SendData:
                 SendData(action.bytes, action.delayMs);
                 break;
             case ScriptAction::Kind::ReceiveData:
                 ReceiveData();
                 break;
+            case ScriptAction::Kind::ResetData:
+            case ScriptAction::Kind::ResetDataOnArrival:
+                ResetData(action.bytes, action.kind == ScriptAction::Kind::ResetDataOnArrival);
+                break;
             case ScriptAction::Kind::Listen:
                 ListenData(action.bytes, fd);
+                break;
+            case ScriptAction::Kind::Flood:
+                Flood(fd, action.bytes, action.limit);
+                break;
+            case ScriptAction::Kind::FloodData: {
+                const int data = ConnectData(0);
+                if (data >= 0) {
+                    Flood(data, action.bytes, action.limit);
+                    ::close(data);
+                }
+                break;
+            }
+            case ScriptAction::Kind::HoldData:
+                HoldData(action.bytes);
+                break;
+            case ScriptAction::Kind::StallData:
+                StallData();
+                break;
+            case ScriptAction::Kind::Intrude:
+                Intrude(action.bytes);
                 break;
             }
             if (!open) {
@@ -363,6 +539,10 @@ void ScriptedFtpServer::Run() {
     std::string line;
     while (open && ReadLine(fd, pending, line)) {
         Problem("unexpected \"" + line + "\" after the script");
+    }
+    if (reset) {
+        ResetAndClose(fd);
+        return;
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);

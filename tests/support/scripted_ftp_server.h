@@ -12,10 +12,26 @@
 namespace support {
 
 struct ScriptAction {
-    enum class Kind { Reply, Pause, Close, SendData, ReceiveData, Listen };
+    enum class Kind {
+        Reply,
+        Pause,
+        Close,
+        Reset,
+        SendData,
+        ReceiveData,
+        ResetData,
+        ResetDataOnArrival,
+        Listen,
+        Flood,
+        FloodData,
+        HoldData,
+        StallData,
+        Intrude
+    };
     Kind kind = Kind::Reply;
     std::string bytes;
     int delayMs = 0;
+    std::size_t limit = 0;
 };
 
 struct ScriptStep {
@@ -34,6 +50,8 @@ public:
     Script& Pause(int ms);
     // Closes the control connection; the script ends there.
     Script& Close();
+    // Resets the control connection (RST instead of FIN); the script ends there.
+    Script& Reset();
     // Listens on 127.0.0.1 for the next data connection and sends `reply` with the port
     // written in: "%P%" as a number, "%P1%" and "%P2%" as its high and low byte.
     Script& Listen(const std::string& reply);
@@ -43,6 +61,24 @@ public:
     Script& SendData(const std::string& bytes, int delayMs = 0);
     // As SendData, but keeps what arrives until the client closes.
     Script& ReceiveData();
+    // Sends `pattern` over and over on the control connection until the client stops taking
+    // it or `limit` bytes went out (see FloodSent).
+    Script& Flood(const std::string& pattern, std::size_t limit);
+    // The same on a data connection made as SendData makes it.
+    Script& FloodData(const std::string& pattern, std::size_t limit);
+    // A data connection that carries `bytes` and then falls silent, open, until the client
+    // closes it.
+    Script& HoldData(const std::string& bytes);
+    // A data connection on which the server never reads, held until the client closes it or
+    // the script stops.
+    Script& StallData();
+    // Connects to the last PORT address from 127.0.0.2, sends `bytes` and waits for the client
+    // to close the connection (see Intruders).
+    Script& Intrude(const std::string& bytes);
+    // Opens the data connection as SendData does, sends `bytes` and resets the connection.
+    Script& ResetData(const std::string& bytes);
+    // The same for an upload: resets the connection once the client's first bytes arrive.
+    Script& ResetDataOnArrival();
     // The usual greeting and login of user "u" with password "p".
     Script& Login();
     // TYPE <type> and PORT both accepted.
@@ -70,6 +106,11 @@ public:
     // Deviations from the script: unexpected lines, missing lines, data connection failures.
     std::string Problems() const;
     int DataConnections() const { return m_dataConnections; }
+    // Bytes that the last flood got out before the client stopped taking them.
+    std::size_t FloodSent() const { return m_floodSent; }
+    // Intruders whose connection the client closed, and the bytes it sent them.
+    int IntrudersClosed() const { return m_intrudersClosed; }
+    std::size_t IntruderBytes() const { return m_intruderBytes; }
 
 private:
     void Run();
@@ -80,6 +121,13 @@ private:
     int ConnectData(int delayMs);
     void SendData(const std::string& bytes, int delayMs);
     void ReceiveData();
+    // Sends `pattern` repeatedly until `limit`, a failed send, or the peer taking nothing for
+    // the give-up time.
+    void Flood(int fd, const std::string& pattern, std::size_t limit);
+    void HoldData(const std::string& bytes);
+    void StallData();
+    void Intrude(const std::string& bytes);
+    void ResetData(const std::string& bytes, bool onArrival);
     void Problem(const std::string& text);
 
     std::vector<ScriptStep> m_steps;
@@ -89,6 +137,9 @@ private:
     int m_passiveFd = -1;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_dataConnections{0};
+    std::atomic<std::size_t> m_floodSent{0};
+    std::atomic<int> m_intrudersClosed{0};
+    std::atomic<std::size_t> m_intruderBytes{0};
     mutable std::mutex m_mutex;
     std::string m_transcript;
     std::string m_data;

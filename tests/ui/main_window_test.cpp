@@ -160,7 +160,8 @@ TEST(MainWindowLog, FullLogDropsItsOldestLines) {
     }
     std::string log = app.Log();
     EXPECT_LE(log.size(), 1048576u);
-    EXPECT_GT(log.size(), 1048576u - 200);
+    // Trimming drops 16 KiB more than it must, so that it happens once in a while.
+    EXPECT_GT(log.size(), 1048576u - 16384u - 200);
     EXPECT_EQ(log.substr(log.size() - 100), "9" + line.substr(0, 97) + "\r\n") << "newest shows";
     EXPECT_EQ(log.size() % 100, 0u) << "only whole lines are dropped";
 }

@@ -150,6 +150,15 @@ void LogControl::DoReplaceSelection(const std::string& text) {
             inserted.resize(Utf8Prefix(inserted, room));
         }
     }
+    if (inserted.empty()) {
+        // WriteText of nothing leaves the selection in place: remove it. The caret is not
+        // shown: that would scroll a trimmed log to its head, and the next line back again.
+        if (to > from) {
+            m_edit->Remove(from, to);
+        }
+        m_length -= removed;
+        return;
+    }
     // WriteText replaces the selection and inserts at the caret, read-only or not.
     m_edit->WriteText(ToWx(inserted));
     m_length = m_length - removed + FromWx(ToWx(inserted)).size();
@@ -158,7 +167,15 @@ void LogControl::DoReplaceSelection(const std::string& text) {
 
 void LogControl::SetSelection(std::size_t start, std::size_t end) {
     Run([this, start, end] {
-        const std::string text = FromWx(m_edit->GetValue());
+        // A full log is large: the caret at its end needs none of its text, and any other
+        // place only the text before it (a character takes at least one byte).
+        if (start == end && end >= m_length) {
+            m_edit->SetInsertionPointEnd();
+            return;
+        }
+        const long last = m_edit->GetLastPosition();
+        const std::string text =
+            FromWx(m_edit->GetRange(0, std::min(last, static_cast<long>(end))));
         m_edit->SetSelection(static_cast<long>(CharsBeforeByte(text, start)),
                              static_cast<long>(CharsBeforeByte(text, end)));
     });

@@ -1,0 +1,396 @@
+// Every job with the server gone at each of its steps: after each command it sends, the control
+// connection is closed or reset before any answer; after each announced data connection, the
+// server leaves without it, cuts it half way or resets it. Whatever the step, the job must end
+// by itself as a lost connection (the log ends with "Disconnected."), keep every local file and
+// partial download, and leave the program ready to connect again with its settings whole.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "support/app_support.h"
+#include "support/scripted_ftp_server.h"
+
+using support::Script;
+using support::ScriptAction;
+using support::ScriptStep;
+using testsupport::HeadlessApp;
+using testsupport::TempDir;
+using testsupport::Text;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Line(const std::string& permissions, std::size_t size, const std::string& name) {
+    return permissions + " 1 owner group " + std::to_string(size) + " Jan  1  2020 " + name +
+           "\r\n";
+}
+const std::string kFile = "-rw-r--r--";
+const std::string kFolder = "drwxr-xr-x";
+
+// The server's tree: a.txt and tree/one.txt, tree/sub/big.bin.
+const std::string kOne = "one\r\n";
+const std::string kBig(100000, 'b');
+const std::string kRootListing = Line(kFolder, 0, "tree") + Line(kFile, 3, "a.txt");
+const std::string kTreeListing = Line(kFile, kOne.size(), "one.txt") + Line(kFolder, 0, "sub");
+const std::string kSubListing = Line(kFile, kBig.size(), "big.bin");
+
+Script& List(Script& s, const std::string& command, const std::string& listing) {
+    return s.DataPreparation("A")
+        .On(command)
+        .Reply("150 Here comes the listing.\r\n")
+        .SendData(listing)
+        .Reply("226 Done.\r\n");
+}
+Script& Retrieve(Script& s, const std::string& type, const std::string& path,
+                 const std::string& data) {
+    return s.DataPreparation(type)
+        .On("RETR " + path)
+        .Reply("150 Sending.\r\n")
+        .SendData(data)
+        .Reply("226 Sent.\r\n");
+}
+Script& Store(Script& s, const std::string& type, const std::string& path) {
+    return s.DataPreparation(type)
+        .On("STOR " + path)
+        .Reply("150 Go ahead.\r\n")
+        .ReceiveData()
+        .Reply("226 Stored.\r\n");
+}
+Script& Command(Script& s, const std::string& command, const std::string& reply) {
+    return s.On(command).Reply(reply);
+}
+// The deletion of tree/ with everything in it, listed breadth first.
+Script& DeleteTree(Script& s) {
+    List(s, "LIST /tree", kTreeListing);
+    Command(s, "DELE /tree/one.txt", "250 Gone.\r\n");
+    List(s, "LIST /tree/sub", kSubListing);
+    Command(s, "DELE /tree/sub/big.bin", "250 Gone.\r\n");
+    Command(s, "RMD /tree/sub", "250 Gone.\r\n");
+    return Command(s, "RMD /tree", "250 Gone.\r\n");
+}
+
+// Login, PWD answering `folder`, and the listing of the connect job.
+Script Connected(const std::string& folder = "/") {
+    Script s;
+    s.Login().On("PWD").Reply("257 \"" + folder + "\" is current directory.\r\n");
+    return List(s, "LIST", kRootListing);
+}
+
+void Menu(HeadlessApp& app, int list, int command, const std::vector<std::string>& rows) {
+    ASSERT_TRUE(app.Win().Select(list, rows));
+    app.Win().QueueMenuChoice(command);
+    app.Win().RightClick(list);
+}
+
+struct Job {
+    const char* name;
+    // Files of the local folder, by path below it.
+    std::map<std::string, std::string> local;
+    // The job's whole exchange; for the connect job from the greeting on, for the others after
+    // the connect's.
+    std::function<void(Script&)> exchange;
+    std::function<void(HeadlessApp&)> start; // the user's action; every question answers Yes
+    bool isConnect = false;
+};
+
+void PrintTo(const Job& job, std::ostream* out) {
+    *out << job.name;
+}
+
+const std::vector<Job>& Jobs() {
+    static const std::vector<Job> jobs = {
+        {"Connect",
+         {},
+         [](Script& s) {
+             // The host's saved folder is entered before the listing.
+             s.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
+             List(Command(s, "CWD /saved", "250 OK.\r\n"), "LIST", kRootListing);
+         },
+         [](HeadlessApp& app) { app.Win().Click(res::kConnectButton); },
+         true},
+        {"Refresh",
+         {},
+         [](Script& s) { List(Command(s, "CWD /", "250 OK.\r\n"), "LIST", kRootListing); },
+         [](HeadlessApp& app) { app.Win().Click(res::kRemoteRefreshButton); }},
+        {"ChangeFolder",
+         {},
+         [](Script& s) { List(Command(s, "CWD /tree", "250 OK.\r\n"), "LIST", kTreeListing); },
+         [](HeadlessApp& app) { app.Win().Activate(res::kRemoteList, "tree"); }},
+        {"DownloadTree",
+         {{"tree/kept.txt", "mine"}},
+         [](Script& s) {
+             List(s, "LIST /tree", kTreeListing);
+             Retrieve(s, "A", "/tree/one.txt", kOne);
+             List(s, "LIST /tree/sub", kSubListing);
+             Retrieve(s, "I", "/tree/sub/big.bin", kBig);
+         },
+         [](HeadlessApp& app) { Menu(app, res::kRemoteList, res::kCmdDownload, {"tree"}); }},
+        {"UploadTree",
+         {{"up/one.txt", kOne}, {"up/sub/two.bin", std::string(300000, 't')}},
+         [](Script& s) {
+             Command(s, "MKD up", "257 Created.\r\n");
+             List(s, "LIST /up", "");
+             Store(s, "A", "/up/one.txt");
+             Command(s, "MKD up/sub", "257 Created.\r\n");
+             List(s, "LIST /up/sub", "");
+             Store(s, "I", "/up/sub/two.bin");
+             List(s, "LIST", kRootListing);
+         },
+         [](HeadlessApp& app) { Menu(app, res::kLocalList, res::kCmdLocalUpload, {"up"}); }},
+        {"MirrorWithDeletes",
+         {{"a.txt", "new"}},
+         [](Script& s) {
+             DeleteTree(s);
+             Store(s, "A", "/a.txt");
+             List(s, "LIST", kRootListing);
+         },
+         [](HeadlessApp& app) { app.Win().Click(res::kMirrorButton); }},
+        {"DeleteTree",
+         {},
+         [](Script& s) { List(DeleteTree(s), "LIST", kRootListing); },
+         [](HeadlessApp& app) { Menu(app, res::kRemoteList, res::kCmdRemoteDelete, {"tree"}); }},
+        {"Rename",
+         {},
+         [](Script& s) {
+             Command(Command(s, "RNFR a.txt", "350 Ready.\r\n"), "RNTO b.txt", "250 Done.\r\n");
+             List(s, "LIST", kRootListing);
+         },
+         [](HeadlessApp& app) {
+             Menu(app, res::kRemoteList, res::kCmdRemoteRename, {"a.txt"});
+             app.Win().EndLabel(res::kRemoteList, "b.txt", false);
+         }},
+        {"CreateFolder",
+         {},
+         [](Script& s) { List(Command(s, "MKD new", "257 Created.\r\n"), "LIST", kRootListing); },
+         [](HeadlessApp& app) {
+             Menu(app, res::kRemoteList, res::kCmdRemoteCreateFolder, {});
+             app.Win().EndLabel(res::kRemoteList, "new", false);
+         }},
+        {"Permission",
+         {},
+         [](Script& s) {
+             List(Command(s, "SITE CHMOD 600 a.txt", "200 Done.\r\n"), "LIST", kRootListing);
+         },
+         [](HeadlessApp& app) {
+             app.Win().QueueDialogDriver([](headless::HeadlessDialog& d) {
+                 d.Type(res::kPermModeEdit, "600");
+                 d.Click(res::kIdOk);
+             });
+             Menu(app, res::kRemoteList, res::kCmdPermission, {"a.txt"});
+         }},
+    };
+    return jobs;
+}
+
+// How the server leaves at the step where it breaks off.
+enum class Break {
+    Close,     // the command arrives, the connection closes unanswered
+    Reset,     // the same with an RST
+    NoData,    // a data command is accepted with 150, then the server closes
+    DataCut,   // ... sends half its data, then closes both
+    DataReset, // ... resets the data connection half way, then resets the control one
+};
+const char* BreakName(Break b) {
+    static const char* names[] = {"close", "reset", "150 then close", "data cut", "data reset"};
+    return names[static_cast<int>(b)];
+}
+
+bool IsDataStep(const ScriptStep& step) {
+    for (const ScriptAction& a : step.actions) {
+        if (a.kind == ScriptAction::Kind::SendData || a.kind == ScriptAction::Kind::ReceiveData) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first `step` + 1 steps of `full`, the last one broken off as `how` says. Returns the bytes
+// the server sends of a data transfer there (what a partial download must hold).
+Script BreakAt(const Script& full, std::size_t step, Break how, std::string& sent) {
+    Script s;
+    s.steps.assign(full.steps.begin(), full.steps.begin() + static_cast<long>(step) + 1);
+    ScriptStep& last = s.steps.back();
+    std::string data;
+    bool upload = false;
+    for (const ScriptAction& a : last.actions) {
+        if (a.kind == ScriptAction::Kind::SendData) {
+            data = a.bytes;
+        }
+        upload = upload || a.kind == ScriptAction::Kind::ReceiveData;
+    }
+    const std::string preliminary = last.actions.empty() ? "" : last.actions.front().bytes;
+    last.actions.clear();
+    sent = data.substr(0, data.size() / 2);
+    switch (how) {
+    case Break::Close:
+        s.Close();
+        break;
+    case Break::Reset:
+        s.Reset();
+        break;
+    case Break::NoData:
+        s.Reply(preliminary).Close();
+        break;
+    case Break::DataCut:
+        s.Reply(preliminary);
+        if (upload) {
+            s.ResetDataOnArrival(); // the server takes the first bytes and goes
+        } else {
+            s.SendData(sent);
+        }
+        s.Close();
+        break;
+    case Break::DataReset:
+        s.Reply(preliminary);
+        if (upload) {
+            s.ResetDataOnArrival();
+        } else {
+            s.ResetData(sent);
+        }
+        s.Reset();
+        break;
+    }
+    return s;
+}
+
+class BrokenConnection : public ::testing::TestWithParam<Job> {
+protected:
+    // Connects (unless the job is the connect) and starts the job; true when it ended.
+    bool Run(HeadlessApp& app, const TempDir& local, const support::ScriptedFtpServer& server) {
+        const Job& job = GetParam();
+        for (const auto& [path, content] : job.local) {
+            local.Write(path, content);
+        }
+        app.WriteSettings(testsupport::SettingsFile()
+                              .SetHost(0, {"127.0.0.1:" + std::to_string(server.Port()), "u", "p",
+                                           local.Path(), job.isConnect ? "/saved" : ""})
+                              .Body());
+        app.Open();
+        app.Win().SetDefaultAnswer(win::kAnswerYes);
+        if (!job.isConnect) {
+            app.Win().Click(res::kConnectButton);
+            app.WaitIdle();
+            EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+        }
+        job.start(app);
+        return app.Win().PumpUntil([&] { return !app.dialog->m_busy; }, std::chrono::seconds(10));
+    }
+
+    // After the break: the state of a lost connection and the log ending with its one
+    // "Disconnected." (and `after`), the local files, a second connection (its PWD naming the
+    // folder the host saved) and the settings the window writes at the end.
+    void ExpectRecovered(HeadlessApp& app, const TempDir& local, const std::string& after) {
+        EXPECT_FALSE(app.dialog->m_busy);
+        EXPECT_FALSE(app.dialog->m_connected);
+        // Said once, and last: nothing is sent on the lost connection, no second loss follows.
+        const std::string log = app.Log();
+        const std::string end = Text(res::kTextDisconnected) + after;
+        EXPECT_TRUE(log.ends_with(end)) << log;
+        EXPECT_EQ(log.find(Text(res::kTextDisconnected)), log.size() - end.size()) << log;
+        // Nothing already on the local disk is lost.
+        for (const auto& [path, content] : GetParam().local) {
+            EXPECT_EQ(local.Read(path), content) << path;
+        }
+        EXPECT_TRUE(app.Win().Get(res::kRemotePathCombo).IsEnabled());
+        EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
+
+        const std::string folder = app.dialog->m_hosts[0].serverFolder;
+        support::ScriptedFtpServer again(Connected(folder.empty() ? "/" : folder));
+        const std::string address = "127.0.0.1:" + std::to_string(again.Port());
+        app.Win().Type(res::kServerNameEdit, address);
+        app.Win().Click(res::kConnectButton);
+        app.WaitIdle();
+        EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+        again.Stop();
+        EXPECT_EQ(again.Problems(), "");
+
+        ASSERT_TRUE(app.Close());
+        EXPECT_EQ(app.Setting("Sname"), address + ";" + std::string(29, ';'));
+        EXPECT_EQ(app.Setting("Uname"), "u" + std::string(30, ';'));
+        EXPECT_EQ(app.Setting("pin"), "p" + std::string(30, ';'));
+        EXPECT_EQ(app.Setting("lc"), local.Path() + std::string(30, ';'));
+    }
+};
+
+TEST_P(BrokenConnection, AtEveryStepTheJobEndsDisconnectedAndTheProgramConnectsAgain) {
+    const Job& job = GetParam();
+    Script full;
+    std::size_t first = 0; // the job's first step
+    if (job.isConnect) {
+        job.exchange(full);
+    } else {
+        full = Connected();
+        first = full.steps.size();
+        job.exchange(full);
+    }
+
+    {
+        // The whole exchange as scripted: the job runs to its end.
+        support::ScriptedFtpServer server(full);
+        HeadlessApp app;
+        TempDir local;
+        ASSERT_TRUE(Run(app, local, server)) << app.Log();
+        app.WaitIdle();
+        EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+        ASSERT_TRUE(app.Close());
+        server.Stop();
+        ASSERT_EQ(server.Problems(), "") << app.Log();
+    }
+
+    int runs = 0;
+    for (std::size_t step = first; step < full.steps.size(); ++step) {
+        for (Break how :
+             {Break::Close, Break::Reset, Break::NoData, Break::DataCut, Break::DataReset}) {
+            const bool dataBreak = how != Break::Close && how != Break::Reset;
+            if (dataBreak != IsDataStep(full.steps[step])) {
+                continue;
+            }
+            SCOPED_TRACE(std::string(BreakName(how)) + " at \"" + full.steps[step].expect + "\"");
+            std::string sent;
+            const Script script = BreakAt(full, step, how, sent);
+            support::ScriptedFtpServer server(script);
+            HeadlessApp app;
+            TempDir local;
+            if (!Run(app, local, server)) {
+                // A job that never ends would hold the test for ever: stop here, loudly.
+                std::cerr << "the job hangs: " << BreakName(how) << " at "
+                          << full.steps[step].expect << "\n"
+                          << app.Log() << std::endl;
+                std::abort();
+            }
+            app.WaitIdle();
+            ++runs;
+            const std::string& command = full.steps[step].expect;
+            if (command.starts_with("RETR /") && !sent.empty()) {
+                // The bytes that arrived stay for a later resume; a reset may lose some.
+                const std::string path = local / command.substr(6);
+                ASSERT_TRUE(fs::exists(path)) << path;
+                if (how == Break::DataCut) {
+                    EXPECT_EQ(local.Read(command.substr(6)), sent);
+                } else {
+                    EXPECT_LE(fs::file_size(path), sent.size());
+                }
+            }
+            // Before the login is through, the connect job adds that it could not connect.
+            const bool loggingIn = job.isConnect && step <= 2;
+            ExpectRecovered(app, local, loggingIn ? Text(res::kTextCannotConnect) : "");
+            server.Stop();
+            EXPECT_EQ(server.Problems(), "");
+            if (HasFailure()) {
+                return; // one broken step tells enough; the rest would repeat it
+            }
+        }
+    }
+    EXPECT_GT(runs, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, BrokenConnection, ::testing::ValuesIn(Jobs()),
+                         [](const ::testing::TestParamInfo<Job>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
