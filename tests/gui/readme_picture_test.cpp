@@ -3,9 +3,9 @@
 // copies it into docs/.
 #include <cstdlib>
 
-#include "settings/settings_store.h"
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 #include "support/pyftpd_server.h"
 #include "support/temp_dir.h"
 #include "ui/main_dialog.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "settings/settings_store.h"
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 #include "ui/main_dialog.h"
 

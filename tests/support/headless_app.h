@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "settings/settings_store.h"
 #include "platform/window/headless/headless_window.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 #include "ui/main_dialog.h"
 
