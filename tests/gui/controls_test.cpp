@@ -7,6 +7,7 @@
 
 #include "gui/gui_support.h"
 #include "platform/window/wx/wx_list_view.h"
+#include "platform/window/wx/wx_text.h"
 #include "res/resource_ids.h"
 
 namespace guitest {
@@ -218,6 +219,16 @@ TEST_F(MainWindowTest, LogPositionsAreBytesOfTheUtf8Text) {
     log.GetSelection(start, end);
     EXPECT_EQ(start, 5u); // the caret stands behind the inserted text
     EXPECT_EQ(end, 5u);
+    // Trimming the head, as a full log does, keeps what the control shows and what it reports
+    // in step.
+    log.SetSelection(0, 2);
+    log.ReplaceSelection("");
+    log.SetSelection(3, 3);
+    log.ReplaceSelection("\xC3\xBC");
+    EXPECT_EQ(log.GetText(), "\xC3\xB6X\xC3\xBC"
+                             "bc");
+    EXPECT_EQ(wxwin::FromWx(static_cast<wxTextCtrl*>(window->Widget(res::kLogEdit))->GetValue()),
+              log.GetText());
 }
 
 TEST_F(MainWindowTest, LogTakesOnlyWhatFitsItsLimit) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <thread>
 
@@ -26,22 +27,34 @@ using testsupport::PyFtpdServer;
 using testsupport::TempDir;
 using Clock = std::chrono::steady_clock;
 
+// The window thread's own CPU time: a gap the thread spent working is a hold by this program,
+// a gap it spent descheduled is the machine's.
+long ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
 class Watchdog : public wxTimer {
 public:
     void Notify() override {
         const Clock::time_point now = Clock::now();
+        const long cpu = ThreadCpuMs();
         if (m_last != Clock::time_point{}) {
             if (now - m_last > m_longest) {
                 m_longest = now - m_last;
                 m_longestAt = m_ticks;
             }
+            m_longestBusyMs = std::max(m_longestBusyMs, cpu - m_lastCpu);
         }
         m_last = now;
+        m_lastCpu = cpu;
         ++m_ticks;
     }
     void Restart() {
         m_last = {};
         m_longest = {};
+        m_longestBusyMs = 0;
         m_ticks = 0;
         Start(10);
     }
@@ -49,12 +62,15 @@ public:
         return static_cast<long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(m_longest).count());
     }
+    long LongestBusyMs() const { return m_longestBusyMs; }
     int Ticks() const { return m_ticks; }
     int LongestAt() const { return m_longestAt; }
 
 private:
     Clock::time_point m_last{};
     Clock::duration m_longest{};
+    long m_lastCpu = 0;
+    long m_longestBusyMs = 0;
     int m_ticks = 0;
     int m_longestAt = 0;
 };
@@ -74,6 +90,7 @@ void SelectOnly(wxWindow* widget, const std::string& name) {
                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
 }
 
+constexpr long kHoldMs = 100;
 constexpr long kFreezeMs = 1000;
 
 TEST_F(MainWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
@@ -116,11 +133,14 @@ TEST_F(MainWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
         watchdog.Stop();
         std::cout << what << " of " << files << " files: longest gap between watchdog ticks "
                   << watchdog.LongestGapMs() << " ms at tick " << watchdog.LongestAt() << " over "
-                  << watchdog.Ticks() << " ticks\n";
+                  << watchdog.Ticks() << " ticks; longest busy stretch of the window's thread "
+                  << watchdog.LongestBusyMs() << " ms\n";
         EXPECT_FALSE(dialog->m_busy);
         EXPECT_GT(watchdog.Ticks(), 1);
-        // The printed gap is the figure (100 ms is the aim); the test fails only on a hold no
-        // busy machine's scheduler explains, such as the log re-setting its whole text per line.
+        // Work on the window's thread between two ticks is what this program holds it for; the
+        // wall-clock gap also counts time a busy machine gave to others, so it only catches a
+        // freeze.
+        EXPECT_LT(watchdog.LongestBusyMs(), kHoldMs) << what;
         EXPECT_LT(watchdog.LongestGapMs(), kFreezeMs) << what;
     };
     SelectOnly(window->Widget(res::kRemoteList), "tree");

@@ -112,10 +112,27 @@ void StatusControl::SetText(const std::string& text) {
 // ---- LogControl ----
 
 LogControl::LogControl(WindowCore& core, int id, wxTextCtrl* edit)
-    : Control(core, id, edit), m_edit(edit) {}
+    : Control(core, id, edit), m_edit(edit), m_text(FromWx(edit->GetValue())) {}
+
+std::size_t LogControl::ByteOfChar(long position) const {
+    // A log of plain ASCII, the usual case, needs no scan.
+    const std::size_t chars = static_cast<std::size_t>(std::max(0L, position));
+    return m_ascii ? std::min(chars, m_text.size()) : BytesBeforeChar(m_text, chars);
+}
+
+long LogControl::CharOfByte(std::size_t offset) const {
+    return static_cast<long>(m_ascii ? std::min(offset, m_text.size())
+                                     : CharsBeforeByte(m_text, offset));
+}
+
+void LogControl::Keep(std::string text) {
+    m_text = std::move(text);
+    m_ascii = std::none_of(m_text.begin(), m_text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
 
 std::string LogControl::GetText() const {
-    return Ask<std::string>([this] { return FromWx(m_edit->GetValue()); });
+    return Ask<std::string>([this] { return m_text; });
 }
 
 void LogControl::SetText(const std::string& text) {
@@ -124,8 +141,9 @@ void LogControl::SetText(const std::string& text) {
         if (m_limit != 0 && shown.size() > m_limit) {
             shown.resize(Utf8Prefix(shown, m_limit));
         }
-        m_edit->ChangeValue(ToWx(shown));
-        m_length = FromWx(m_edit->GetValue()).size();
+        const wxString value = ToWx(shown);
+        m_edit->ChangeValue(value);
+        Keep(FromWx(value));
     });
 }
 
@@ -137,14 +155,13 @@ void LogControl::DoReplaceSelection(const std::string& text) {
     long from = 0;
     long to = 0;
     m_edit->GetSelection(&from, &to);
-    std::size_t removed = 0;
-    if (to > from) {
-        removed = FromWx(m_edit->GetRange(from, to)).size();
-    }
+    const std::size_t fromByte = ByteOfChar(from);
+    const std::size_t toByte = std::max(fromByte, ByteOfChar(to));
+    const std::size_t removed = toByte - fromByte;
     std::string inserted = text;
     if (m_limit != 0) {
         // Like the classic edit control: take only what still fits, whole characters only.
-        const std::size_t kept = m_length - removed;
+        const std::size_t kept = m_text.size() - removed;
         const std::size_t room = kept < m_limit ? m_limit - kept : 0;
         if (inserted.size() > room) {
             inserted.resize(Utf8Prefix(inserted, room));
@@ -155,29 +172,27 @@ void LogControl::DoReplaceSelection(const std::string& text) {
         // shown: that would scroll a trimmed log to its head, and the next line back again.
         if (to > from) {
             m_edit->Remove(from, to);
+            m_text.erase(fromByte, removed);
         }
-        m_length -= removed;
         return;
     }
     // WriteText replaces the selection and inserts at the caret, read-only or not.
-    m_edit->WriteText(ToWx(inserted));
-    m_length = m_length - removed + FromWx(ToWx(inserted)).size();
+    const wxString value = ToWx(inserted);
+    m_edit->WriteText(value);
+    const std::string shown = FromWx(value);
+    m_ascii = m_ascii && std::none_of(shown.begin(), shown.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    m_text.replace(fromByte, removed, shown);
     m_edit->ShowPosition(m_edit->GetInsertionPoint());
 }
 
 void LogControl::SetSelection(std::size_t start, std::size_t end) {
     Run([this, start, end] {
-        // A full log is large: the caret at its end needs none of its text, and any other
-        // place only the text before it (a character takes at least one byte).
-        if (start == end && end >= m_length) {
+        if (start == end && end >= m_text.size()) {
             m_edit->SetInsertionPointEnd();
             return;
         }
-        const long last = m_edit->GetLastPosition();
-        const std::string text =
-            FromWx(m_edit->GetRange(0, std::min(last, static_cast<long>(end))));
-        m_edit->SetSelection(static_cast<long>(CharsBeforeByte(text, start)),
-                             static_cast<long>(CharsBeforeByte(text, end)));
+        m_edit->SetSelection(CharOfByte(start), CharOfByte(end));
     });
 }
 
@@ -186,9 +201,7 @@ void LogControl::GetSelection(std::size_t& start, std::size_t& end) const {
         long from = 0;
         long to = 0;
         m_edit->GetSelection(&from, &to);
-        const std::string text = FromWx(m_edit->GetValue());
-        return std::make_pair(BytesBeforeChar(text, static_cast<std::size_t>(from)),
-                              BytesBeforeChar(text, static_cast<std::size_t>(to)));
+        return std::make_pair(ByteOfChar(from), ByteOfChar(to));
     });
     start = range.first;
     end = range.second;

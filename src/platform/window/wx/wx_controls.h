@@ -125,10 +125,17 @@ public:
 
 private:
     void DoReplaceSelection(const std::string& text);
+    std::size_t ByteOfChar(long position) const;
+    long CharOfByte(std::size_t offset) const;
+    void Keep(std::string text);
 
     wxTextCtrl* m_edit;
-    std::size_t m_limit = 0;  // bytes; 0 = none
-    std::size_t m_length = 0; // bytes of the text now shown
+    std::size_t m_limit = 0; // bytes; 0 = none
+    // The log is read-only, so every change to its text passes through here: this copy answers
+    // reads and maps the control's character positions to bytes without reading a megabyte of
+    // text back out of the toolkit, which took tens of milliseconds of the window's thread.
+    std::string m_text;
+    bool m_ascii = true; // every character of m_text is one byte
 };
 
 class ButtonControl : public Control<win::IButton> {
