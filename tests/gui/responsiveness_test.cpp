@@ -13,18 +13,11 @@
 #include <iostream>
 #include <thread>
 
-#include "gui/gui_support.h"
-#include "res/resource_ids.h"
-#include "settings/settings_store.h"
-#include "support/pyftpd_server.h"
-#include "support/temp_dir.h"
-#include "ui/main_dialog.h"
+#include "gui/program_window.h"
 
 namespace guitest {
 namespace {
 
-using testsupport::PyFtpdServer;
-using testsupport::TempDir;
 using Clock = std::chrono::steady_clock;
 
 // The window thread's own CPU time: a gap the thread spent working is a hold by this program,
@@ -93,31 +86,17 @@ void SelectOnly(wxWindow* widget, const std::string& name) {
 constexpr long kHoldMs = 100;
 constexpr long kFreezeMs = 1000;
 
-TEST_F(MainWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
+TEST_F(ProgramWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
     const char* env = std::getenv("QUORREL_WATCHDOG_FILES");
     const int files = env ? std::atoi(env) : 400;
     const int folders = std::max(1, (files + 4999) / 5000) * 2;
-    PyFtpdServer server;
-    ASSERT_TRUE(server.Start()) << "pyftpdlib did not start";
     for (int i = 0; i < files; ++i) {
         server.Root().Write("tree/d" + std::to_string(i % folders) + "/f" + std::to_string(i) +
                                 ".bin",
                             std::string(100, 'x'));
     }
-    TempDir local;
-    TempDir home;
-    home.Write("DEVurorure.ini", "[data]\r\nSname=" + server.Address() +
-                                     ";\r\nUname=" + PyFtpdServer::kUser +
-                                     ";\r\npin=" + ReverseCharacters(PyFtpdServer::kPassword) +
-                                     ";\r\nlc=" + local.Path() + ";\r\n");
-    SettingsStore store(home / "DEVurorure.ini");
-    auto dialog = std::make_unique<CMainDialog>(*window, store);
-    window->SetHandler(dialog.get());
-    dialog->Start();
-    window->ShowWindow();
-    dialog->ConnectToggle();
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return !dialog->m_busy && dialog->m_connected; }))
-        << window->Edit(res::kLogEdit).GetText();
+    StartProgram(local.Path());
+    ASSERT_NO_FATAL_FAILURE(Connect());
 
     // Each job as its command starts it once its question is answered; the loop is pumped as
     // the running program's loop would be, and the watchdog measures the gaps.
@@ -145,27 +124,19 @@ TEST_F(MainWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
     };
     SelectOnly(window->Widget(res::kRemoteList), "tree");
     run("download", [&] { dialog->StartDownload(); });
-    EXPECT_TRUE(window->Edit(res::kLogEdit)
-                    .GetText()
-                    .ends_with(std::to_string(files) +
-                               " file(s) downloaded\r\nFile download completed successfully.\r\n"))
-        << Tail(window->Edit(res::kLogEdit).GetText());
+    EXPECT_TRUE(Log().ends_with(std::to_string(files) +
+                                " file(s) downloaded\r\nFile download completed successfully.\r\n"))
+        << Tail(Log());
 
     SelectOnly(window->Widget(res::kLocalList), "tree");
     dialog->m_job.mirroring = false;
     dialog->m_job.overwrite = true;
     run("upload", [&] { dialog->StartUpload(); });
-    const std::string log = window->Edit(res::kLogEdit).GetText();
+    const std::string log = Log();
     EXPECT_NE(log.find("File(s) uploading completed successfully.\r\n" + std::to_string(files) +
                        " file(s) uploaded\r\n"),
               std::string::npos)
         << Tail(log);
-
-    window->Frame()->Close();
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return window->IsDestroyed(); }));
-    dialog->WaitForWorker();
-    window->SetHandler(nullptr);
-    dialog.reset();
 }
 
 } // namespace

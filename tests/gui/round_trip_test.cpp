@@ -7,66 +7,25 @@
 
 #include <algorithm>
 
-#include "gui/gui_support.h"
+#include "gui/program_window.h"
 #include "platform/window/wx/wx_list_view.h"
-#include "res/resource_ids.h"
-#include "settings/settings_store.h"
-#include "support/pyftpd_server.h"
-#include "support/temp_dir.h"
-#include "ui/main_dialog.h"
 
 namespace guitest {
 namespace {
 
-using testsupport::PyFtpdServer;
-using testsupport::TempDir;
-
-std::vector<std::string> Rows(wxWindow* widget) {
-    auto* list = static_cast<wxListCtrl*>(widget);
-    std::vector<std::string> rows;
-    for (int i = 0; i < list->GetItemCount(); ++i) {
-        rows.push_back(list->GetItemText(i).ToStdString());
-    }
-    return rows;
-}
-
-bool Has(const std::vector<std::string>& rows, const std::string& name) {
-    return std::find(rows.begin(), rows.end(), name) != rows.end();
-}
-
-void Click(wxWindow* button) {
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
-TEST_F(MainWindowTest, ConnectBrowseAndDisconnectThroughRealWidgets) {
-    PyFtpdServer server;
-    ASSERT_TRUE(server.Start()) << "pyftpdlib did not start";
+TEST_F(ProgramWindowTest, ConnectBrowseAndDisconnectThroughRealWidgets) {
     server.Root().Write("welcome.txt", "hello");
     server.Root().Write("pub/inner.txt", "inside");
-    TempDir local;
     local.Write("upload.html", "<p>");
-    TempDir home;
-    home.Write("DEVurorure.ini", "[data]\r\nSname=" + server.Address() +
-                                     ";\r\nUname=" + PyFtpdServer::kUser +
-                                     ";\r\npin=" + ReverseCharacters(PyFtpdServer::kPassword) +
-                                     ";\r\nlc=" + local.Path() + ";\r\n");
-    SettingsStore store(home / "DEVurorure.ini");
-    auto dialog = std::make_unique<CMainDialog>(*window, store);
-    window->SetHandler(dialog.get());
-    dialog->Start();
-    window->ShowWindow();
+    StartProgram(local.Path());
 
-    EXPECT_TRUE(Has(Rows(window->Widget(res::kLocalList)), "upload.html"));
+    EXPECT_TRUE(Lists(res::kLocalList, "upload.html"));
     EXPECT_EQ(window->Text(res::kServerNameEdit).GetText(), server.Address());
 
-    Click(window->Widget(res::kConnectButton));
-    ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy && Has(Rows(window->Widget(res::kRemoteList)), "welcome.txt");
-    })) << window->Edit(res::kLogEdit).GetText();
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(Lists(res::kRemoteList, "welcome.txt"));
     EXPECT_EQ(window->Button(res::kConnectButton).GetIcon(), res::kIconDisconnect);
-    EXPECT_NE(window->Edit(res::kLogEdit).GetText().find("230"), std::string::npos);
+    EXPECT_NE(Log().find("230"), std::string::npos);
 
     // Activating the folder's row opens it.
     auto* remote = static_cast<wxListCtrl*>(window->Widget(res::kRemoteList));
@@ -80,20 +39,15 @@ TEST_F(MainWindowTest, ConnectBrowseAndDisconnectThroughRealWidgets) {
     activate.m_itemIndex = pub;
     remote->GetEventHandler()->ProcessEvent(activate);
     ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy && Has(Rows(window->Widget(res::kRemoteList)), "inner.txt");
-    })) << window->Edit(res::kLogEdit).GetText();
+        return !dialog->m_busy && Lists(res::kRemoteList, "inner.txt");
+    })) << Log();
     Screenshot(window->Frame(), "main_window_connected.png");
 
-    Click(window->Widget(res::kConnectButton));
+    Click(res::kConnectButton);
     ASSERT_TRUE(wxwin::PumpUntil([&] {
         return !dialog->m_busy &&
                window->Button(res::kConnectButton).GetIcon() == res::kIconConnect;
     }));
-    window->Frame()->Close();
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return window->IsDestroyed(); }));
-    dialog->WaitForWorker();
-    window->SetHandler(nullptr);
-    dialog.reset();
 }
 
 // Lets the X server deliver what the simulator sent.
@@ -104,24 +58,11 @@ void Settle() {
     }
 }
 
-TEST_F(MainWindowTest, AFileDraggedWithTheMouseOntoTheRemoteListArrivesOnTheServer) {
-    PyFtpdServer server;
-    ASSERT_TRUE(server.Start()) << "pyftpdlib did not start";
-    TempDir local;
+TEST_F(ProgramWindowTest, AFileDraggedWithTheMouseOntoTheRemoteListArrivesOnTheServer) {
     local.Write("dragged.html", "<p>moved by mouse</p>");
-    TempDir home;
-    home.Write("DEVurorure.ini", "[data]\r\nSname=" + server.Address() +
-                                     ";\r\nUname=" + PyFtpdServer::kUser +
-                                     ";\r\npin=" + ReverseCharacters(PyFtpdServer::kPassword) +
-                                     ";\r\nlc=" + local.Path() + ";\r\n");
-    SettingsStore store(home / "DEVurorure.ini");
-    auto dialog = std::make_unique<CMainDialog>(*window, store);
-    window->SetHandler(dialog.get());
-    dialog->Start();
-    window->ShowWindow();
+    StartProgram(local.Path());
     wxwin::PumpUntil([this] { return window->Frame()->IsShownOnScreen(); });
-    Click(window->Widget(res::kConnectButton));
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return !dialog->m_busy && dialog->m_connected; }));
+    ASSERT_NO_FATAL_FAILURE(Connect());
 
     auto* list = static_cast<wxwin::ListWidget*>(window->Widget(res::kLocalList));
     const long row = list->FindItem(-1, "dragged.html");
@@ -148,16 +89,10 @@ TEST_F(MainWindowTest, AFileDraggedWithTheMouseOntoTheRemoteListArrivesOnTheServ
     sim.MouseUp();
     Settle();
     ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy && Has(Rows(window->Widget(res::kRemoteList)), "dragged.html");
-    })) << window->Edit(res::kLogEdit).GetText();
+        return !dialog->m_busy && Lists(res::kRemoteList, "dragged.html");
+    })) << Log();
     EXPECT_EQ(server.Root().Read("dragged.html"), "<p>moved by mouse</p>");
-    EXPECT_EQ(window->Edit(res::kLogEdit).GetText().find("Do you wish"), std::string::npos);
-
-    window->Frame()->Close();
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return window->IsDestroyed(); }));
-    dialog->WaitForWorker();
-    window->SetHandler(nullptr);
-    dialog.reset();
+    EXPECT_EQ(Log().find("Do you wish"), std::string::npos);
 }
 
 } // namespace
