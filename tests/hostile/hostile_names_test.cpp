@@ -39,7 +39,7 @@ struct Session {
     void Start(support::Script script, const std::string& extraSettings = "") {
         server = std::make_unique<support::ScriptedFtpServer>(std::move(script));
         fs::create_directories(work / "local");
-        OpenAndConnect(app, *server, work / "local", extraSettings);
+        OpenAndConnect(app, server->Port(), work / "local", extraSettings);
         ASSERT_TRUE(app.dialog->m_connected) << app.Log();
     }
     // The server heard exactly its script.
@@ -72,17 +72,17 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
          {}},
         {"letter case",
          [](support::Script& s) {
-             Retrieve(s, "/d/Same.bin", "S1");
-             Retrieve(s, "/d/same.bin", "s2");
+             s.Retrieval("I", "/d/Same.bin", "S1");
+             s.Retrieval("I", "/d/same.bin", "s2");
          },
          res::kTextDownloadCompleted,
          {"local/d/Same.bin", "local/d/same.bin"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = ConnectScript(Folder("d"));
-        ListingOf(script, "LIST /d", File("ok.bin") + Group(c.group).lines);
-        Retrieve(script, "/d/ok.bin", "ok");
+        support::Script script = support::Script::Connected(Folder("d"));
+        script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
+        script.Retrieval("I", "/d/ok.bin", "ok");
         c.extra(script);
         Session run;
         run.Start(std::move(script));
@@ -111,9 +111,9 @@ void Store(support::Script& script, const std::string& path) {
 TEST(HostileNames, UploadSendsTheLocalFileWhateverTheListingSays) {
     for (const NameGroup& group : NameGroups()) {
         SCOPED_TRACE(group.label);
-        support::Script script = ConnectScript(Folder("d"));
+        support::Script script = support::Script::Connected(Folder("d"));
         script.On("MKD d").Reply("550 Exists.\r\n");
-        ListingOf(script, "LIST /d", group.lines + kLookAlikes);
+        script.Listing("LIST /d", group.lines + kLookAlikes);
         Store(script, "/d/ok.bin");
         Session run;
         run.work.Write("local/d/ok.bin", "ok");
@@ -151,12 +151,12 @@ TEST(HostileNames, DeleteTreeRemovesOnlyWhatIsInsideTheFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = ConnectScript(Folder("d"));
-        ListingOf(script, "LIST /d", File("ok.bin") + Group(c.group).lines);
+        support::Script script = support::Script::Connected(Folder("d"));
+        script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
         script.On("DELE /d/ok.bin").Reply("250 Gone.\r\n");
         c.extra(script);
         script.On("RMD /d").Reply("250 Removed.\r\n");
-        ListingOf(script, "LIST", "");
+        script.Listing("LIST", "");
         Session run;
         run.Start(std::move(script));
         const std::string log =
@@ -189,9 +189,9 @@ TEST(HostileNames, MirroringDeletesOnlyInsideTheFolderAndLeavesTheLocalSideAlone
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = ConnectScript(Folder("d"));
+        support::Script script = support::Script::Connected(Folder("d"));
         script.On("MKD d").Reply("550 Exists.\r\n");
-        ListingOf(script, "LIST /d", Group(c.group).lines);
+        script.Listing("LIST /d", Group(c.group).lines);
         c.extra(script);
         Store(script, "/d/ok.bin");
         Session run;

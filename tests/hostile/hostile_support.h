@@ -16,6 +16,7 @@ namespace hostile {
 
 namespace fs = std::filesystem;
 using testsupport::HeadlessApp;
+using testsupport::OpenAndConnect;
 using testsupport::Text;
 
 inline std::string File(const std::string& name, const std::string& date = "Jan 1 2020") {
@@ -23,43 +24,6 @@ inline std::string File(const std::string& name, const std::string& date = "Jan 
 }
 inline std::string Folder(const std::string& name) {
     return "drwxr-xr-x 2 u g 0 Jan 1 2020 " + name + "\r\n";
-}
-
-inline support::Script& ListingOf(support::Script& script, const std::string& command,
-                                  const std::string& listing) {
-    return script.DataPreparation("A")
-        .On(command)
-        .Reply("150 Here comes the listing.\r\n")
-        .SendData(listing)
-        .Reply("226 Done.\r\n");
-}
-
-inline support::Script& Retrieve(support::Script& script, const std::string& path,
-                                 const std::string& data) {
-    return script.DataPreparation("I")
-        .On("RETR " + path)
-        .Reply("150 Sending.\r\n")
-        .SendData(data)
-        .Reply("226 Sent.\r\n");
-}
-
-// Login, PWD and the listing of "/" that the connect job asks for.
-inline support::Script ConnectScript(const std::string& rootListing) {
-    support::Script script;
-    script.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    ListingOf(script, "LIST", rootListing);
-    return script;
-}
-
-// Opens the program with one host on `server` and the local folder `localFolder`, then
-// connects. `extra` holds further settings lines.
-inline void OpenAndConnect(HeadlessApp& app, const support::ScriptedFtpServer& server,
-                           const std::string& localFolder, const std::string& extra = "") {
-    app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +
-                      ";\r\nUname=u;\r\npin=p;\r\nlc=" + localFolder + ";\r\n" + extra);
-    app.Open();
-    app.Win().Click(res::kConnectButton);
-    app.WaitIdle();
 }
 
 // Selects rows of a pane and chooses `command` from its menu, answering the boxes in order.

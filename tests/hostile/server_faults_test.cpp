@@ -23,15 +23,9 @@ protected:
     void TearDown() override { ftp::FtpClient::SetIdleLimit(60000); }
 };
 
-support::Script LoggedIn() {
-    support::Script script;
-    script.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    return script;
-}
-
 // The connect job's listing of "/", answered by `answer` after the LIST.
 support::Script ListAnsweredBy(const std::function<void(support::Script&)>& answer) {
-    support::Script script = LoggedIn();
+    support::Script script = support::Script::AtRoot();
     script.DataPreparation("A").On("LIST");
     answer(script);
     return script;
@@ -52,8 +46,8 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
     const std::string tooLong = Text(res::kTextReplyTooLong) + Text(res::kTextDisconnected);
     const std::string cannotConnect = Text(res::kTextCannotConnect);
     const std::string listingFailed = Text(res::kTextListPuttingFailed);
-    support::Script withFile = LoggedIn();
-    ListingOf(withFile, "LIST", File("f.bin").replace(19, 1, "100"));
+    support::Script withFile = support::Script::AtRoot();
+    withFile.Listing("LIST", File("f.bin").replace(19, 1, "100"));
     support::Script silentDownload = withFile;
     silentDownload.DataPreparation("I").On("RETR f.bin").Reply("150 Sending.\r\n").HoldData("xx");
     // More than the connection's buffers take, so that the sends must wait for the server.
@@ -144,7 +138,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
         support::ScriptedFtpServer server(f.script);
         testsupport::TempDir local;
         HeadlessApp app;
-        OpenAndConnect(app, server, local.Path());
+        OpenAndConnect(app, server.Port(), local.Path());
         std::vector<std::string> boxes;
         if (f.job == Fault::Download) {
             RunMenu(app, res::kRemoteList, {"f.bin"}, res::kCmdDownload, {win::kAnswerYes});
@@ -173,8 +167,8 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
 TEST(DataConnectionFromAnotherHost, IsClosedAndTheServersConnectionIsUsed) {
     enum class Job { Refresh, Download, Upload };
     auto script = [](const std::string& command, const std::string& intruder) {
-        support::Script s = LoggedIn();
-        ListingOf(s, "LIST", File("f.bin"));
+        support::Script s = support::Script::AtRoot();
+        s.Listing("LIST", File("f.bin"));
         if (command == "LIST") {
             s.On("CWD /").Reply("250 Ok.\r\n"); // a refresh enters the folder first
         }
@@ -190,7 +184,7 @@ TEST(DataConnectionFromAnotherHost, IsClosedAndTheServersConnectionIsUsed) {
     download.SendData("ok").Reply("226 Done.\r\n");
     support::Script upload = script("STOR /up.bin", "");
     upload.ReceiveData().Reply("226 Done.\r\n");
-    ListingOf(upload, "LIST", File("f.bin") + File("up.bin"));
+    upload.Listing("LIST", File("f.bin") + File("up.bin"));
     const std::pair<Job, support::Script*> runs[] = {
         {Job::Refresh, &refresh}, {Job::Download, &download}, {Job::Upload, &upload}};
     for (const auto& [job, s] : runs) {
@@ -199,7 +193,7 @@ TEST(DataConnectionFromAnotherHost, IsClosedAndTheServersConnectionIsUsed) {
         testsupport::TempDir local;
         local.Write("up.bin", "secret");
         HeadlessApp app;
-        OpenAndConnect(app, server, local.Path());
+        OpenAndConnect(app, server.Port(), local.Path());
         std::string log;
         if (job == Job::Refresh) {
             app.Win().Click(res::kRemoteRefreshButton);

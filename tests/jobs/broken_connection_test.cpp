@@ -38,21 +38,6 @@ const std::string kRootListing = Line(kFolder, 0, "tree") + Line(kFile, 3, "a.tx
 const std::string kTreeListing = Line(kFile, kOne.size(), "one.txt") + Line(kFolder, 0, "sub");
 const std::string kSubListing = Line(kFile, kBig.size(), "big.bin");
 
-Script& List(Script& s, const std::string& command, const std::string& listing) {
-    return s.DataPreparation("A")
-        .On(command)
-        .Reply("150 Here comes the listing.\r\n")
-        .SendData(listing)
-        .Reply("226 Done.\r\n");
-}
-Script& Retrieve(Script& s, const std::string& type, const std::string& path,
-                 const std::string& data) {
-    return s.DataPreparation(type)
-        .On("RETR " + path)
-        .Reply("150 Sending.\r\n")
-        .SendData(data)
-        .Reply("226 Sent.\r\n");
-}
 Script& Store(Script& s, const std::string& type, const std::string& path) {
     return s.DataPreparation(type)
         .On("STOR " + path)
@@ -65,9 +50,9 @@ Script& Command(Script& s, const std::string& command, const std::string& reply)
 }
 // The deletion of tree/ with everything in it, listed breadth first.
 Script& DeleteTree(Script& s) {
-    List(s, "LIST /tree", kTreeListing);
+    s.Listing("LIST /tree", kTreeListing);
     Command(s, "DELE /tree/one.txt", "250 Gone.\r\n");
-    List(s, "LIST /tree/sub", kSubListing);
+    s.Listing("LIST /tree/sub", kSubListing);
     Command(s, "DELE /tree/sub/big.bin", "250 Gone.\r\n");
     Command(s, "RMD /tree/sub", "250 Gone.\r\n");
     return Command(s, "RMD /tree", "250 Gone.\r\n");
@@ -77,7 +62,7 @@ Script& DeleteTree(Script& s) {
 Script Connected(const std::string& folder = "/") {
     Script s;
     s.Login().On("PWD").Reply("257 \"" + folder + "\" is current directory.\r\n");
-    return List(s, "LIST", kRootListing);
+    return s.Listing("LIST", kRootListing);
 }
 
 void Menu(HeadlessApp& app, int list, int command, const std::vector<std::string>& rows) {
@@ -108,37 +93,37 @@ const std::vector<Job>& Jobs() {
          [](Script& s) {
              // The host's saved folder is entered before the listing.
              s.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
-             List(Command(s, "CWD /saved", "250 OK.\r\n"), "LIST", kRootListing);
+             Command(s, "CWD /saved", "250 OK.\r\n").Listing("LIST", kRootListing);
          },
          [](HeadlessApp& app) { app.Win().Click(res::kConnectButton); },
          true},
         {"Refresh",
          {},
-         [](Script& s) { List(Command(s, "CWD /", "250 OK.\r\n"), "LIST", kRootListing); },
+         [](Script& s) { Command(s, "CWD /", "250 OK.\r\n").Listing("LIST", kRootListing); },
          [](HeadlessApp& app) { app.Win().Click(res::kRemoteRefreshButton); }},
         {"ChangeFolder",
          {},
-         [](Script& s) { List(Command(s, "CWD /tree", "250 OK.\r\n"), "LIST", kTreeListing); },
+         [](Script& s) { Command(s, "CWD /tree", "250 OK.\r\n").Listing("LIST", kTreeListing); },
          [](HeadlessApp& app) { app.Win().Activate(res::kRemoteList, "tree"); }},
         {"DownloadTree",
          {{"tree/kept.txt", "mine"}},
          [](Script& s) {
-             List(s, "LIST /tree", kTreeListing);
-             Retrieve(s, "A", "/tree/one.txt", kOne);
-             List(s, "LIST /tree/sub", kSubListing);
-             Retrieve(s, "I", "/tree/sub/big.bin", kBig);
+             s.Listing("LIST /tree", kTreeListing);
+             s.Retrieval("A", "/tree/one.txt", kOne);
+             s.Listing("LIST /tree/sub", kSubListing);
+             s.Retrieval("I", "/tree/sub/big.bin", kBig);
          },
          [](HeadlessApp& app) { Menu(app, res::kRemoteList, res::kCmdDownload, {"tree"}); }},
         {"UploadTree",
          {{"up/one.txt", kOne}, {"up/sub/two.bin", std::string(300000, 't')}},
          [](Script& s) {
              Command(s, "MKD up", "257 Created.\r\n");
-             List(s, "LIST /up", "");
+             s.Listing("LIST /up", "");
              Store(s, "A", "/up/one.txt");
              Command(s, "MKD up/sub", "257 Created.\r\n");
-             List(s, "LIST /up/sub", "");
+             s.Listing("LIST /up/sub", "");
              Store(s, "I", "/up/sub/two.bin");
-             List(s, "LIST", kRootListing);
+             s.Listing("LIST", kRootListing);
          },
          [](HeadlessApp& app) { Menu(app, res::kLocalList, res::kCmdLocalUpload, {"up"}); }},
         {"MirrorWithDeletes",
@@ -146,18 +131,18 @@ const std::vector<Job>& Jobs() {
          [](Script& s) {
              DeleteTree(s);
              Store(s, "A", "/a.txt");
-             List(s, "LIST", kRootListing);
+             s.Listing("LIST", kRootListing);
          },
          [](HeadlessApp& app) { app.Win().Click(res::kMirrorButton); }},
         {"DeleteTree",
          {},
-         [](Script& s) { List(DeleteTree(s), "LIST", kRootListing); },
+         [](Script& s) { DeleteTree(s).Listing("LIST", kRootListing); },
          [](HeadlessApp& app) { Menu(app, res::kRemoteList, res::kCmdRemoteDelete, {"tree"}); }},
         {"Rename",
          {},
          [](Script& s) {
              Command(Command(s, "RNFR a.txt", "350 Ready.\r\n"), "RNTO b.txt", "250 Done.\r\n");
-             List(s, "LIST", kRootListing);
+             s.Listing("LIST", kRootListing);
          },
          [](HeadlessApp& app) {
              Menu(app, res::kRemoteList, res::kCmdRemoteRename, {"a.txt"});
@@ -165,7 +150,7 @@ const std::vector<Job>& Jobs() {
          }},
         {"CreateFolder",
          {},
-         [](Script& s) { List(Command(s, "MKD new", "257 Created.\r\n"), "LIST", kRootListing); },
+         [](Script& s) { Command(s, "MKD new", "257 Created.\r\n").Listing("LIST", kRootListing); },
          [](HeadlessApp& app) {
              Menu(app, res::kRemoteList, res::kCmdRemoteCreateFolder, {});
              app.Win().EndLabel(res::kRemoteList, "new", false);
@@ -173,7 +158,7 @@ const std::vector<Job>& Jobs() {
         {"Permission",
          {},
          [](Script& s) {
-             List(Command(s, "SITE CHMOD 600 a.txt", "200 Done.\r\n"), "LIST", kRootListing);
+             Command(s, "SITE CHMOD 600 a.txt", "200 Done.\r\n").Listing("LIST", kRootListing);
          },
          [](HeadlessApp& app) {
              app.Win().QueueDialogDriver([](headless::HeadlessDialog& d) {

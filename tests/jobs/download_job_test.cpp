@@ -12,6 +12,7 @@
 #include "support/scripted_ftp_server.h"
 
 using testsupport::HeadlessApp;
+using testsupport::OpenAndConnect;
 using testsupport::PyFtpdServer;
 using testsupport::TempDir;
 using testsupport::Text;
@@ -199,31 +200,6 @@ std::string Line(const std::string& permissions, const std::string& size, const 
     return permissions + " 1 owner group " + size + " Jan  1  2020 " + name + "\r\n";
 }
 
-support::Script ListingOf(support::Script script, const std::string& command,
-                          const std::string& listing) {
-    return script.DataPreparation("A")
-        .On(command)
-        .Reply("150 Here comes the listing.\r\n")
-        .SendData(listing)
-        .Reply("226 Done.\r\n");
-}
-
-// The login, PWD and listing of "/" of the connect job, with `rootListing` as that listing.
-support::Script ConnectScript(const std::string& rootListing) {
-    support::Script script = support::Script().Login();
-    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    return ListingOf(script, "LIST", rootListing);
-}
-
-void OpenAndConnect(HeadlessApp& app, const support::ScriptedFtpServer& server,
-                    const std::string& localFolder) {
-    app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) + ";\r\nUname=u;\r\npin=" +
-                      ReverseCharacters("p") + ";\r\nlc=" + localFolder + ";\r\n");
-    app.Open();
-    app.Win().Click(res::kConnectButton);
-    app.WaitIdle();
-}
-
 // Every path below `dir`, links not followed.
 std::set<std::string> Tree(const std::string& dir) {
     std::set<std::string> paths;
@@ -236,14 +212,13 @@ std::set<std::string> Tree(const std::string& dir) {
 TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLocalFolder) {
     const std::string folder = "drwxr-xr-x";
     const std::string file = "-rw-r--r--";
-    support::Script script = ConnectScript(Line(folder, "0", "evil") + Line(folder, "0", "linked") +
-                                           Line(file, "5", "a/b") + Line(file, "5", "planted.bin") +
-                                           Line(file, "5368709120", "huge.iso"));
-    script =
-        ListingOf(script, "LIST /evil",
-                  Line(file, "5", "../evil") + Line(file, "5", "a/b") + Line(folder, "0", "..") +
-                      Line(file, "5", "bad\x01name") + Line(folder, "0", "back\\slash") +
-                      Line("lrwxrwxrwx", "4", "out -> /tmp") + Line(file, "5", "ok.bin"));
+    support::Script script = support::Script::Connected(
+        Line(folder, "0", "evil") + Line(folder, "0", "linked") + Line(file, "5", "a/b") +
+        Line(file, "5", "planted.bin") + Line(file, "5368709120", "huge.iso"));
+    script.Listing("LIST /evil",
+                   Line(file, "5", "../evil") + Line(file, "5", "a/b") + Line(folder, "0", "..") +
+                       Line(file, "5", "bad\x01name") + Line(folder, "0", "back\\slash") +
+                       Line("lrwxrwxrwx", "4", "out -> /tmp") + Line(file, "5", "ok.bin"));
     script.DataPreparation("I")
         .On("RETR /evil/ok.bin")
         .Reply("150 Sending.\r\n")
@@ -261,7 +236,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
     fs::resize_file(dir / "local/huge.iso", 5368709120u);
 
     HeadlessApp app;
-    OpenAndConnect(app, server, dir / "local");
+    OpenAndConnect(app, server.Port(), dir / "local");
     const std::string log =
         Download(app, {"evil", "linked", "a/b", "planted.bin", "huge.iso"}, {win::kAnswerYes});
     server.Stop();
@@ -280,7 +255,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
 }
 
 TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlone) {
-    support::Script script = ConnectScript(Line("-rw-r--r--", "100000", "big.bin"));
+    support::Script script = support::Script::Connected(Line("-rw-r--r--", "100000", "big.bin"));
     script.DataPreparation("I")
         .On("RETR big.bin")
         .Reply("150 Sending.\r\n")
@@ -289,7 +264,7 @@ TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlo
     support::ScriptedFtpServer server(script);
     TempDir local;
     HeadlessApp app;
-    OpenAndConnect(app, server, local.Path());
+    OpenAndConnect(app, server.Port(), local.Path());
     const std::string log = Download(app, {"big.bin"}, {win::kAnswerYes});
     server.Stop();
 
@@ -307,11 +282,9 @@ namespace {
 
 TEST(DownloadFromScriptedServer, AFileFromADosListingComesUnderItsNameAndItsSizeAsksToResume) {
     // 5,000 bytes listed; 3,000 of them already here, newer than the listing.
-    support::Script script = support::Script().Login();
-    script.On("PWD").Reply("257 \"/\" is current directory.\r\n");
-    script = ListingOf(script, "LIST",
-                       "08-10-15  02:04PM       <DIR>          Billing\r\n"
-                       "11-20-14  12:36PM                 5000 Disc Intercity.tsv\r\n");
+    support::Script script = support::Script::AtRoot();
+    script.Listing("LIST", "08-10-15  02:04PM       <DIR>          Billing\r\n"
+                           "11-20-14  12:36PM                 5000 Disc Intercity.tsv\r\n");
     script.DataPreparation("I")
         .On("REST 3000")
         .Reply("350 Restarting at 3000.\r\n")
@@ -323,7 +296,7 @@ TEST(DownloadFromScriptedServer, AFileFromADosListingComesUnderItsNameAndItsSize
     TempDir local;
     local.Write("Disc Intercity.tsv", std::string(3000, 'a'));
     HeadlessApp app;
-    OpenAndConnect(app, server, local.Path());
+    OpenAndConnect(app, server.Port(), local.Path());
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
               (std::vector<std::string>{"0 Billing", "15 Disc Intercity.tsv"}));
     Download(app, {"Disc Intercity.tsv"}, {win::kAnswerYes, win::kAnswerYes});

@@ -109,6 +109,17 @@ inline std::vector<std::string> RowTexts(HeadlessApp& app, int id) {
     return rows;
 }
 
+// Opens the program with one host on a scripted server on `port` (user "u", password "p") and
+// the local folder `localFolder`, then connects. `extra` holds further settings lines.
+inline void OpenAndConnect(HeadlessApp& app, int port, const std::string& localFolder,
+                           const std::string& extra = "") {
+    app.WriteSettings("Sname=127.0.0.1:" + std::to_string(port) +
+                      ";\r\nUname=u;\r\npin=p;\r\nlc=" + localFolder + ";\r\n" + extra);
+    app.Open();
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
+}
+
 // The selected entry of a combo box, "" when none.
 inline std::string ComboSelection(HeadlessApp& app, int id) {
     auto& c = app.Win().Get(id);

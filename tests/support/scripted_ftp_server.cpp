@@ -144,6 +144,35 @@ Script& Script::DataPreparation(const std::string& type) {
         .Reply("200 PORT command successful\r\n");
 }
 
+Script Script::AtRoot() {
+    Script script;
+    script.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
+    return script;
+}
+
+Script Script::Connected(const std::string& rootListing) {
+    Script script = AtRoot();
+    script.Listing("LIST", rootListing);
+    return script;
+}
+
+Script& Script::Listing(const std::string& command, const std::string& listing) {
+    return DataPreparation("A")
+        .On(command)
+        .Reply("150 Here comes the listing.\r\n")
+        .SendData(listing)
+        .Reply("226 Done.\r\n");
+}
+
+Script& Script::Retrieval(const std::string& type, const std::string& path,
+                          const std::string& data) {
+    return DataPreparation(type)
+        .On("RETR " + path)
+        .Reply("150 Sending.\r\n")
+        .SendData(data)
+        .Reply("226 Sent.\r\n");
+}
+
 Script& Script::PassivePreparation(const std::string& type) {
     return On("TYPE " + type)
         .Reply("200 Type set\r\n")

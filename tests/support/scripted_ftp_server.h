@@ -85,6 +85,14 @@ public:
     Script& DataPreparation(const std::string& type);
     // TYPE <type> accepted and EPSV answered with a port to connect to.
     Script& PassivePreparation(const std::string& type);
+    // The login, then "/" as the folder the server starts in.
+    static Script AtRoot();
+    // AtRoot(), then `rootListing` as the connect job's listing of "/".
+    static Script Connected(const std::string& rootListing);
+    // In active mode: `command` answered with `listing` on a data connection.
+    Script& Listing(const std::string& command, const std::string& listing);
+    // In active mode: RETR <path> in `type` answered with `data` on a data connection.
+    Script& Retrieval(const std::string& type, const std::string& path, const std::string& data);
 
     std::vector<ScriptStep> steps;
 };
