@@ -53,39 +53,45 @@ bool WaitReady(BioState& state, short events) {
     return true;
 }
 
+// One send or receive: tried at once, since the socket is mostly ready and a wait before each
+// record would cost a system call each; when it is not, tried again once it is, waiting at most
+// the idle limit. The call's result, or -1 with the error kept.
+template <class Call> ssize_t WhenReady(BioState& state, short events, Call call) {
+    for (;;) {
+        const ssize_t done = call();
+        if (done >= 0) {
+            return done;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            state.error = errno;
+            return -1;
+        }
+        if (!WaitReady(state, events)) {
+            return -1;
+        }
+    }
+}
+
 int BioWrite(BIO* bio, const char* data, int length) {
     auto* state = static_cast<BioState*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    ssize_t sent;
-    // With an idle limit the send never blocks past it: wait for room, then take what fits.
+    // With an idle limit the send never blocks past it: it takes what fits, or waits for room.
     const int flags = state->idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
-    do {
-        if (!WaitReady(*state, POLLOUT)) {
-            return -1;
-        }
-        sent = ::send(state->fd, data, static_cast<std::size_t>(length), flags);
-    } while (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK));
-    if (sent < 0) {
-        state->error = errno;
-        return -1;
-    }
-    return static_cast<int>(sent);
+    return static_cast<int>(WhenReady(*state, POLLOUT, [&] {
+        return ::send(state->fd, data, static_cast<std::size_t>(length), flags);
+    }));
 }
 
 int BioRead(BIO* bio, char* data, int length) {
     auto* state = static_cast<BioState*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    ssize_t received;
-    do {
-        if (!WaitReady(*state, POLLIN)) {
-            return -1;
-        }
-        received = ::recv(state->fd, data, static_cast<std::size_t>(length), 0);
-    } while (received < 0 && errno == EINTR);
-    if (received < 0) {
-        state->error = errno;
-        return -1;
-    }
+    const int flags = state->idleLimitMs < 0 ? 0 : MSG_DONTWAIT;
+    const ssize_t received = WhenReady(*state, POLLIN, [&] {
+        return ::recv(state->fd, data, static_cast<std::size_t>(length), flags);
+    });
     if (received == 0) {
         state->eof = true;
     }
