@@ -1,5 +1,7 @@
 #include "platform/window/headless/headless_main_window.h"
 
+#include <algorithm>
+
 #include "platform/window/headless/headless_dialog_units.h"
 #include "res/resource_ids.h"
 
@@ -207,6 +209,11 @@ void HeadlessMainWindow::LogAppended(const std::string& text) {
 }
 
 void HeadlessMainWindow::Pump() {
+    PumpOnce();
+}
+
+bool HeadlessMainWindow::PumpOnce() {
+    bool worked = false;
     for (;;) {
         std::function<void()> fn;
         {
@@ -218,6 +225,7 @@ void HeadlessMainWindow::Pump() {
             m_posted.pop_front();
         }
         fn();
+        worked = true;
     }
     std::vector<int> due;
     {
@@ -233,17 +241,30 @@ void HeadlessMainWindow::Pump() {
     for (int id : due) {
         FireTimer(id);
     }
+    return worked || !due.empty();
 }
 
 bool HeadlessMainWindow::PumpUntil(const std::function<bool()>& pred,
                                    std::chrono::milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
+    // A worker mostly calls the controls directly, so a long job leaves this loop nothing to
+    // do: its nap doubles up to 16 ms while that lasts and is back at 2 ms once anything
+    // happens. Waking every 2 ms for a whole transfer took CPU from the transfer itself.
+    constexpr std::chrono::milliseconds kShortestNap(2);
+    constexpr std::chrono::milliseconds kLongestNap(16);
+    std::chrono::milliseconds nap = kShortestNap;
     while (!pred()) {
         if (std::chrono::steady_clock::now() >= end) {
             return pred();
         }
-        Pump();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const bool worked = PumpOnce();
+        if (worked) {
+            nap = kShortestNap;
+        }
+        std::this_thread::sleep_for(nap);
+        if (!worked) {
+            nap = std::min(nap * 2, kLongestNap);
+        }
     }
     Pump();
     return true;

@@ -105,6 +105,9 @@ public:
     std::thread::id WindowThread() const { return m_thread; }
 
 private:
+    // Pump(); true when it ran a posted call or a timer tick.
+    bool PumpOnce();
+
     struct Timer {
         int periodMs;
         std::chrono::steady_clock::time_point next;
