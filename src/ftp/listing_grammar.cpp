@@ -55,6 +55,28 @@ std::int64_t LocalCalendarTime(std::int32_t year, int month, std::int32_t day, s
     return result;
 }
 
+// The calendar day after `day` (year, month and day of month; a normalised date).
+std::tm NextDay(const std::tm& day) {
+    const int year = day.tm_year + 1900;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int monthDays = day.tm_mon == 1 && leap
+                              ? 29
+                              : kDays[static_cast<std::size_t>(std::clamp(day.tm_mon, 0, 11))];
+    std::tm next{};
+    next.tm_year = day.tm_year;
+    next.tm_mon = day.tm_mon;
+    next.tm_mday = day.tm_mday + 1;
+    if (next.tm_mday > monthDays) {
+        next.tm_mday = 1;
+        if (++next.tm_mon > 11) {
+            next.tm_mon = 0;
+            ++next.tm_year;
+        }
+    }
+    return next;
+}
+
 } // namespace
 
 std::size_t NextCrlf(std::string_view text, std::size_t from) {
@@ -199,10 +221,19 @@ std::int64_t LineTime(std::string_view line, bool found, const std::tm* today) {
     if (colon != std::string_view::npos) {
         hour = ParseDecimalView(timeOrYear.substr(0, colon));
         minute = ParseDecimalView(timeOrYear.substr(colon + 1));
-        // A time instead of a year means the last twelve months.
+        // A time instead of a year means the last twelve months. The listing is in the
+        // server's zone, which may already be a day ahead of ours: tomorrow's date is not a
+        // year old, or a newer file on the server would look older than ours and be replaced.
         year = today->tm_year + 1900;
-        if (month > today->tm_mon || (month == today->tm_mon && day > today->tm_mday)) {
-            --year;
+        const bool later =
+            month > today->tm_mon || (month == today->tm_mon && day > today->tm_mday);
+        if (later || (month == 0 && day == 1)) { // only these can be tomorrow
+            const std::tm tomorrow = NextDay(*today);
+            if (month == tomorrow.tm_mon && day == tomorrow.tm_mday) {
+                year = tomorrow.tm_year + 1900;
+            } else if (later) {
+                --year;
+            }
         }
     } else {
         year = ParseDecimalView(timeOrYear);

@@ -102,6 +102,20 @@ TEST(ListingGrammar, YearOfATimeDependsOnToday) {
     const std::string halfPast = "-rw-r--r-- 1 ftp ftp 1 Jun 2 10:30 h.txt\r\n";
     EXPECT_EQ(ftp::ListingEntryTime("h.txt", halfPast, -1, &december31),
               Local(2027, 6, 2, 10, 29, 59));
+    // A server whose zone is a day ahead lists tomorrow's date: this year's, or next year's
+    // on December 31. The day after tomorrow is still last year's.
+    const std::tm december30 = Day(2027, 12, 30);
+    EXPECT_EQ(ftp::ListingEntryTime("y.txt", text, -1, &december30),
+              Local(2027, 12, 31, 10, 0, -1));
+    const std::string newYear = "-rw-r--r-- 1 ftp ftp 1 Jan 1 00:04 n.txt\r\n"
+                                "-rw-r--r-- 1 ftp ftp 1 Jan 2 00:04 m.txt\r\n";
+    EXPECT_EQ(ftp::ListingEntryTime("n.txt", newYear, -1, &december31),
+              Local(2028, 1, 1, 0, 4, -1));
+    EXPECT_EQ(ftp::ListingEntryTime("m.txt", newYear, -1, &december31),
+              Local(2027, 1, 2, 0, 4, -1));
+    const std::tm december29 = Day(2027, 12, 29);
+    EXPECT_EQ(ftp::ListingEntryTime("y.txt", text, -1, &december29),
+              Local(2026, 12, 31, 10, 0, -1));
 }
 
 TEST(ListingGrammar, YearsAndMissingNames) {

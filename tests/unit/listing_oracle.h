@@ -231,7 +231,16 @@ inline std::int64_t ListingEntryTime(const std::string& name, const std::string&
         hour = ParseDecimal(field8.substr(0, colon));
         minute = ParseDecimal(field8.substr(colon + 1));
         year = thisYear;
-        if (month > thisMonth || (month == thisMonth && day > thisDay)) {
+        std::tm tomorrow{};
+        tomorrow.tm_year = today.tm_year;
+        tomorrow.tm_mon = today.tm_mon;
+        tomorrow.tm_mday = today.tm_mday + 1;
+        tomorrow.tm_hour = 12;
+        tomorrow.tm_isdst = -1;
+        std::mktime(&tomorrow);
+        if (month == tomorrow.tm_mon + 1 && day == tomorrow.tm_mday) {
+            year = tomorrow.tm_year + 1900; // a server a day ahead of us
+        } else if (month > thisMonth || (month == thisMonth && day > thisDay)) {
             year -= 1;
         }
     } else {
