@@ -231,33 +231,12 @@ bool Socket::PeerAddress(std::string& address) {
     return true;
 }
 
-bool Socket::WaitFor(short events) {
-    if (m_idleLimitMs < 0) {
-        return true;
-    }
-    // poll() passes over a negative handle and would only wait out the limit.
-    if (m_handle < 0) {
-        m_lastError = EBADF;
-        return false;
-    }
-    pollfd p{m_handle, events, 0};
-    int rc;
-    do {
-        rc = ::poll(&p, 1, m_idleLimitMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc == 0) {
-        m_lastError = ETIMEDOUT;
-        return false;
-    }
-    return rc > 0 || Fail();
-}
-
 long Socket::Send(const void* data, std::size_t length) {
     ssize_t sent;
     // With an idle limit the send never blocks past it: wait for room, then take what fits.
     const int flags = m_idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     do {
-        if (!WaitFor(POLLOUT)) {
+        if (!WaitForHandle(m_handle, POLLOUT, m_idleLimitMs, m_lastError)) {
             return -1;
         }
         // A peer that has gone must be an error we report, not SIGPIPE ending the process.
@@ -284,18 +263,7 @@ bool Socket::SendAll(const void* data, std::size_t length) {
 }
 
 long Socket::Receive(void* buffer, std::size_t length) {
-    ssize_t received;
-    do {
-        if (!WaitFor(POLLIN)) {
-            return -1;
-        }
-        received = ::recv(m_handle, buffer, length, 0);
-    } while (received < 0 && errno == EINTR);
-    if (received < 0) {
-        Fail();
-        return -1;
-    }
-    return static_cast<long>(received);
+    return ReceiveWhenReady(m_handle, buffer, length, m_idleLimitMs, m_lastError);
 }
 
 std::string Socket::ErrorText() const {
@@ -337,6 +305,42 @@ void Socket::Release() {
         m_handle = -1;
         m_owning = true;
     }
+}
+
+bool WaitForHandle(int handle, short events, int limitMs, int& error) {
+    if (limitMs < 0) {
+        return true;
+    }
+    // poll() passes over a negative handle and would only wait out the limit.
+    if (handle < 0) {
+        error = EBADF;
+        return false;
+    }
+    pollfd p{handle, events, 0};
+    int rc;
+    do {
+        rc = ::poll(&p, 1, limitMs);
+    } while (rc < 0 && errno == EINTR);
+    if (rc <= 0) {
+        error = rc == 0 ? ETIMEDOUT : errno;
+        return false;
+    }
+    return true;
+}
+
+long ReceiveWhenReady(int handle, void* buffer, std::size_t length, int limitMs, int& error) {
+    ssize_t received;
+    do {
+        if (!WaitForHandle(handle, POLLIN, limitMs, error)) {
+            return -1;
+        }
+        received = ::recv(handle, buffer, length, 0);
+    } while (received < 0 && errno == EINTR);
+    if (received < 0) {
+        error = errno;
+        return -1;
+    }
+    return static_cast<long>(received);
 }
 
 bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, bool& secondReady,

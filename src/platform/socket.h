@@ -74,14 +74,21 @@ public:
 
 private:
     bool Fail();
-    // Waits up to the idle limit for `events`; false (timed out or failed) leaves the error.
-    bool WaitFor(short events);
 
     int m_handle = -1;
     bool m_owning = true;
     int m_lastError = 0;
     int m_idleLimitMs = -1;
 };
+
+// Waits until `handle` is ready for `events` (poll's), at most `limitMs` milliseconds; -1 does
+// not wait at all. False with the error code; ETIMEDOUT when the time ran out.
+bool WaitForHandle(int handle, short events, int limitMs, int& error);
+
+// A receive on `handle`, after waiting at most `limitMs` for something to arrive: a receiver
+// is mostly ahead of its sender, and a receive tried before the wait would mostly find
+// nothing. Bytes received (0 at the end), or -1 with `error` set.
+long ReceiveWhenReady(int handle, void* buffer, std::size_t length, int limitMs, int& error);
 
 // Waits until `first` or `second` has something to read (a pending connection on a listening
 // socket counts), at most `limitMs` milliseconds (-1: no limit). False with the error code when

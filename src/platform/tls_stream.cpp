@@ -32,66 +32,36 @@ struct BioState {
     int idleLimitMs = -1; // the socket's: a peer silent for longer fails with ETIMEDOUT
 };
 
-// Waits until the handle is ready for `events`, at most the idle limit; false with the error.
-bool WaitReady(BioState& state, short events) {
-    if (state.idleLimitMs < 0) {
-        return true;
-    }
-    pollfd p{state.fd, events, 0};
-    int rc;
-    do {
-        rc = ::poll(&p, 1, state.idleLimitMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc == 0) {
-        state.error = ETIMEDOUT;
-        return false;
-    }
-    if (rc < 0) {
-        state.error = errno;
-        return false;
-    }
-    return true;
-}
-
-// One send or receive: tried at once, since the socket is mostly ready and a wait before each
-// record would cost a system call each; when it is not, tried again once it is, waiting at most
-// the idle limit. The call's result, or -1 with the error kept.
-template <class Call> ssize_t WhenReady(BioState& state, short events, Call call) {
+int BioWrite(BIO* bio, const char* data, int length) {
+    auto* state = static_cast<BioState*>(BIO_get_data(bio));
+    BIO_clear_retry_flags(bio);
+    // With an idle limit the send never blocks past it: it takes what fits, or waits for room.
+    // It is tried before any wait: the socket mostly has room for a record, and a wait before
+    // each would cost a system call each.
+    const int flags = state->idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     for (;;) {
-        const ssize_t done = call();
-        if (done >= 0) {
-            return done;
+        const ssize_t sent = ::send(state->fd, data, static_cast<std::size_t>(length), flags);
+        if (sent >= 0) {
+            return static_cast<int>(sent);
         }
         if (errno == EINTR) {
             continue;
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            state.error = errno;
+            state->error = errno;
             return -1;
         }
-        if (!WaitReady(state, events)) {
+        if (!WaitForHandle(state->fd, POLLOUT, state->idleLimitMs, state->error)) {
             return -1;
         }
     }
 }
 
-int BioWrite(BIO* bio, const char* data, int length) {
-    auto* state = static_cast<BioState*>(BIO_get_data(bio));
-    BIO_clear_retry_flags(bio);
-    // With an idle limit the send never blocks past it: it takes what fits, or waits for room.
-    const int flags = state->idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
-    return static_cast<int>(WhenReady(*state, POLLOUT, [&] {
-        return ::send(state->fd, data, static_cast<std::size_t>(length), flags);
-    }));
-}
-
 int BioRead(BIO* bio, char* data, int length) {
     auto* state = static_cast<BioState*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    const int flags = state->idleLimitMs < 0 ? 0 : MSG_DONTWAIT;
-    const ssize_t received = WhenReady(*state, POLLIN, [&] {
-        return ::recv(state->fd, data, static_cast<std::size_t>(length), flags);
-    });
+    const long received = ReceiveWhenReady(state->fd, data, static_cast<std::size_t>(length),
+                                           state->idleLimitMs, state->error);
     if (received == 0) {
         state->eof = true;
     }

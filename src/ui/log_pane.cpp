@@ -8,8 +8,8 @@
 namespace {
 
 // A full log drops this much more than the new text needs, so that a long job trims it once in
-// a while instead of at every line: each trim reads the whole log, and the window's thread
-// then holds it for as long as the control takes.
+// a while instead of at every line: each trim copies the whole log and makes the control lay
+// its text out again.
 constexpr std::size_t kLogTrimMargin = 16384;
 
 } // namespace
