@@ -100,10 +100,13 @@ BIO_METHOD* SocketMethod() {
 }
 
 // The sessions a data connection may resume, shared by a control connection and its data
-// connections, newest last. A TLS 1.3 session (a ticket) is resumed once: servers such as
-// vsftpd refuse it the second time, so each data connection takes one, and the tickets the
-// server sends on the connections (two after the control connection's handshake, one after
-// each resumption) refill the pool. A TLS 1.2 session may be resumed again and again.
+// connections, newest last. A TLS 1.3 session (a ticket) is resumed once where possible:
+// servers such as vsftpd refuse it the second time, so each data connection takes one, and the
+// tickets the server sends on the connections (two after the control connection's handshake,
+// one after each resumption) refill the pool. Some servers send none on a connection they only
+// read from (proftpd on an upload) but take a ticket more than once; when the pool has run dry,
+// the newest ticket is offered again, from a copy of our own: OpenSSL marks a session that a
+// connection used as spent. A TLS 1.2 session may be resumed again and again.
 class SessionPool {
 public:
     SessionPool() = default;
@@ -113,9 +116,16 @@ public:
         for (SSL_SESSION* session : m_sessions) {
             SSL_SESSION_free(session);
         }
+        SSL_SESSION_free(m_newest);
     }
     // Takes over the caller's reference.
     void Add(SSL_SESSION* session) {
+        if (SSL_SESSION_get_protocol_version(session) == TLS1_3_VERSION) {
+            if (SSL_SESSION* copy = SSL_SESSION_dup(session)) {
+                SSL_SESSION_free(m_newest);
+                m_newest = copy;
+            }
+        }
         m_sessions.push_back(session);
         if (m_sessions.size() > kKept) {
             SSL_SESSION_free(m_sessions.front());
@@ -140,12 +150,22 @@ public:
                 return true;
             }
         }
-        return false;
+        SSL_SESSION* again = m_newest != nullptr ? SSL_SESSION_dup(m_newest) : nullptr;
+        if (again == nullptr) {
+            return false;
+        }
+        const bool usable = SSL_SESSION_is_resumable(again) == 1;
+        if (usable) {
+            SSL_set_session(ssl, again);
+        }
+        SSL_SESSION_free(again);
+        return usable;
     }
 
 private:
     static constexpr std::size_t kKept = 8;
     std::vector<SSL_SESSION*> m_sessions;
+    SSL_SESSION* m_newest = nullptr; // a copy no connection has used
 };
 
 // Where the new-session callback finds the pool of the connection a session came on.
