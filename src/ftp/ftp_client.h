@@ -57,6 +57,13 @@ std::string StoreRemoteName(const std::string& remoteName, bool lowercaseFileNam
 std::size_t UploadBlockSize(std::int64_t length);
 // A local path whose extension is "bak" in any letter case (skipped while mirroring).
 bool IsBackupFile(const std::string& localPath);
+// True when `path` reaches every server as one LIST argument: nothing a server splits at
+// (spaces) or expands (wildcards).
+bool IsPlainListArgument(const std::string& path);
+// Appends the network text of an ASCII download to `out` as local text: CR LF becomes LF, and
+// every other byte, a lone CR included, stays. A CR that ends the block is held back in
+// `heldCR` until the next block shows whether an LF follows; the caller writes it at the end.
+void AppendLocalText(std::string& out, const char* data, std::size_t length, bool& heldCR);
 
 class FtpClient {
 public:
@@ -87,6 +94,13 @@ public:
     // that passes kMaxListingLines lines or kMaxListingBytes is not read further: the result is
     // kMaxListingLines + 1 and `listing` is left empty, so that no part of it is acted on.
     int FtpList(std::string& listing, const std::string& pathArgument, bool useCache);
+    // Lists the folder `path` as FtpList does. A path that a server could split or expand
+    // (spaces, wildcards) is never a LIST argument: the folder is entered with CWD, listed, and
+    // left again for the remote folder. `allEntries` asks for dot names too (LIST -a, always
+    // from inside the folder: not every server takes an option with a path); such a listing
+    // neither comes from the cache nor goes into it.
+    int FtpListFolder(std::string& listing, const std::string& path, bool useCache,
+                      bool allEntries = false);
 
     // Single commands.
     bool FtpChangeFolder(const std::string& path);
@@ -141,6 +155,8 @@ private:
     // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
     bool ListOnce(DataConnection& connection, std::string& listing, const std::string& pathArgument,
                   bool& tooLong);
+    // One LIST with its fall-back; the line count, kMaxListingLines + 1 or -1 as FtpList.
+    int FetchListing(std::string& listing, const std::string& pathArgument);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
                       const std::string& type, std::int64_t size, std::int64_t offset);

@@ -61,6 +61,19 @@ bool IsBackupFile(const std::string& localPath) {
     return extension == "bak";
 }
 
+void AppendLocalText(std::string& out, const char* data, std::size_t length, bool& heldCR) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = data[i];
+        if (heldCR && c != '\n') {
+            out += '\r';
+        }
+        heldCR = c == '\r';
+        if (!heldCR) {
+            out += c;
+        }
+    }
+}
+
 bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& remoteName,
                             const std::string& type, std::int64_t size, std::int64_t offset) {
     return RunDataExchange(
@@ -103,6 +116,10 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     // then counts on its own (progress, cancel question), and the blocks a receive brought are
     // written together. Receiving block by block costs as many system calls as bytes / 8192.
     std::vector<char> buffer(kDownloadBlock * kBlocksPerReceive);
+    // In ASCII mode the server sends network text (CR LF); the file gets local line ends.
+    const bool text = type == "A";
+    std::string localText;
+    bool heldCR = false;
     bool cancelled = false;
     while (!cancelled) {
         const long received = data.Receive(buffer.data(), buffer.size());
@@ -128,10 +145,22 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
                 m_owner.ClearCancelRequest();
             }
         }
-        if (!file.Write(buffer.data(), counted)) {
+        bool written;
+        if (text) {
+            localText.clear();
+            AppendLocalText(localText, buffer.data(), counted, heldCR);
+            written = file.Write(localText.data(), localText.size());
+        } else {
+            written = file.Write(buffer.data(), counted);
+        }
+        if (!written) {
             ShowFileError(file.LastError());
             return failAfterData();
         }
+    }
+    if (heldCR && !file.Write("\r", 1)) {
+        ShowFileError(file.LastError());
+        return failAfterData();
     }
     file.Close();
     if (!connection.Finish()) {

@@ -93,9 +93,12 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
         if (local.modified >= remoteTime && local.size == remoteSize) {
             return true; // up to date: nothing is sent, logged or counted
         }
+        // A text file is fetched whole whatever the answer: its local line ends do not count
+        // the server's bytes, and servers refuse to resume in ASCII mode anyway.
         if (local.size < remoteSize &&
             ShowMessage(res::LoadString(res::kTextResumeDownload), win::Buttons::YesNo,
-                        win::Icon::Question) == win::kAnswerYes) {
+                        win::Icon::Question) == win::kAnswerYes &&
+            type != "A") {
             offset = local.size;
         }
     } else if (platform::LastFileError() == ELOOP) {
@@ -121,7 +124,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             result = false;
         } else {
             std::string text;
-            const int lines = m_engine.FtpList(text, " " + current, true);
+            const int lines = m_engine.FtpListFolder(text, current, true);
             if (m_engine.m_connectionLost || lines == -1) {
                 return false;
             }

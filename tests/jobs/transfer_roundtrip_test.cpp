@@ -61,9 +61,13 @@ TEST_F(TransferRoundTrip, AsciiModeLetsTheServerConvertLineEnds) {
     ASSERT_TRUE(engine.FtpStore(local / "notes.txt", "notes.txt", "A")) << owner.log;
     EXPECT_EQ(server.Root().Read("notes.txt"), "one\ntwo\n");
 
-    server.Root().Write("unix.txt", "alpha\nbeta\n");
-    ASSERT_TRUE(engine.FtpRetrieve(local / "unix.txt", "unix.txt", "A", 11, 0)) << owner.log;
-    EXPECT_EQ(local.Read("unix.txt"), "alpha\r\nbeta\r\n");
+    // ... and sends them as CR LF, which arrive as local line ends again; a lone CR stays.
+    const std::string text = "alpha\nbeta\rgamma\n" + std::string(70000, 'x') + "\n";
+    server.Root().Write("unix.txt", text);
+    ASSERT_TRUE(engine.FtpRetrieve(local / "unix.txt", "unix.txt", "A",
+                                   static_cast<std::int64_t>(text.size()), 0))
+        << owner.log;
+    EXPECT_EQ(local.Read("unix.txt"), text);
     EXPECT_NE(owner.log.find(">TYPE A\r\n200"), std::string::npos) << owner.log;
 }
 
