@@ -25,11 +25,48 @@ int CountLineFeeds(const std::string& listing) {
 
 } // namespace
 
+bool IsPlainListArgument(const std::string& path) {
+    return path.find_first_of(" \t*?[{") == std::string::npos;
+}
+
 int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bool useCache) {
     const std::string key = pathArgument.empty() ? m_owner.RemoteFolder() : pathArgument.substr(1);
     if (useCache && m_listingCache.Lookup(key, listing)) {
         return CountLineFeeds(listing);
     }
+    const int lines = FetchListing(listing, pathArgument);
+    if (lines >= 0 && lines <= kMaxListingLines) {
+        m_listingCache.Store(key, listing);
+    }
+    return lines;
+}
+
+int FtpClient::FtpListFolder(std::string& listing, const std::string& path, bool useCache,
+                             bool allEntries) {
+    if (!allEntries && IsPlainListArgument(path)) {
+        return FtpList(listing, " " + path, useCache);
+    }
+    if (!allEntries && useCache && m_listingCache.Lookup(path, listing)) {
+        return CountLineFeeds(listing);
+    }
+    listing.clear();
+    if (!SimpleCommand("CWD " + path)) {
+        return -1;
+    }
+    int lines = FetchListing(listing, allEntries ? " -a" : "");
+    // The jobs name files relative to the remote folder: the server must be back there.
+    if (!m_connectionLost && !SimpleCommand("CWD " + m_owner.RemoteFolder())) {
+        lines = -1;
+    }
+    if (lines == -1) {
+        listing.clear();
+    } else if (!allEntries && lines <= kMaxListingLines) {
+        m_listingCache.Store(path, listing);
+    }
+    return lines;
+}
+
+int FtpClient::FetchListing(std::string& listing, const std::string& pathArgument) {
     bool tooLong = false;
     const bool fetched =
         RunDataExchange(*this, m_controlSocket, [&](platform::Socket&, DataConnection& connection) {
@@ -44,7 +81,6 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
     }
     // Windows servers may answer in the DOS style; the cache and every reader get Unix lines.
     RewriteDosListing(listing);
-    m_listingCache.Store(key, listing);
     return CountLineFeeds(listing);
 }
 

@@ -69,8 +69,9 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     std::string current = path;
     std::size_t next = 0;
     for (;;) {
+        // Every entry, dot names included: a folder that still holds one cannot be removed.
         std::string text;
-        const int lines = m_engine.FtpList(text, " " + current, true);
+        const int lines = m_engine.FtpListFolder(text, current, false, true);
         if (lines == -1) {
             return false;
         }
@@ -83,8 +84,9 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
         for (int line = 0; line < listing.LineCount(); ++line) {
             const std::string entry = listing.Field(line, ftp::kFieldName, true);
             const std::string permission = listing.Field(line, ftp::kFieldPermissions, false);
-            if (!ftp::IsShownName(entry) || permission.empty() || permission[0] == 'l') {
-                // Dot names and links stay; the folder holding them then cannot go.
+            if (entry == "." || entry == ".." || entry.empty() || entry == ftp::kNotEntry ||
+                permission.empty() || permission[0] == 'l') {
+                // The folder itself, its parent and links stay; a link keeps its folder too.
             } else if (!ftp::IsSafeEntryName(entry)) {
                 // A name that could reach outside the tree is left where it is, and so is
                 // everything it would have taken with it.

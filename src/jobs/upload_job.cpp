@@ -127,7 +127,7 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
         const std::string remote = m_job.remoteBase + relative;
         // A failed listing leaves no lines: every file then counts as missing on the server.
         std::string text;
-        m_engine.FtpList(text, " " + remote, true);
+        m_engine.FtpListFolder(text, remote, true);
         if (m_engine.m_connectionLost) {
             return 0;
         }

@@ -133,7 +133,9 @@ TEST(HostileNames, UploadSendsTheLocalFileWhateverTheListingSays) {
 // The delete of a folder whose listing holds the group's names: only names of that folder go.
 TEST(HostileNames, DeleteTreeRemovesOnlyWhatIsInsideTheFolder) {
     const Case cases[] = {
-        {"dot names", Nothing, res::kTextDeleteCompleted, {}},
+        // Dot names are listed for a delete: "." and ".." are passed over, the others are
+        // refused and keep the folder.
+        {"dot names", Nothing, res::kTextDeleteIncomplete, {}},
         {"separators", Nothing, res::kTextDeleteIncomplete, {}},
         {"control characters", Nothing, res::kTextDeleteIncomplete, {}},
         {"zero byte", Nothing, res::kTextDeleteCompleted, {}},
@@ -152,7 +154,9 @@ TEST(HostileNames, DeleteTreeRemovesOnlyWhatIsInsideTheFolder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
         support::Script script = support::Script::Connected(Folder("d"));
-        script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
+        script.On("CWD /d").Reply("250 Here.\r\n");
+        script.Listing("LIST -a", File("ok.bin") + Group(c.group).lines);
+        script.On("CWD /").Reply("250 Back.\r\n");
         script.On("DELE /d/ok.bin").Reply("250 Gone.\r\n");
         c.extra(script);
         script.On("RMD /d").Reply("250 Removed.\r\n");

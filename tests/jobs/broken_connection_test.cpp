@@ -48,11 +48,13 @@ Script& Store(Script& s, const std::string& type, const std::string& path) {
 Script& Command(Script& s, const std::string& command, const std::string& reply) {
     return s.On(command).Reply(reply);
 }
-// The deletion of tree/ with everything in it, listed breadth first.
+// The deletion of tree/ with everything in it, each folder listed from inside, breadth first.
 Script& DeleteTree(Script& s) {
-    s.Listing("LIST /tree", kTreeListing);
+    Command(s, "CWD /tree", "250 Here.\r\n").Listing("LIST -a", kTreeListing);
+    Command(s, "CWD /", "250 Back.\r\n");
     Command(s, "DELE /tree/one.txt", "250 Gone.\r\n");
-    s.Listing("LIST /tree/sub", kSubListing);
+    Command(s, "CWD /tree/sub", "250 Here.\r\n").Listing("LIST -a", kSubListing);
+    Command(s, "CWD /", "250 Back.\r\n");
     Command(s, "DELE /tree/sub/big.bin", "250 Gone.\r\n");
     Command(s, "RMD /tree/sub", "250 Gone.\r\n");
     return Command(s, "RMD /tree", "250 Gone.\r\n");

@@ -187,7 +187,8 @@ TEST(HostileListing, RowsGoLastToFirstAndNoNameLeavesTheDeletedFolder) {
                                "-rw-r--r-- 1 u g 1 Jan 1 2020 a/b\r\n"
                                "drwxr-xr-x 2 u g 0 Jan 1 2020 x/../..\r\n"
                                "-rw-r--r-- 1 u g 1 Jan 1 2020 tab\there\r\n"
-                               "-rw-r--r-- 1 u g 1 Jan 1 2020 ok.txt\r\n";
+                               "-rw-r--r-- 1 u g 1 Jan 1 2020 ok.txt\r\n"
+                               "-rw-r--r-- 1 u g 1 Jan 1 2020 .keep\r\n";
     auto list = [](support::Script& s, const std::string& command, const std::string& data) {
         s.DataPreparation("A")
             .On(command)
@@ -199,9 +200,13 @@ TEST(HostileListing, RowsGoLastToFirstAndNoNameLeavesTheDeletedFolder) {
     script.Login().On("PWD").Reply("257 \"/\" is current\r\n");
     list(script, "LIST", top);
     script.On("DELE z.txt").Reply("250 Gone\r\n").On("DELE a.txt").Reply("250 Gone\r\n");
-    list(script, "LIST /d1", inside);
+    // Listed from inside with its dot names; "." and ".." are not deleted.
+    script.On("CWD /d1").Reply("250 OK\r\n");
+    list(script, "LIST -a", inside);
+    script.On("CWD /").Reply("250 OK\r\n");
     // The folder's RMD is accepted, yet a name was left behind: the delete is incomplete.
-    script.On("DELE /d1/ok.txt").Reply("250 Gone\r\n").On("RMD /d1").Reply("250 Gone\r\n");
+    script.On("DELE /d1/ok.txt").Reply("250 Gone\r\n").On("DELE /d1/.keep").Reply("250 Gone\r\n");
+    script.On("RMD /d1").Reply("250 Gone\r\n");
     list(script, "LIST", "");
     support::ScriptedFtpServer server(script);
 
@@ -217,7 +222,7 @@ TEST(HostileListing, RowsGoLastToFirstAndNoNameLeavesTheDeletedFolder) {
     app.Win().RightClick(res::kRemoteList);
     app.WaitIdle();
     EXPECT_TRUE(
-        app.Log().ends_with(Text(res::kTextDeleteIncomplete) + "3" + Text(res::kTextFilesDeleted)))
+        app.Log().ends_with(Text(res::kTextDeleteIncomplete) + "4" + Text(res::kTextFilesDeleted)))
         << app.Log();
     server.Stop();
     EXPECT_EQ(server.Problems(), "");
