@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ftp {
 
@@ -21,6 +22,37 @@ inline std::string LinkTarget(std::string_view rowText) {
     const std::size_t arrow = rowText.find(kLinkArrow);
     return arrow == std::string_view::npos ? std::string()
                                            : std::string(rowText.substr(arrow + kLinkArrow.size()));
+}
+
+// The folder a link's target names, seen from `folder`, the folder that holds the link: a
+// relative target is joined onto it, and "." and ".." steps are taken, so the result is as
+// absolute as `folder` is ("/" at most far up).
+inline std::string ResolveLinkTarget(std::string_view folder, std::string_view target) {
+    const bool absolute = !target.empty() && target[0] == '/';
+    std::vector<std::string_view> parts;
+    auto walk = [&parts](std::string_view path) {
+        while (!path.empty()) {
+            const std::size_t slash = path.find('/');
+            const std::string_view part = path.substr(0, slash);
+            path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+            if (part == "..") {
+                if (!parts.empty()) {
+                    parts.pop_back();
+                }
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+        }
+    };
+    if (!absolute) {
+        walk(folder);
+    }
+    walk(target);
+    std::string path = absolute || (!folder.empty() && folder[0] == '/') ? "/" : "";
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        path += (i > 0 ? "/" : "") + std::string(parts[i]);
+    }
+    return path.empty() ? std::string(".") : path;
 }
 
 // True when a name from a listing or a pane row can be joined onto a path as one component: not

@@ -96,13 +96,14 @@ void CMainDialog::OpenRemoteItem() {
         }
         m_remoteFolder += text;
     } else {
-        // The target is all that follows the first arrow, spaces included; a relative target
-        // stays relative and the server's CWD resolves it.
+        // The target is all that follows the first arrow, spaces included. A relative one is
+        // taken from the folder that holds the link, so the remote folder stays a whole path
+        // that uploads and the up button can build on.
         std::string target = ftp::LinkTarget(text);
         if (target.empty()) {
             return;
         }
-        m_remoteFolder = target;
+        m_remoteFolder = ftp::ResolveLinkTarget(m_remoteFolder, target);
     }
     RunJob(&CMainDialog::ChangeFolderJob);
 }

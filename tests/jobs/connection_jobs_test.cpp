@@ -136,18 +136,22 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
 
     win.Activate(res::kRemoteList, "toalpha -> Alpha");
     app.WaitIdle();
-    // The link's target as listed, resolved by the server's CWD.
-    EXPECT_EQ(app.dialog->m_remoteFolder, "Alpha");
-    EXPECT_NE(app.Log().find(">CWD Alpha\r\n250"), std::string::npos);
+    // A relative target is taken from the folder that holds the link: a whole path.
+    EXPECT_EQ(app.dialog->m_remoteFolder, "/Alpha");
+    EXPECT_NE(app.Log().find(">CWD /Alpha\r\n250"), std::string::npos);
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
 
-    // A name with spaces: the target is all that follows the arrow.
+    // A name with spaces: the target is all that follows the arrow. The up button climbs
+    // from where the link led.
     ASSERT_TRUE(win.ChooseCombo(res::kRemotePathCombo, "/"));
     app.WaitIdle();
     win.Activate(res::kRemoteList, "my link -> zeta");
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "zeta");
-    EXPECT_NE(app.Log().find(">CWD zeta\r\n250"), std::string::npos) << app.Log();
+    EXPECT_EQ(app.dialog->m_remoteFolder, "/zeta");
+    EXPECT_NE(app.Log().find(">CWD /zeta\r\n250"), std::string::npos) << app.Log();
+    win.Click(res::kRemoteUpButton);
+    app.WaitIdle();
+    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
 }
 
 TEST_F(ConnectionJobs, HistoryEntryMatchesFoldersWithoutRegardToCase) {
