@@ -15,6 +15,7 @@
 
 #include "platform/system_error.h"
 #include "support/app_support.h"
+#include "support/script_program.h"
 #include "support/unprivileged.h"
 
 using testsupport::HeadlessApp;
@@ -25,27 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The program in script mode in `dir`, its files limited to `maxFileSize` bytes as a full disk
-// would limit them. Returns the wait status; the log and the boxes land in dir/out and dir/err.
 int RunLimited(const TempDir& dir, const std::string& script, rlim_t maxFileSize) {
-    dir.Write("script", script);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Only system calls between fork and exec: the test process has threads.
-        const int out = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const rlimit limit{maxFileSize, maxFileSize};
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::chdir(dir.Path().c_str()) != 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            ::_exit(127);
-        }
-        ::execl(QUORREL_BINARY, QUORREL_BINARY, "--script", "script", "--answer", "yes",
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    return status;
+    return testsupport::RunScriptProgram(dir, script, maxFileSize);
 }
 
 TEST(LocalFaults, ADiskFullDuringADownloadKeepsWhatFitAndGoesOnWithTheNextFile) {

@@ -3,10 +3,9 @@
 // process if that ends first.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 
+#include "support/server_process.h"
 #include "support/temp_dir.h"
 
 namespace testsupport {
@@ -49,7 +48,7 @@ private:
     Tls m_tls = Tls::None;
     std::string m_certificate;
     TempDir m_root;
-    pid_t m_pid = -1;
+    ServerProcess m_process;
     int m_port = 0;
 };
 
