@@ -11,6 +11,7 @@
 #include "platform/window/headless/headless_window.h"
 #include "res/resource_ids.h"
 #include "res/templates.h"
+#include "res/visible_text.h"
 #include "settings/settings_store.h"
 #include "ui/main_dialog.h"
 
@@ -49,9 +50,10 @@ bool SplitWords(const std::string& line, std::vector<std::string>& words) {
     return true;
 }
 
+// One line of output: line breaks as \r and \n, and nothing a terminal would obey.
 std::string Escape(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    for (char c : res::VisibleText(text, true)) {
         if (c == '\r') {
             out += "\\r";
         } else if (c == '\n') {
@@ -124,7 +126,8 @@ std::string ShowText(headless::Control& c) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             bool selected = c.Kind() == K::ListView ? (rows[i].state & win::kStateSelected) != 0
                                                     : static_cast<int>(i) == c.GetCurSel();
-            s << (selected ? "[*] " : "[ ] ") << rows[i].image << ' ' << rows[i].text << '\n';
+            s << (selected ? "[*] " : "[ ] ") << rows[i].image << ' ' << Escape(rows[i].text)
+              << '\n';
         }
         break;
     }
@@ -137,7 +140,7 @@ std::string ShowText(headless::Control& c) {
                 s << rows[i].image << '/' << rows[i].selectedImage << " indent " << rows[i].indent
                   << ' ';
             }
-            s << rows[i].text << '\n';
+            s << Escape(rows[i].text) << '\n';
         }
         break;
     }
@@ -172,7 +175,8 @@ public:
         m_window.SetDefaultAnswer(answerYes ? win::kAnswerYes : win::kAnswerNo);
         m_window.SetLogObserver([this](const std::string& text) {
             std::lock_guard<std::mutex> lock(m_outMutex);
-            m_out << text;
+            // Replies and names come from the server: its escape sequences stay on the page.
+            m_out << res::VisibleText(text, true);
             m_out.flush();
         });
         m_window.SetBoxObserver([this](const headless::BoxRecord& box) {

@@ -6,6 +6,7 @@
 #include "res/ascii_case.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
+#include "res/visible_text.h"
 
 namespace ftp {
 
@@ -403,8 +404,10 @@ bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls, boo
             question += res::LoadString(res::kTextCertChanged);
         }
         question += res::LoadString(res::kTextCertUnverified) + certificate.problem + ".\n\n" +
-                    res::LoadString(res::kTextCertSubject) + certificate.subject + "\n" +
-                    res::LoadString(res::kTextCertIssuer) + certificate.issuer + "\n" +
+                    res::LoadString(res::kTextCertSubject) +
+                    res::VisibleText(certificate.subject, false) + "\n" +
+                    res::LoadString(res::kTextCertIssuer) +
+                    res::VisibleText(certificate.issuer, false) + "\n" +
                     res::LoadString(res::kTextCertValidFrom) + certificate.notBefore +
                     res::LoadString(res::kTextCertValidTo) + certificate.notAfter + "\n" +
                     res::LoadString(res::kTextCertFingerprint) + certificate.fingerprint + "\n\n" +
