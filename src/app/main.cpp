@@ -4,6 +4,7 @@
 
 #include "app/client_app.h"
 #include "app/script_mode.h"
+#include "platform/core_dumps.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ constexpr const char* kHelp =
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::DisableCoreDumps();
     // Every word is checked before anything starts: a mistyped option must not open the
     // window, nor run a script that writes the settings file.
     for (int i = 1; i < argc; ++i) {
