@@ -111,8 +111,12 @@ public:
     bool FtpChmod(const std::string& argument);
 
     // Transfers.
+    // `wholeSize`: the size the server listed for the file, -1 when unknown. In image mode a
+    // download that ends at another size fails with a message, whatever the server replied;
+    // a resumed one is cut back to where it resumed (the server ignored REST).
     bool FtpRetrieve(const std::string& localPath, const std::string& remoteName,
-                     const std::string& type, std::int64_t size, std::int64_t offset);
+                     const std::string& type, std::int64_t size, std::int64_t offset,
+                     std::int64_t wholeSize = -1);
     bool FtpStore(const std::string& localPath, const std::string& remoteName,
                   const std::string& type);
     BoxAnswer AskYesNo(const std::string& prefix, int stringId);
@@ -159,7 +163,8 @@ private:
     int FetchListing(std::string& listing, const std::string& pathArgument);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
-                      const std::string& type, std::int64_t size, std::int64_t offset);
+                      const std::string& type, std::int64_t size, std::int64_t offset,
+                      std::int64_t wholeSize);
     bool StoreOnce(DataConnection& connection, const std::string& localPath,
                    const std::string& name, const std::string& type);
     // The TLS handshake on the control connection, the log line and the certificate check

@@ -9,6 +9,7 @@
 #include "platform/transfer_file.h"
 #include "res/ascii_case.h"
 #include "res/string_ids.h"
+#include "res/string_table.h"
 
 namespace ftp {
 
@@ -75,16 +76,19 @@ void AppendLocalText(std::string& out, const char* data, std::size_t length, boo
 }
 
 bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& remoteName,
-                            const std::string& type, std::int64_t size, std::int64_t offset) {
-    return RunDataExchange(
-        *this, m_controlSocket, [&](platform::Socket& call, DataConnection& connection) {
-            return RetrieveOnce(call, connection, localPath, remoteName, type, size, offset);
-        });
+                            const std::string& type, std::int64_t size, std::int64_t offset,
+                            std::int64_t wholeSize) {
+    return RunDataExchange(*this, m_controlSocket,
+                           [&](platform::Socket& call, DataConnection& connection) {
+                               return RetrieveOnce(call, connection, localPath, remoteName, type,
+                                                   size, offset, wholeSize);
+                           });
 }
 
 bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
                              const std::string& localPath, const std::string& remoteName,
-                             const std::string& type, std::int64_t size, std::int64_t offset) {
+                             const std::string& type, std::int64_t size, std::int64_t offset,
+                             std::int64_t wholeSize) {
     if (!connection.Prepare(type)) {
         return false;
     }
@@ -162,10 +166,23 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
         ShowFileError(file.LastError());
         return failAfterData();
     }
-    file.Close();
     if (!connection.Finish()) {
         return false;
     }
+    // The server's 226 proves nothing about the bytes: a file that did not arrive whole, or
+    // that a server which ignored REST sent from its start after our own first part, fails.
+    // (In ASCII mode line ends change the count.)
+    if (!cancelled && !text && wholeSize >= 0 && done != wholeSize) {
+        if (offset > 0 && done > wholeSize) {
+            file.CutTo(offset); // the part we had, as it was
+        }
+        m_owner.ShowMessage(res::LoadString(res::kTextNotWhole) + remoteName + "\n" +
+                                std::to_string(done) + res::LoadString(res::kTextNotWholeSizes) +
+                                std::to_string(wholeSize) + ".",
+                            BoxButtons::Ok, BoxIcon::Warning);
+        return false;
+    }
+    file.Close();
     m_owner.SetProgress(0);
     ++m_transferCount;
     return true;

@@ -20,6 +20,9 @@ namespace {
 // Pending folders of one folder tree; one more stops the tree with text 120.
 constexpr std::size_t kMaxPendingFolders = 1000;
 
+// A file fetched from its start arrives under its name and this, until it is whole.
+constexpr const char* kPartSuffix = ".ftpquorrel-part";
+
 } // namespace
 
 void CMainDialog::DownloadJob() {
@@ -43,8 +46,10 @@ void CMainDialog::DownloadJob() {
         const std::string localPath = m_job.localBase + name;
         bool ok;
         if (kind != res::kImageFolder) {
+            // A link's listed size is the link's own, not its target's.
             ok = DownloadFile(localPath, name, AsciiTypeFor(name), listing.Size(item),
-                              listing.Time(item, -1));
+                              listing.Time(item, -1),
+                              kind != res::kImageLink && listing.FindLine(item) >= 0);
         } else {
             ok = DownloadFolder(name);
         }
@@ -86,27 +91,66 @@ void CMainDialog::DownloadJob() {
 
 bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& remotePath,
                                const std::string& type, std::int64_t remoteSize,
-                               std::int64_t remoteTime) {
-    std::int64_t offset = 0;
+                               std::int64_t remoteTime, bool sizeKnown) {
+    // A text file is fetched whole whatever the answer to the resume question: its local line
+    // ends do not count the server's bytes, and servers refuse to resume in ASCII mode anyway.
+    const bool resumable = type != "A";
+    auto askResume = [&] {
+        return ShowMessage(res::LoadString(res::kTextResumeDownload), win::Buttons::YesNo,
+                           win::Icon::Question) == win::kAnswerYes;
+    };
     platform::FileStatus local;
-    if (platform::GetStatusNoFollow(localPath, local)) {
-        if (local.modified >= remoteTime && local.size == remoteSize) {
-            return true; // up to date: nothing is sent, logged or counted
-        }
-        // A text file is fetched whole whatever the answer: its local line ends do not count
-        // the server's bytes, and servers refuse to resume in ASCII mode anyway.
-        if (local.size < remoteSize &&
-            ShowMessage(res::LoadString(res::kTextResumeDownload), win::Buttons::YesNo,
-                        win::Icon::Question) == win::kAnswerYes &&
-            type != "A") {
-            offset = local.size;
-        }
-    } else if (platform::LastFileError() == ELOOP) {
+    const bool exists = platform::GetStatusNoFollow(localPath, local);
+    if (!exists && platform::LastFileError() == ELOOP) {
         // A link stands where the file goes: refused before the server is asked for anything.
         ShowMessage(platform::SystemErrorText(ELOOP), win::Buttons::Ok, win::Icon::Warning);
         return false;
     }
-    return m_engine.FtpRetrieve(localPath, remotePath, type, remoteSize, offset);
+    if (exists && local.kind == platform::EntryKind::System) {
+        // A FIFO or a device would take the bytes somewhere else, or hold the job for ever.
+        ShowMessage(localPath + "\n" + platform::SystemErrorText(platform::kErrorNotRegularFile),
+                    win::Buttons::Ok, win::Icon::Warning);
+        return false;
+    }
+    if (exists && local.modified >= remoteTime && local.size == remoteSize) {
+        return true; // up to date: nothing is sent, logged or counted
+    }
+    // A file fetched from its start arrives beside the local one and takes its place only when
+    // it is whole: a failed transfer never costs the copy the user had. The part that came
+    // stays there for a later resume.
+    const std::string part = localPath + kPartSuffix;
+    platform::FileStatus partial;
+    const bool havePart =
+        platform::GetStatusNoFollow(part, partial) && partial.kind == platform::EntryKind::File;
+    std::string target = part;
+    std::int64_t offset = 0;
+    bool asked = false;
+    if (havePart && partial.size < remoteSize) {
+        asked = true;
+        offset = askResume() && resumable ? partial.size : 0;
+    } else if (exists && local.size < remoteSize) {
+        asked = true;
+        if (askResume() && resumable) {
+            offset = local.size;
+            target = localPath; // resumed in place, as it always was
+        }
+    }
+    if (!asked && exists && local.modified > remoteTime &&
+        ShowMessage(res::LoadString(res::kTextReplaceNewer) + localPath +
+                        res::LoadString(res::kTextReplaceNewerQuestion),
+                    win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
+        return true; // the user keeps the newer file
+    }
+    if (!m_engine.FtpRetrieve(target, remotePath, type, remoteSize, offset,
+                              sizeKnown ? remoteSize : -1)) {
+        return false;
+    }
+    if (target == part && !platform::ReplaceEntry(part, localPath)) {
+        ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
+                    win::Icon::Warning);
+        return false;
+    }
+    return true;
 }
 
 bool CMainDialog::DownloadFolder(const std::string& name) {
@@ -153,7 +197,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                 } else {
                     if (!DownloadFile(localFolder + "/" + entry, current + "/" + entry,
                                       AsciiTypeFor(entry), listing.Size(entry),
-                                      listing.Time(entry, -1))) {
+                                      listing.Time(entry, -1), true)) {
                         result = false;
                         // The folder was removed under the job: the rest of this tree has
                         // nowhere to go, and one message has said why.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace platform {
 
@@ -49,6 +50,10 @@ bool MakeFolderNoFollow(const std::string& path) {
         return Fail(ELOOP);
     }
     return S_ISDIR(st.st_mode) || Fail(ENOTDIR);
+}
+
+bool ReplaceEntry(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 || Fail(errno);
 }
 
 } // namespace platform

@@ -18,4 +18,8 @@ bool GetStatusNoFollow(const std::string& path, FileStatus& status);
 // other entry, or the error that kept the folder from being made.
 bool MakeFolderNoFollow(const std::string& path);
 
+// Puts the file at `from` in the place of `to`, in one step: whatever `to` was (a file, or a
+// link, which is replaced itself and never followed) is gone only once `from` stands there.
+bool ReplaceEntry(const std::string& from, const std::string& to);
+
 } // namespace platform

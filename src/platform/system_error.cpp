@@ -3,11 +3,17 @@
 #include <cstring>
 #include <string>
 
+#include "res/string_ids.h"
+#include "res/string_table.h"
+
 namespace platform {
 
 std::string SystemErrorText(int code) {
     if (code <= 0) {
         return "";
+    }
+    if (code == kErrorNotRegularFile) {
+        return res::LoadString(res::kTextNotRegularFile);
     }
     char buffer[256];
     // The GNU strerror_r returns a pointer that may or may not be the buffer.

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/system_error.h"
+
 namespace platform {
 
 TransferFile::~TransferFile() {
@@ -19,6 +21,34 @@ bool TransferFile::Fail() {
         m_handle = -1;
     }
     return false;
+}
+
+bool TransferFile::OpenRegular(const std::string& path, int flags) {
+    // Without blocking: opening a FIFO waits for its other end, for ever if none comes.
+    m_handle = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
+    if (m_handle < 0) {
+        return Fail();
+    }
+    struct stat status {};
+    if (::fstat(m_handle, &status) != 0) {
+        return Fail();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(m_handle);
+        m_handle = -1;
+        m_lastError = kErrorNotRegularFile;
+        return false;
+    }
+    ::fcntl(m_handle, F_SETFL, ::fcntl(m_handle, F_GETFL) & ~O_NONBLOCK);
+    return true;
+}
+
+bool TransferFile::CutTo(std::int64_t length) {
+    if (::ftruncate(m_handle, static_cast<off_t>(length)) != 0) {
+        m_lastError = errno;
+        return false;
+    }
+    return true;
 }
 
 bool TransferFile::Lock(bool exclusive) {
@@ -36,9 +66,8 @@ bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) 
     // A symbolic link standing at the path is refused (ELOOP), never written through: the
     // name comes from the server, the link may come from anyone.
     const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (offset == 0 ? O_CREAT : 0);
-    m_handle = ::open(path.c_str(), flags, 0644);
-    if (m_handle < 0) {
-        return Fail();
+    if (!OpenRegular(path, flags)) {
+        return false;
     }
     if (!Lock(true)) {
         return false;
@@ -57,9 +86,8 @@ bool TransferFile::OpenForWriting(const std::string& path, std::int64_t offset) 
 
 bool TransferFile::OpenForReading(const std::string& path) {
     Close();
-    m_handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_handle < 0) {
-        return Fail();
+    if (!OpenRegular(path, O_RDONLY | O_CLOEXEC)) {
+        return false;
     }
     // Shared: readers may share, but no locking writer changes the file under us.
     return Lock(false);

@@ -17,9 +17,12 @@ public:
 
     // Offset 0: created, or truncated if it exists. Any other offset: the file must exist; it
     // is kept and positioned there (beyond its end is allowed and leaves a hole). A symbolic
-    // link at the path is refused with ELOOP.
+    // link at the path is refused with ELOOP. Both opens take regular files only: anything
+    // else (a FIFO, a device) fails at once with kErrorNotRegularFile.
     bool OpenForWriting(const std::string& path, std::int64_t offset);
     bool OpenForReading(const std::string& path);
+    // Cuts the open file to `length` bytes.
+    bool CutTo(std::int64_t length);
     // Bytes read (0 at the end), or -1.
     long Read(void* buffer, std::size_t length);
     // Writes every byte, or fails.
@@ -33,6 +36,7 @@ public:
 
 private:
     bool Fail();
+    bool OpenRegular(const std::string& path, int flags);
     bool Lock(bool exclusive);
 
     int m_handle = -1;

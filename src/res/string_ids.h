@@ -88,6 +88,11 @@ enum TextId : int {
     kTextCertTrust = 190,           // the question
     kTextStoppedAnswering = 191,    // logged when the server let the idle limit pass
     kTextReplyTooLong = 192,        // logged when a reply passes its limit
+    kTextNotRegularFile = 193,      // a FIFO, device or socket where a file is read or written
+    kTextReplaceNewer = 194,        // "The local file is newer than the server's: " + name
+    kTextReplaceNewerQuestion = 195,
+    kTextNotWhole = 196,      // "The download is not whole: " + name
+    kTextNotWholeSizes = 197, // count + " bytes arrived; the listing says " + count
 };
 
 } // namespace res

@@ -97,6 +97,11 @@ const std::map<int, std::string>& Table() {
         {190, "Do you wish to trust this certificate for this host?"},
         {191, "The server stopped answering.\r\n"},
         {192, "The server's reply is too long; the connection is closed.\r\n"},
+        {193, "It is not a regular file; nothing is read from it or written to it.\r\n"},
+        {194, "The local file is newer than the server's copy: "},
+        {195, "\nDo you wish to replace it?"},
+        {196, "The download is not whole and counts as failed: "},
+        {197, " bytes arrived; the listing says "},
     };
     return table;
 }

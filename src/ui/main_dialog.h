@@ -227,8 +227,11 @@ public:
     void OnDownloadCommand(win::Message& message); // 32780
     void StartDownload();
     void DownloadJob();
+    // `sizeKnown`: the listing holds the file's own size (not a link's), which the download
+    // must then reach.
     bool DownloadFile(const std::string& localPath, const std::string& remotePath,
-                      const std::string& type, std::int64_t remoteSize, std::int64_t remoteTime);
+                      const std::string& type, std::int64_t remoteSize, std::int64_t remoteTime,
+                      bool sizeKnown);
     bool DownloadFolder(const std::string& name);
     void ShowDownloadedItem(const std::string& name, int kind);
 

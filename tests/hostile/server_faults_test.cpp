@@ -144,7 +144,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
             RunMenu(app, res::kRemoteList, {"f.bin"}, res::kCmdDownload, {win::kAnswerYes});
             boxes.push_back(Text(res::kTextDownloadPrefix) + "1" + Text(res::kTextSelectedFiles));
             // What arrived stays for a later resume.
-            EXPECT_EQ(local.Read("f.bin"), "xx");
+            EXPECT_EQ(local.Read("f.bin.ftpquorrel-part"), "xx");
         } else if (f.job == Fault::Upload) {
             local.Write("up.bin", std::string(32u << 20, 'u'));
             app.Win().Click(res::kLocalRefreshButton);

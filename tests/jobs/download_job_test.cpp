@@ -86,7 +86,9 @@ TEST_F(DownloadJobs, EachFileIsFetchedResumedOrLeftAloneByItsLocalCopy) {
         // Shorter: asked even though the local copy is the newer one.
         {"resumed.bin", 5000, {win::kAnswerYes}, "REST 5000"},
         {"declined.bin", 5000, {win::kAnswerNo}, "RETR"},
-        {"longer.bin", 20003, {}, "RETR"},
+        // Longer and newer than the server's: replaced only after a Yes.
+        {"longer.bin", 20003, {win::kAnswerYes}, "RETR"},
+        {"kept.bin", 20003, {win::kAnswerNo}, nullptr},
     };
     for (const Case& c : cases) {
         server.Root().Write(c.name, data);
@@ -115,9 +117,10 @@ TEST_F(DownloadJobs, EachFileIsFetchedResumedOrLeftAloneByItsLocalCopy) {
         ASSERT_EQ(boxes.size(), boxesBefore + answers.size());
         testsupport::ExpectBox(boxes[boxesBefore], DownloadQuestion(1), win::Buttons::YesNo,
                                win::Icon::Question);
-        EXPECT_EQ(local.Read(c.name), data);
+        EXPECT_EQ(local.Read(c.name),
+                  c.sent == nullptr && c.localSize > 20000 ? data + "+++" : data);
         if (c.sent == nullptr) {
-            // Up to date: nothing sent, nothing counted.
+            // Up to date, or kept: nothing sent, nothing counted.
             EXPECT_EQ(log, kCompleted);
             continue;
         }
@@ -184,7 +187,9 @@ TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {
     log = Download(app, {"big.bin"}, {win::kAnswerYes, win::kAnswerYes});
     EXPECT_TRUE(log.ends_with(Text(res::kTextDownloadCanceled))) << log;
     EXPECT_FALSE(app.dialog->m_cancelRequested);
-    const auto partial = fs::file_size(local / "big.bin");
+    // What came waits beside the file's place, which stays empty until the file is whole.
+    EXPECT_FALSE(fs::exists(local / "big.bin"));
+    const auto partial = fs::file_size(local / "big.bin.ftpquorrel-part");
     ASSERT_GT(partial, 0u);
     ASSERT_LT(partial, data.size());
 
@@ -192,6 +197,7 @@ TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {
     EXPECT_EQ(app.Win().Boxes().back().text, Text(res::kTextResumeDownload));
     EXPECT_NE(log.find(">REST " + std::to_string(partial) + "\r\n350"), std::string::npos) << log;
     EXPECT_EQ(local.Read("big.bin"), data);
+    EXPECT_FALSE(fs::exists(local / "big.bin.ftpquorrel-part"));
     EXPECT_TRUE(log.ends_with(kCompleted)) << log;
 }
 
@@ -271,7 +277,7 @@ TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlo
     EXPECT_FALSE(app.dialog->m_connected);
     EXPECT_TRUE(log.ends_with(Text(res::kTextDisconnected))) << log;
     EXPECT_EQ(log.find(Text(res::kTextFilesDownloaded)), std::string::npos) << log;
-    EXPECT_EQ(fs::file_size(local / "big.bin"), 40000u);
+    EXPECT_EQ(fs::file_size(local / "big.bin.ftpquorrel-part"), 40000u); // for a resume
     EXPECT_TRUE(app.Win().Get(res::kRemotePathCombo).IsEnabled());
     EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
 }

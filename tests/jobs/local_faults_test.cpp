@@ -54,7 +54,7 @@ TEST(LocalFaults, ADiskFullDuringADownloadKeepsWhatFitAndGoesOnWithTheNextFile) 
     EXPECT_TRUE(dir.Read("out").ends_with("1" + Text(res::kTextFilesDownloaded) +
                                           Text(res::kTextDownloadIncomplete)))
         << dir.Read("out");
-    EXPECT_EQ(fs::file_size(dir / "local/big.bin"), 100000u);
+    EXPECT_EQ(fs::file_size(dir / "local/big.bin.ftpquorrel-part"), 100000u);
     EXPECT_EQ(dir.Read("local/small.txt"), "fits");
     EXPECT_EQ(dir.Read("local/keep.txt"), "mine");
     EXPECT_NE(dir.Read("DEVurorure.ini").find("Sname=" + server.Address() + ";"),
