@@ -91,8 +91,12 @@ enum TextId : int {
     kTextNotRegularFile = 193,      // a FIFO, device or socket where a file is read or written
     kTextReplaceNewer = 194,        // "The local file is newer than the server's: " + name
     kTextReplaceNewerQuestion = 195,
-    kTextNotWhole = 196,      // "The download is not whole: " + name
-    kTextNotWholeSizes = 197, // count + " bytes arrived; the listing says " + count
+    kTextNotWhole = 196,        // "The download is not whole: " + name
+    kTextNotWholeSizes = 197,   // count + " bytes arrived; the listing says " + count
+    kTextSettingsRefused = 198, // "The settings file cannot be used ..." + path + reason
+    kTextSettingsNotFile = 199,
+    kTextSettingsTooLarge = 200,
+    kTextSettingsOthersLink = 201,
 };
 
 } // namespace res

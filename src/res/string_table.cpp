@@ -102,6 +102,11 @@ const std::map<int, std::string>& Table() {
         {195, "\nDo you wish to replace it?"},
         {196, "The download is not whole and counts as failed: "},
         {197, " bytes arrived; the listing says "},
+        {198, "The settings file cannot be used. The program starts without it, leaves it as it "
+              "is and saves nothing to it:\r\n"},
+        {199, "It is not a regular file.\r\n"},
+        {200, "It is larger than 1 MiB.\r\n"},
+        {201, "It is a symbolic link that another user made.\r\n"},
     };
     return table;
 }

@@ -69,8 +69,33 @@ std::string DecodeItem(const std::string& text) {
 
 } // namespace
 
+const platform::ProfileSnapshot& SettingsStore::Snapshot() const {
+    if (!m_loaded || (m_snapshot.problem == platform::ProfileProblem::None &&
+                      !platform::ProfileUnchanged(m_settingsPath, m_snapshot))) {
+        m_snapshot = platform::ProfileLoad(m_settingsPath);
+        m_loaded = true;
+    }
+    return m_snapshot;
+}
+
+platform::ProfileProblem SettingsStore::Problem() const {
+    return Snapshot().problem;
+}
+
+void SettingsStore::Store(const std::vector<std::pair<std::string, std::string>>& entries) {
+    Snapshot();
+    if (m_snapshot.problem != platform::ProfileProblem::None) {
+        return; // left as it is; the user was told at the start
+    }
+    if (!platform::ProfileStore(m_snapshot,
+                                platform::ProfileWithEntries(m_snapshot.text, kSection, entries))) {
+        NoteWriteFailure();
+        m_loaded = false; // whatever the file is now, it is read again
+    }
+}
+
 int SettingsStore::ReadInt(const std::string& key, int defaultValue) const {
-    return platform::ProfileReadInt(m_settingsPath, kSection, key, defaultValue);
+    return platform::ProfileIntValue(Snapshot().text, kSection, key, defaultValue);
 }
 
 void SettingsStore::WriteInt(const std::string& key, int value) {
@@ -80,8 +105,8 @@ void SettingsStore::WriteInt(const std::string& key, int value) {
 void SettingsStore::Write(const std::string& key, const std::string& value) {
     if (m_batching) {
         m_batch.emplace_back(key, value);
-    } else if (!platform::ProfileWriteString(m_settingsPath, kSection, key, value)) {
-        NoteWriteFailure();
+    } else {
+        Store({{key, value}});
     }
 }
 
@@ -92,8 +117,8 @@ void SettingsStore::BeginBatch() {
 
 void SettingsStore::EndBatch() {
     m_batching = false;
-    if (!m_batch.empty() && !platform::ProfileWriteStrings(m_settingsPath, kSection, m_batch)) {
-        NoteWriteFailure();
+    if (!m_batch.empty()) {
+        Store(m_batch);
     }
     m_batch.clear();
 }
@@ -113,7 +138,7 @@ int SettingsStore::TakeWriteError() {
 bool SettingsStore::ReadList(std::string* items, int count, const std::string& key,
                              bool reversed) const {
     std::string text =
-        platform::ProfileReadString(m_settingsPath, kSection, key, kMissing, kListBuffer);
+        platform::ProfileValue(Snapshot().text, kSection, key, kMissing, kListBuffer);
     if (text == kMissing) {
         return false;
     }
@@ -150,7 +175,7 @@ void SettingsStore::WriteList(const std::string* items, int count, const std::st
 
 std::string SettingsStore::ReadString(const std::string& key, const std::string& defaultValue,
                                       std::size_t bufferSize) const {
-    return platform::ProfileReadString(m_settingsPath, kSection, key, defaultValue, bufferSize);
+    return platform::ProfileValue(Snapshot().text, kSection, key, defaultValue, bufferSize);
 }
 
 void SettingsStore::WriteString(const std::string& key, const std::string& value) {

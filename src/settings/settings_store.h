@@ -6,9 +6,16 @@
 #include <utility>
 #include <vector>
 
+#include "platform/profile.h"
+
 class SettingsStore {
 public:
     explicit SettingsStore(std::string path) : m_settingsPath(std::move(path)) {}
+
+    // The file is read when it is first needed and again only when it has changed, not once
+    // per key. A file that cannot be used (not a regular file, too large, another user's link)
+    // is neither read nor ever written: Problem() says why.
+    platform::ProfileProblem Problem() const;
 
     int ReadInt(const std::string& key, int defaultValue) const;
     void WriteInt(const std::string& key, int value);
@@ -36,10 +43,15 @@ public:
 
 private:
     void Write(const std::string& key, const std::string& value);
+    // The file as it is now, read again only when it changed.
+    const platform::ProfileSnapshot& Snapshot() const;
+    void Store(const std::vector<std::pair<std::string, std::string>>& entries);
 
     void NoteWriteFailure();
 
     std::string m_settingsPath;
+    mutable platform::ProfileSnapshot m_snapshot;
+    mutable bool m_loaded = false;
     int m_writeError = 0;
     bool m_batching = false;
     std::vector<std::pair<std::string, std::string>> m_batch;

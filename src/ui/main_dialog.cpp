@@ -147,6 +147,16 @@ bool CMainDialog::OnInitDialog() {
     m_window.Text(res::kStatusBar).SetText("");
 
     LoadSettings();
+    if (const platform::ProfileProblem problem = m_settings.Problem();
+        problem != platform::ProfileProblem::None) {
+        const int reason =
+            problem == platform::ProfileProblem::TooLarge     ? res::kTextSettingsTooLarge
+            : problem == platform::ProfileProblem::OthersLink ? res::kTextSettingsOthersLink
+                                                              : res::kTextSettingsNotFile;
+        ShowMessage(res::LoadString(res::kTextSettingsRefused) + m_settings.Path() + "\r\n" +
+                        res::LoadString(reason),
+                    win::Buttons::Ok, win::Icon::Warning);
+    }
 
     // The file-type images are required: without them the program cannot run.
     if (res::FindXpm(res::kBitmapFileTypes) == nullptr) {

@@ -271,18 +271,18 @@ TEST(MainWindowButtons, RemoteButtonsNeedAConnection) {
 TEST(MainWindowClose, SettingsThatCannotBeWrittenAskFirstAndNoKeepsTheWindow) {
     HeadlessApp app;
     app.Open();
-    std::filesystem::create_directory(app.dir / "DEVurorure.ini.tmp");
+    std::filesystem::remove_all(app.dir.Path()); // the settings file's folder is gone
     app.Win().QueueAnswer(win::kAnswerNo);
     EXPECT_FALSE(app.Close());
     EXPECT_FALSE(app.Win().Destroyed());
     auto boxes = app.Win().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, res::LoadString(res::kTextCannotSaveSettings) +
-                                 app.dir / "DEVurorure.ini" + "\r\nIs a directory\r\n" +
+                                 app.dir / "DEVurorure.ini" + "\r\nNo such file or directory\r\n" +
                                  res::LoadString(res::kTextCloseAnyway));
     EXPECT_EQ(boxes[0].buttons, win::Buttons::YesNo);
 
-    std::filesystem::remove(app.dir / "DEVurorure.ini.tmp");
+    std::filesystem::create_directory(app.dir.Path());
     EXPECT_TRUE(app.Close()) << "once the cause is gone, closing saves";
     EXPECT_TRUE(std::filesystem::exists(app.dir / "DEVurorure.ini"));
 }

@@ -217,9 +217,9 @@ TEST_F(Settings, AWriterKilledMidWayLeavesTheOldFileOrTheNewOneWhole) {
 }
 
 TEST_F(Settings, AFailedWriteIsReportedOnceWithItsReason) {
-    std::filesystem::create_directory(dir / "DEVurorure.ini.tmp"); // the replacement cannot be made
-    store.WriteInt("x", 1);
-    store.WriteInt("y", 2);
-    EXPECT_EQ(store.TakeWriteError(), EISDIR);
-    EXPECT_EQ(store.TakeWriteError(), 0);
+    SettingsStore lost(dir / "gone/DEVurorure.ini"); // its folder is missing
+    lost.WriteInt("x", 1);
+    lost.WriteInt("y", 2);
+    EXPECT_EQ(lost.TakeWriteError(), ENOENT);
+    EXPECT_EQ(lost.TakeWriteError(), 0);
 }
