@@ -198,6 +198,9 @@ SSL_CTX* NewClientContext() {
         // A peer that closes without close_notify has closed: the reply on the control
         // connection tells whether a transfer was whole, as it does without TLS.
         SSL_CTX_set_options(c, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        // A renegotiation (TLS 1.2) could bring another certificate in the middle of a
+        // connection, after the one the user trusted was checked: it is refused.
+        SSL_CTX_set_options(c, SSL_OP_NO_RENEGOTIATION);
         // New sessions go to the pool of their control connection, not to a cache.
         SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
         SSL_CTX_sess_set_new_cb(c, KeepNewSession);
