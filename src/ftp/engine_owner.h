@@ -2,6 +2,7 @@
 // speaks its own small types, so the engine knows nothing of the window system.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -38,6 +39,9 @@ public:
     // The cancel request of the cancel button.
     virtual bool CancelRequested() = 0;
     virtual void ClearCancelRequest() = 0;
+    // The flag behind CancelRequested, which the waits of connects, logins and listings watch
+    // (nullptr: nothing cancels them).
+    virtual const std::atomic<bool>* CancelFlag() { return nullptr; }
     // The folder whose listing the pane shows (the cache key of a listing without a path),
     // and the restore of the previous folder after a failed CWD.
     virtual std::string RemoteFolder() = 0;

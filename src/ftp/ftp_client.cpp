@@ -1,5 +1,6 @@
 #include "ftp/ftp_client.h"
 
+#include <cerrno>
 #include <charconv>
 
 #include "platform/system_error.h"
@@ -125,9 +126,25 @@ void FtpClient::ShowStreamError(const platform::Stream& stream) {
 void FtpClient::ReportStreamFailure(const platform::Stream& failed) {
     if (failed.TimedOut()) {
         m_owner.AppendLog(res::LoadString(res::kTextStoppedAnswering));
+    } else if (failed.LastError() == ECANCELED) {
+        m_owner.AppendLog(res::LoadString(res::kTextWaitCanceled));
+        m_owner.ClearCancelRequest(); // honoured
     } else {
         ShowStreamError(failed);
     }
+}
+
+bool FtpClient::BreakAfterWait(platform::Stream& control, int error) {
+    if (error == ECANCELED) {
+        m_owner.ClearCancelRequest(); // honoured
+        BreakConnection(control, res::kTextWaitCanceled);
+        return true;
+    }
+    if (error == ETIMEDOUT) {
+        BreakConnection(control, res::kTextStoppedAnswering);
+        return true;
+    }
+    return false;
 }
 
 void FtpClient::BreakConnection(platform::Stream& control, int textId) {
@@ -204,6 +221,9 @@ bool FtpClient::IsReplyComplete(const std::string& text, char& firstDigit) {
 }
 
 bool FtpClient::ReadReply(platform::Stream& stream, std::string& reply, bool breakLineFirst) {
+    // A reply that trickles in byte by byte never lets the idle limit pass: it has a limit of
+    // its own.
+    const platform::WaitBound bound(nullptr, s_completionLimitMs);
     reply.clear();
     m_connectionLost = false;
     platform::Stream& wire = Wire(stream);
@@ -267,6 +287,7 @@ void FtpClient::ConnectFailed(platform::Socket& call) {
 bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
                            const std::string& password, unsigned port,
                            const std::string& displayName, const TlsRequest& tls) {
+    const platform::WaitBound cancellable = CancellableWaits();
     platform::Socket call;
     m_loggingIn = true;
     struct LoginEnds {
@@ -286,7 +307,12 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     // Only the resolved address tells the family, so the socket made beforehand may be replaced
     // here: this connects the owned control socket itself, the call's reference comes after.
     if (!m_controlSocket.Connect(host, port)) {
-        ShowSocketError(m_controlSocket.LastError());
+        if (m_controlSocket.LastError() == ECANCELED) {
+            m_owner.AppendLog("\r\n" + res::LoadString(res::kTextWaitCanceled));
+            m_owner.ClearCancelRequest();
+        } else {
+            ShowSocketError(m_controlSocket.LastError());
+        }
         ConnectFailed(call);
         return false;
     }
@@ -425,6 +451,7 @@ bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls, boo
 }
 
 bool FtpClient::FtpCurrentFolder(std::string& path) {
+    const platform::WaitBound cancellable = CancellableWaits();
     platform::Socket call;
     call.Attach(m_controlSocket);
     std::string reply;

@@ -136,6 +136,9 @@ public:
     // connection, bytes on the data connection) before the connection counts as broken.
     static void SetIdleLimit(int ms) { s_idleLimitMs = ms; }
     static int IdleLimit() { return s_idleLimitMs; }
+    // How long a reply, or a listing with its replies, may take in all, however steadily its
+    // bytes trickle in; past it the server counts as one that stopped answering.
+    static void SetCompletionLimit(int ms) { s_completionLimitMs = ms; }
 
     ListingCache& Cache() { return m_listingCache; }
     // Data connections are opened by us: the owner's option, or after a fall-back.
@@ -177,8 +180,14 @@ private:
     void ShowSocketError(int code);
     void ShowStreamError(const platform::Stream& stream);
     // A send or receive on `failed` went wrong: its error in a box, or, when the server let
-    // the idle limit pass, a line in the log.
+    // the idle limit pass or the user canceled the wait, a line in the log.
     void ReportStreamFailure(const platform::Stream& failed);
+    // A wait that ended with `error` on the control connection: the user's cancel or the
+    // server's silence ends the connection with a line in the log (true); anything else is
+    // the caller's to report (false).
+    bool BreakAfterWait(platform::Stream& control, int error);
+    // The waits of a connect, a login or a listing end when the user cancels.
+    platform::WaitBound CancellableWaits() { return {m_owner.CancelFlag(), -1}; }
     // The control connection counts as broken: shut down, m_connectionLost set, the owner's
     // cleanup run. `textId` (when not 0) is logged first.
     void BreakConnection(platform::Stream& control, int textId = 0);
@@ -196,6 +205,7 @@ private:
     // While FtpConnect logs in, a 421 ends the attempt as a refused login does.
     bool m_loggingIn = false;
     static inline std::atomic<int> s_idleLimitMs{60000};
+    static inline std::atomic<int> s_completionLimitMs{5 * 60000};
 };
 
 } // namespace ftp

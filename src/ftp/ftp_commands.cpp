@@ -11,6 +11,7 @@ bool FtpClient::SimpleCommand(const std::string& command) {
 }
 
 bool FtpClient::FtpChangeFolder(const std::string& path) {
+    const platform::WaitBound cancellable = CancellableWaits();
     if (!SimpleCommand("CWD " + path)) {
         m_owner.RestorePreviousRemoteFolder();
         return false;

@@ -227,9 +227,7 @@ bool DataConnection::Open(std::string& replies) {
             replyReady = true;
         } else if (!platform::WaitReadable(m_listener, m_call, connectionReady, replyReady, error,
                                            FtpClient::IdleLimit())) {
-            if (error == ETIMEDOUT) {
-                m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
-            } else {
+            if (!m_client.BreakAfterWait(m_call, error)) {
                 m_client.ShowSocketError(error);
             }
             return false;
@@ -338,9 +336,7 @@ bool DataConnection::Finish(bool sent) {
 
 bool DataConnection::Failed() {
     const platform::Stream& data = Data();
-    if (data.TimedOut()) {
-        m_client.BreakConnection(m_call, res::kTextStoppedAnswering);
-    } else {
+    if (!m_client.BreakAfterWait(m_call, data.LastError())) {
         m_client.ShowStreamError(data);
     }
     return Abandon();

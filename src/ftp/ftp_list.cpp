@@ -30,6 +30,7 @@ bool IsPlainListArgument(const std::string& path) {
 }
 
 int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bool useCache) {
+    const platform::WaitBound cancellable = CancellableWaits();
     const std::string key = pathArgument.empty() ? m_owner.RemoteFolder() : pathArgument.substr(1);
     if (useCache && m_listingCache.Lookup(key, listing)) {
         return CountLineFeeds(listing);
@@ -43,6 +44,7 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
 
 int FtpClient::FtpListFolder(std::string& listing, const std::string& path, bool useCache,
                              bool allEntries) {
+    const platform::WaitBound cancellable = CancellableWaits();
     if (!allEntries && IsPlainListArgument(path)) {
         return FtpList(listing, " " + path, useCache);
     }
@@ -86,6 +88,8 @@ int FtpClient::FetchListing(std::string& listing, const std::string& pathArgumen
 
 bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
                          const std::string& pathArgument, bool& tooLong) {
+    // However steadily a listing trickles in, it has a limit of its own, its replies included.
+    const platform::WaitBound bound(nullptr, s_completionLimitMs);
     listing.clear();
     std::string listReply;
     if (!connection.Prepare("A") || !connection.Request("LIST" + pathArgument, listReply)) {

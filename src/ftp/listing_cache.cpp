@@ -25,6 +25,7 @@ void ListingCache::Store(const std::string& path, const std::string& text) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (m_paths[slot] == path) {
             m_texts[slot] = text;
+            FitInBound();
             return;
         }
     }
@@ -34,6 +35,28 @@ void ListingCache::Store(const std::string& path, const std::string& text) {
     }
     m_paths[0] = path;
     m_texts[0] = text;
+    FitInBound();
+}
+
+void ListingCache::Free(int slot) {
+    // Assigned afresh, not cleared: a cleared string keeps its memory.
+    m_paths[slot] = std::string();
+    m_texts[slot] = std::string();
+}
+
+void ListingCache::FitInBound() {
+    std::size_t total = 0;
+    for (const std::string& text : m_texts) {
+        total += text.size();
+    }
+    for (int slot = kSlots - 1; slot >= 0 && total > kMaxBytes; --slot) {
+        // The newest text stays whatever its size: it is within the listing limit anyway.
+        if (m_texts[slot].empty() || (slot == 0 && total == m_texts[0].size())) {
+            continue;
+        }
+        total -= m_texts[slot].size();
+        Free(slot);
+    }
 }
 
 void ListingCache::Invalidate(const std::string& path) {
@@ -43,8 +66,7 @@ void ListingCache::Invalidate(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (m_paths[slot] == path) {
-            m_paths[slot].clear();
-            m_texts[slot].clear();
+            Free(slot);
             return;
         }
     }
@@ -53,8 +75,7 @@ void ListingCache::Invalidate(const std::string& path) {
 void ListingCache::Clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (int slot = 0; slot < kSlots; ++slot) {
-        m_paths[slot].clear();
-        m_texts[slot].clear();
+        Free(slot);
     }
 }
 

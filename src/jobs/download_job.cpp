@@ -30,6 +30,7 @@ void CMainDialog::DownloadJob() {
     m_window.Combo(res::kRemotePathCombo).Enable(false);
     m_window.Tab(res::kHostTab).Enable(false);
     m_engine.m_transferCount = 0;
+    m_treeBounds.Reset();
     // Nothing lists the current folder while this job runs, so the index stays as it is.
     const ftp::ListingIndex& listing = m_remoteEntries.Index();
 
@@ -166,6 +167,9 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
                         win::Icon::Warning);
             result = false;
+        } else if (!WithinTreeBounds(
+                       current, ui::TreeWalkBounds::Depth(current.substr(remoteBase.size())))) {
+            return false;
         } else {
             std::string text;
             const int lines = m_engine.FtpListFolder(text, current, true);

@@ -1,5 +1,7 @@
 // One job at a time on a worker thread.
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
+#include "res/string_table.h"
 #include "ui/main_dialog.h"
 
 void CMainDialog::RunJob(JobBody body, bool cancellable) {
@@ -16,7 +18,23 @@ void CMainDialog::RunJob(JobBody body, bool cancellable) {
         if (cancellable) {
             m_window.Button(res::kCancelButton).Enable(false);
         }
+        // A cancel that came too late for this job is not left for the next one.
+        m_cancelRequested = false;
         // Last act: from here on the worker touches nothing of the window.
         m_busy = false;
     });
+}
+
+bool CMainDialog::WithinTreeBounds(const std::string& path, int depth) {
+    int text = 0;
+    if (depth > ui::TreeWalkBounds::kMaxDepth) {
+        text = res::kTextTreeTooDeep;
+    } else if (!m_treeBounds.CountListing()) {
+        text = res::kTextTooManyListings;
+    }
+    if (text != 0) {
+        ShowMessage(res::LoadString(text) + path, win::Buttons::Ok, win::Icon::Warning);
+        return false;
+    }
+    return true;
 }

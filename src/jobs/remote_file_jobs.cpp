@@ -33,6 +33,7 @@ void CMainDialog::DeleteJob() {
         rows.emplace_back(ui::RemoteRowName(pane, row), pane.GetItemImage(row));
     }
     m_engine.m_deletedCount = 0;
+    m_treeBounds.Reset();
     bool incomplete = false;
     const std::string dir = FolderWithSlash(m_remoteFolder);
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
@@ -69,6 +70,9 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     std::string current = path;
     std::size_t next = 0;
     for (;;) {
+        if (!WithinTreeBounds(current, ui::TreeWalkBounds::Depth(current.substr(path.size())))) {
+            return false;
+        }
         // Every entry, dot names included: a folder that still holds one cannot be removed.
         std::string text;
         const int lines = m_engine.FtpListFolder(text, current, false, true);

@@ -34,6 +34,7 @@ void CMainDialog::UploadJob() {
     bool changed = false;
     m_engine.m_transferCount = 0;
     m_engine.m_deletedCount = 0;
+    m_treeBounds.Reset(); // mirroring deletes remote trees
     ResetProgress();
     m_window.Combo(res::kRemotePathCombo).Enable(false);
     m_window.Tab(res::kHostTab).Enable(false);

@@ -2,12 +2,14 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/system_error.h"
@@ -20,15 +22,119 @@ int FamilyCode(Socket::Family family) {
     return family == Socket::Family::IPv6 ? AF_INET6 : AF_INET;
 }
 
+// The bound of the calling thread's waits (WaitBound).
+struct Bound {
+    const std::atomic<bool>* cancel = nullptr;
+    bool limited = false;
+    std::chrono::steady_clock::time_point deadline;
+};
+thread_local Bound t_bound;
+
+// A flag raised is seen within this long.
+constexpr int kCancelSliceMs = 100;
+
+// poll() within the caller's limit (-1: none) and the thread's bound. The number of ready
+// handles, or 0 (`error` ETIMEDOUT or ECANCELED) or -1 (`error` set).
+int PollBounded(pollfd* fds, nfds_t count, int limitMs, int& error) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    const Clock::time_point start = Clock::now();
+    for (bool first = true;; first = false) {
+        if (t_bound.cancel != nullptr && t_bound.cancel->load()) {
+            error = ECANCELED;
+            return 0;
+        }
+        // What is left of the caller's limit and of the bound; -1 for none.
+        const Clock::time_point now = Clock::now();
+        long long wait = -1;
+        if (limitMs >= 0) {
+            wait = std::max(0LL, limitMs - static_cast<long long>(
+                                               duration_cast<milliseconds>(now - start).count()));
+        }
+        if (t_bound.limited) {
+            const long long left =
+                std::max(0LL, static_cast<long long>(
+                                  duration_cast<milliseconds>(t_bound.deadline - now).count()));
+            wait = wait < 0 ? left : std::min(wait, left);
+        }
+        if (wait == 0 && !first) {
+            error = ETIMEDOUT;
+            return 0;
+        }
+        // With a flag to watch, the wait goes in slices.
+        const bool sliced = t_bound.cancel != nullptr && (wait < 0 || wait > kCancelSliceMs);
+        int rc;
+        do {
+            rc = ::poll(fds, count, sliced ? kCancelSliceMs : static_cast<int>(wait));
+        } while (rc < 0 && errno == EINTR);
+        if (rc < 0) {
+            error = errno;
+            return -1;
+        }
+        if (rc > 0) {
+            return rc;
+        }
+        if (!sliced && wait >= 0 && !t_bound.limited) {
+            error = ETIMEDOUT;
+            return 0;
+        }
+    }
+}
+
 int ConnectRetrying(int handle, const sockaddr* address, socklen_t length) {
+    // Without blocking, so that the thread's wait bound (the user's cancel) holds here too; the
+    // system's own time limit for a connect still applies.
+    const int flags = ::fcntl(handle, F_GETFL);
+    ::fcntl(handle, F_SETFL, flags | O_NONBLOCK);
     int rc;
     do {
         rc = ::connect(handle, address, length);
     } while (rc != 0 && errno == EINTR);
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd p{handle, POLLOUT, 0};
+        int error = 0;
+        if (PollBounded(&p, 1, -1, error) <= 0) {
+            errno = error;
+        } else {
+            socklen_t size = sizeof error;
+            ::getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size);
+            // Once more, so that the socket counts as connected (a later connect on it then
+            // fails with EISCONN, as after a blocking connect).
+            if (error == 0 && ::connect(handle, address, length) != 0 && errno != EISCONN) {
+                error = errno;
+            }
+            errno = error;
+            rc = error == 0 ? 0 : -1;
+        }
+    }
+    const int saved = errno;
+    ::fcntl(handle, F_SETFL, flags);
+    errno = saved;
     return rc;
 }
 
 } // namespace
+
+WaitBound::WaitBound(const std::atomic<bool>* cancel, int limitMs)
+    : m_cancel(t_bound.cancel), m_limited(t_bound.limited), m_deadline(t_bound.deadline) {
+    if (cancel != nullptr) {
+        t_bound.cancel = cancel;
+    }
+    if (limitMs >= 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        if (!t_bound.limited || deadline < t_bound.deadline) {
+            t_bound.deadline = deadline;
+        }
+        t_bound.limited = true;
+    }
+}
+
+WaitBound::~WaitBound() {
+    t_bound.cancel = m_cancel;
+    t_bound.limited = m_limited;
+    t_bound.deadline = m_deadline;
+}
 
 Socket::~Socket() {
     if (m_owning) {
@@ -308,7 +414,7 @@ void Socket::Release() {
 }
 
 bool WaitForHandle(int handle, short events, int limitMs, int& error) {
-    if (limitMs < 0) {
+    if (limitMs < 0 && t_bound.cancel == nullptr && !t_bound.limited) {
         return true;
     }
     // poll() passes over a negative handle and would only wait out the limit.
@@ -317,15 +423,7 @@ bool WaitForHandle(int handle, short events, int limitMs, int& error) {
         return false;
     }
     pollfd p{handle, events, 0};
-    int rc;
-    do {
-        rc = ::poll(&p, 1, limitMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc <= 0) {
-        error = rc == 0 ? ETIMEDOUT : errno;
-        return false;
-    }
-    return true;
+    return PollBounded(&p, 1, limitMs, error) > 0;
 }
 
 long ReceiveWhenReady(int handle, void* buffer, std::size_t length, int limitMs, int& error) {
@@ -350,16 +448,7 @@ bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, b
     fds[0].events = POLLIN;
     fds[1].fd = second.Handle();
     fds[1].events = POLLIN;
-    int rc;
-    do {
-        rc = ::poll(fds, 2, limitMs);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0) {
-        error = errno;
-        return false;
-    }
-    if (rc == 0) {
-        error = ETIMEDOUT;
+    if (PollBounded(fds, 2, limitMs, error) <= 0) {
         return false;
     }
     const short ready = POLLIN | POLLHUP | POLLERR;

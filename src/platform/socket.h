@@ -3,6 +3,8 @@
 // user's sentence.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -81,8 +83,27 @@ private:
     int m_idleLimitMs = -1;
 };
 
+// While one lives on a thread, every wait of that thread for a peer (a connect, a receive, a
+// send that waits for room, TLS included) also ends when `*cancel` turns true (ECANCELED) or
+// `limitMs` milliseconds have passed since it was made (ETIMEDOUT). Bounds nest: an inner one
+// keeps the outer's cancel flag when it has none, and the earlier deadline holds.
+class WaitBound {
+public:
+    // `cancel` may be nullptr; `limitMs` -1 for no deadline.
+    WaitBound(const std::atomic<bool>* cancel, int limitMs);
+    ~WaitBound();
+    WaitBound(const WaitBound&) = delete;
+    WaitBound& operator=(const WaitBound&) = delete;
+
+private:
+    const std::atomic<bool>* m_cancel;
+    bool m_limited;
+    std::chrono::steady_clock::time_point m_deadline;
+};
+
 // Waits until `handle` is ready for `events` (poll's), at most `limitMs` milliseconds; -1 does
-// not wait at all. False with the error code; ETIMEDOUT when the time ran out.
+// not wait at all unless a WaitBound holds. False with the error code; ETIMEDOUT when the time
+// ran out, ECANCELED when the bound's flag was raised.
 bool WaitForHandle(int handle, short events, int limitMs, int& error);
 
 // A receive on `handle`, after waiting at most `limitMs` for something to arrive: a receiver

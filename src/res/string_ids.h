@@ -97,6 +97,9 @@ enum TextId : int {
     kTextSettingsNotFile = 199,
     kTextSettingsTooLarge = 200,
     kTextSettingsOthersLink = 201,
+    kTextWaitCanceled = 202,    // logged when the user's cancel ended a wait for the server
+    kTextTreeTooDeep = 203,     // + path
+    kTextTooManyListings = 204, // + path
 };
 
 } // namespace res

@@ -107,6 +107,9 @@ const std::map<int, std::string>& Table() {
         {199, "It is not a regular file.\r\n"},
         {200, "It is larger than 1 MiB.\r\n"},
         {201, "It is a symbolic link that another user made.\r\n"},
+        {202, "Canceled while waiting for the server; the connection is closed.\r\n"},
+        {203, "The folder tree goes deeper than 100 levels; the rest of it is left out:\n"},
+        {204, "The job has listed 10,000 folders; the rest of this folder tree is left out:\n"},
     };
     return table;
 }

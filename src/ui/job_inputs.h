@@ -2,6 +2,7 @@
 // read only by that job, and freed by it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,6 +27,25 @@ struct JobInputs {
         items = {};
         kinds = {};
     }
+};
+
+// How far one job may walk remote folder trees: a server can list folders without end, and
+// each costs a listing and, for a download, a local folder.
+class TreeWalkBounds {
+public:
+    static constexpr int kMaxDepth = 100;     // levels below the folder the job started from
+    static constexpr int kMaxFolders = 10000; // listings of folders in one job
+
+    void Reset() { m_listed = 0; }
+    // One more folder listed; false once the job is past kMaxFolders.
+    bool CountListing() { return ++m_listed <= kMaxFolders; }
+    // The levels of a path below the job's folder ("a/b" is 2).
+    static int Depth(const std::string& relative) {
+        return 1 + static_cast<int>(std::count(relative.begin(), relative.end(), '/'));
+    }
+
+private:
+    int m_listed = 0;
 };
 
 } // namespace ui

@@ -86,6 +86,7 @@ public:
     void SetConnectPhase(ftp::ConnectPhase phase) override;
     bool CancelRequested() override { return m_cancelRequested; }
     void ClearCancelRequest() override { m_cancelRequested = false; }
+    const std::atomic<bool>* CancelFlag() override { return &m_cancelRequested; }
     std::string RemoteFolder() override;
     void RestorePreviousRemoteFolder() override;
     ftp::StoreOptions GetStoreOptions() override;
@@ -280,6 +281,11 @@ public:
 
     // Job inputs
     ui::JobInputs m_job;
+    // The running job's walks of remote trees (worker only).
+    ui::TreeWalkBounds m_treeBounds;
+    // A tree walk that may go one level deeper and list one more folder; false, after a
+    // message naming `path`, when the job's bounds end that tree.
+    bool WithinTreeBounds(const std::string& path, int depth);
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to
     ui::HostRecord m_connectHost;    // its fields as they were when the job started
 

@@ -12,6 +12,10 @@ void CMainDialog::OnConnectButton(win::Message&) {
 
 void CMainDialog::ConnectToggle() {
     if (m_busy) {
+        // While it connects, the button stops it, as the cancel button does.
+        if (!m_connected) {
+            m_cancelRequested = true;
+        }
         return;
     }
     if (m_connected) {
@@ -27,7 +31,7 @@ void CMainDialog::ConnectToggle() {
     m_tickCount = 0;
     m_window.StartTimer(res::kConnectTimer, 50);
     ChooseConnectHost();
-    RunJob(&CMainDialog::ConnectJob);
+    RunJob(&CMainDialog::ConnectJob, true);
 }
 
 void CMainDialog::ChooseConnectHost() {
@@ -65,12 +69,12 @@ void CMainDialog::OnRemotePathComboChange(win::Message&) {
     }
     m_previousRemoteFolder = m_remoteFolder;
     m_remoteFolder = combo.GetString(sel);
-    RunJob(&CMainDialog::ChangeFolderJob);
+    RunJob(&CMainDialog::ChangeFolderJob, true);
 }
 
 void CMainDialog::OnRemoteUpButton(win::Message&) {
     if (m_connected && !m_busy) {
-        RunJob(&CMainDialog::ClimbRemoteFolder);
+        RunJob(&CMainDialog::ClimbRemoteFolder, true);
     }
 }
 
@@ -105,7 +109,7 @@ void CMainDialog::OpenRemoteItem() {
         }
         m_remoteFolder = ftp::ResolveLinkTarget(m_remoteFolder, target);
     }
-    RunJob(&CMainDialog::ChangeFolderJob);
+    RunJob(&CMainDialog::ChangeFolderJob, true);
 }
 
 void CMainDialog::OnRemoteItemActivated(win::Message&) {
@@ -118,6 +122,6 @@ void CMainDialog::OnRemoteOpenCommand(win::Message&) {
 
 void CMainDialog::OnRemoteRefreshCommand(win::Message&) {
     if (m_connected && !m_busy) {
-        RunJob(&CMainDialog::RefreshJob);
+        RunJob(&CMainDialog::RefreshJob, true);
     }
 }

@@ -153,8 +153,10 @@ TEST_F(UploadJobs, TreesGoLevelByLevelWithoutLinkedFoldersFifosOrSockets) {
 
 TEST_F(UploadJobs, CancelFailedStoresAndUploadAllRefusals) {
     local.Write("a.txt", "a");
+    app.Win().Click(res::kLocalRefreshButton);
+    // A cancel standing when the job starts (the refresh would honour it too).
     app.dialog->m_cancelRequested = true;
-    Upload({"a.txt"});
+    ::Upload(app, {"a.txt"}, res::kCmdLocalUpload);
     EXPECT_TRUE(
         LogEndsWith(Text(res::kTextCancellationAccepted) + Text(res::kTextTransferCanceled)));
 
