@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,8 +38,10 @@ public:
     static constexpr int kMaxFolders = 10000; // listings of folders in one job
 
     void Reset() { m_listed = 0; }
-    // One more folder listed; false once the job is past kMaxFolders.
-    bool CountListing() { return ++m_listed <= kMaxFolders; }
+    // One more folder listed; false once the job is past its limit (kMaxFolders).
+    bool CountListing() { return ++m_listed <= s_maxFolders; }
+    // Another limit, for tests that would not list 10,000 folders.
+    static void SetMaxFolders(int count) { s_maxFolders = count; }
     // The levels of a path below the job's folder ("a/b" is 2).
     static int Depth(const std::string& relative) {
         return 1 + static_cast<int>(std::count(relative.begin(), relative.end(), '/'));
@@ -46,6 +49,7 @@ public:
 
 private:
     int m_listed = 0;
+    static inline std::atomic<int> s_maxFolders{kMaxFolders};
 };
 
 } // namespace ui

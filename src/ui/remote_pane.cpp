@@ -12,10 +12,9 @@ void CMainDialog::OnConnectButton(win::Message&) {
 
 void CMainDialog::ConnectToggle() {
     if (m_busy) {
-        // While it connects, the button stops it, as the cancel button does.
-        if (!m_connected) {
-            m_cancelRequested = true;
-        }
+        // While a job runs, connect or disconnect stops it, as the cancel button does: a
+        // connect, a login or a listing the server holds ends at once.
+        m_cancelRequested = true;
         return;
     }
     if (m_connected) {

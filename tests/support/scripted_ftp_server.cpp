@@ -114,6 +114,11 @@ Script& Script::FloodData(const std::string& pattern, std::size_t limit) {
     return *this;
 }
 
+Script& Script::TrickleData(const std::string& bytes, int intervalMs) {
+    steps.back().actions.push_back({ScriptAction::Kind::TrickleData, bytes, intervalMs});
+    return *this;
+}
+
 Script& Script::HoldData(const std::string& bytes) {
     steps.back().actions.push_back({ScriptAction::Kind::HoldData, bytes, 0});
     return *this;
@@ -415,6 +420,20 @@ void ScriptedFtpServer::HoldData(const std::string& bytes) {
     ::close(fd);
 }
 
+void ScriptedFtpServer::TrickleData(const std::string& bytes, int intervalMs) {
+    const int fd = ConnectData(0);
+    if (fd < 0) {
+        return;
+    }
+    for (char byte : bytes) {
+        if (m_stop || ::send(fd, &byte, 1, MSG_NOSIGNAL) != 1) {
+            break;
+        }
+        SleepMs(intervalMs);
+    }
+    ::close(fd);
+}
+
 void ScriptedFtpServer::StallData() {
     const int fd = ConnectData(0);
     if (fd < 0) {
@@ -548,6 +567,9 @@ void ScriptedFtpServer::Run() {
             }
             case ScriptAction::Kind::HoldData:
                 HoldData(action.bytes);
+                break;
+            case ScriptAction::Kind::TrickleData:
+                TrickleData(action.bytes, action.delayMs);
                 break;
             case ScriptAction::Kind::StallData:
                 StallData();

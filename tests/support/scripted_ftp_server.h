@@ -25,6 +25,7 @@ struct ScriptAction {
         Flood,
         FloodData,
         HoldData,
+        TrickleData,
         StallData,
         Intrude
     };
@@ -69,6 +70,9 @@ public:
     // A data connection that carries `bytes` and then falls silent, open, until the client
     // closes it.
     Script& HoldData(const std::string& bytes);
+    // A data connection that carries `bytes` one at a time, `intervalMs` apart, until they are
+    // out or the client closes it.
+    Script& TrickleData(const std::string& bytes, int intervalMs);
     // A data connection on which the server never reads, held until the client closes it or
     // the script stops.
     Script& StallData();
@@ -133,6 +137,7 @@ private:
     // the give-up time.
     void Flood(int fd, const std::string& pattern, std::size_t limit);
     void HoldData(const std::string& bytes);
+    void TrickleData(const std::string& bytes, int intervalMs);
     void StallData();
     void Intrude(const std::string& bytes);
     void ResetData(const std::string& bytes, bool onArrival);

@@ -1,6 +1,7 @@
 // The main window's own logic through the headless window: settings in and out, the log, the
 // connect-progress timer, the close procedure and the Enter key.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
@@ -267,6 +268,19 @@ TEST(MainWindowButtons, RemoteButtonsNeedAConnection) {
 }
 
 } // namespace
+
+TEST(MainWindowOpen, ASettingsFileThatIsAFifoIsReportedAndNeitherReadNorWritten) {
+    HeadlessApp app;
+    ASSERT_EQ(::mkfifo((app.dir / "DEVurorure.ini").c_str(), 0600), 0);
+    app.Open(); // would wait for a writer for ever
+    auto boxes = app.Win().Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, res::LoadString(res::kTextSettingsRefused) +
+                                 app.dir / "DEVurorure.ini\r\n" +
+                                 res::LoadString(res::kTextSettingsNotFile));
+    EXPECT_TRUE(app.Close());
+    EXPECT_TRUE(std::filesystem::is_fifo(app.dir / "DEVurorure.ini"));
+}
 
 TEST(MainWindowClose, SettingsThatCannotBeWrittenAskFirstAndNoKeepsTheWindow) {
     HeadlessApp app;

@@ -79,4 +79,22 @@ TEST(ListingCache, UsableFromTwoThreads) {
     worker.join();
 }
 
+// A server that answers every folder with a listing near the listing limit fills the cache to
+// its byte bound, not thirty times the limit; the newest listings are the ones kept.
+TEST(ListingCacheBound, ThirtyLargeListingsKeepOnlyWhatFitsTheBound) {
+    ftp::ListingCache cache;
+    const std::string large(3u << 20, 'x');
+    for (int i = 0; i < ftp::ListingCache::kSlots; ++i) {
+        cache.Store("/f" + std::to_string(i), large);
+    }
+    std::size_t total = 0;
+    for (int slot = 0; slot < ftp::ListingCache::kSlots; ++slot) {
+        total += cache.TextAt(slot).size();
+    }
+    EXPECT_LE(total, ftp::ListingCache::kMaxBytes);
+    std::string text;
+    EXPECT_TRUE(cache.Lookup("/f29", text));
+    EXPECT_FALSE(cache.Lookup("/f0", text));
+}
+
 } // namespace

@@ -7,10 +7,12 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "platform/profile.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 using testsupport::TempDir;
 
@@ -119,6 +121,91 @@ TEST_F(Settings, OtherSectionsAndKeysAreKept) {
     EXPECT_EQ(platform::ProfileReadInt(dir / "DEVurorure.ini", "other", "x", 0), 1);
     EXPECT_EQ(store.ReadInt("x", 0), 5);
     EXPECT_EQ(store.ReadInt("y", 0), 2);
+}
+
+// In a folder both may write to, another user plants the old temporary name as a file of its
+// own, or as a link to a file of its own: the passwords reach neither, and the settings file
+// is ours, 0600.
+TEST_F(Settings, APlantedTemporaryFileOrLinkReceivesNothing) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "two users are needed: run as root";
+    }
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    for (const bool link : {false, true}) {
+        SCOPED_TRACE(link ? "a link" : "a file");
+        const std::string planted = dir / "DEVurorure.ini.tmp";
+        const std::string loot = dir / "loot";
+        {
+            testsupport::Unprivileged attacker;
+            ASSERT_TRUE(attacker.Ok());
+            dir.Write("loot", "");
+            if (link) {
+                ASSERT_EQ(::symlink(loot.c_str(), planted.c_str()), 0);
+            } else {
+                dir.Write("DEVurorure.ini.tmp", "");
+                ASSERT_EQ(::chmod(planted.c_str(), 0666), 0);
+            }
+        }
+        std::string pins[30] = {"secret"};
+        store.WriteList(pins, 30, "pin", true);
+        EXPECT_EQ(dir.Read("loot"), "");
+        EXPECT_EQ(dir.Read("DEVurorure.ini.tmp"), "");
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / "DEVurorure.ini").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_uid, 0u);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_NE(File().find("pin=terces;"), std::string::npos);
+        std::filesystem::remove(planted);
+        std::filesystem::remove(loot);
+    }
+}
+
+TEST_F(Settings, WhatIsNoRegularFileOrTooLargeIsRefusedUnreadAndLeftAlone) {
+    const std::string path = dir / "DEVurorure.ini";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        platform::ProfileProblem problem;
+    } cases[] = {
+        {"a FIFO", [&] { ::mkfifo(path.c_str(), 0600); }, platform::ProfileProblem::NotRegularFile},
+        {"a link to /dev/zero", [&] { ::symlink("/dev/zero", path.c_str()); },
+         platform::ProfileProblem::NotRegularFile},
+        {"2 MiB", [&] { Write("[data]\r\ntabX=3\r\n" + std::string(2 << 20, ';')); },
+         platform::ProfileProblem::TooLarge},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(path);
+        c.make();
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        SettingsStore refused(path);
+        EXPECT_EQ(refused.Problem(), c.problem);
+        EXPECT_EQ(refused.ReadInt("tabX", -1), -1);
+        refused.WriteInt("tabX", 5);
+        EXPECT_EQ(refused.TakeWriteError(), 0) << "nothing was tried";
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size, before.st_size);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+    }
+}
+
+TEST_F(Settings, AUsersOwnLinkStaysALinkAndItsTargetKeepsItsMode) {
+    dir.Write("dotfiles/quorrel.ini", "[data]\r\ntabX=1\r\n");
+    const std::string target = dir / "dotfiles/quorrel.ini";
+    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("dotfiles/quorrel.ini", (dir / "DEVurorure.ini").c_str()), 0);
+    EXPECT_EQ(store.ReadInt("tabX", 0), 1);
+    store.WriteInt("tabX", 2); // a change
+    store.WriteInt("tabX", 2); // none
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "DEVurorure.ini"));
+    EXPECT_EQ(dir.Read("dotfiles/quorrel.ini"), "[data]\r\ntabX=2\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 } // namespace
