@@ -72,7 +72,7 @@ Result Decide(CMainDialog& dialog, headless::HeadlessMainWindow& window, const s
     for (const platform::FolderEntry& entry : entries) {
         if (entry.kind == platform::EntryKind::File &&
             dialog.NeedsUpload(entry.modifiedRead ? std::optional(entry.modified) : std::nullopt,
-                               entry.name, listing)) {
+                               entry.name, listing, "/remote", "/remote/" + entry.name)) {
             ++r.toStore;
         }
     }

@@ -7,6 +7,7 @@
 #include "ftp/dos_listing.h"
 #include "ftp/listing_index.h"
 #include "ftp/remote_entry_table.h"
+#include "ftp/server_features.h"
 #include "unit/listing_oracle.h"
 
 namespace {
@@ -82,5 +83,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string rewritten = text;
     ftp::RewriteDosListing(rewritten, &today);
     Check(oracle::CountListingLines(rewritten) == lines, "rewrite keeps the lines");
+
+    // The same bytes as an MLSD listing: every line it keeps is one entry that the grammar
+    // reads under the name MLSD gave, with the exact time beside it.
+    ftp::ExactTimes times;
+    bool symlinks = false;
+    const std::string converted = ftp::MlsdToListing(text, times, symlinks, 1500000000);
+    const ftp::ListingIndex entries(converted);
+    Check(entries.LineCount() == static_cast<int>(times.size()), "one time a line");
+    for (int line = 0; line < entries.LineCount(); ++line) {
+        Check(entries.FindLine(entries.FieldView(line, ftp::kFieldName, true)) >= 0,
+              "converted name");
+    }
     return 0;
 }

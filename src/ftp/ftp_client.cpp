@@ -296,6 +296,9 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     } loginEnds{m_loggingIn};
     m_fellBackToPassive = false;
     m_epsvRefused = false;
+    m_features = {};
+    m_setTimeRefused = false;
+    m_exactTimes.clear();
     m_controlTls.reset();
     m_tlsHost = host;
     m_acceptedFingerprint.clear();
@@ -401,7 +404,25 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     if (!ReadReply(call, reply, false)) {
         return refused();
     }
-    return true;
+    return DiscoverFeatures(call);
+}
+
+bool FtpClient::DiscoverFeatures(platform::Socket& call) {
+    std::string reply;
+    if (!SendCommand(call, "FEAT")) {
+        return false;
+    }
+    if (ReadReply(call, reply, false)) {
+        m_features = ParseFeatures(reply);
+    }
+    if (m_connectionLost) {
+        return false;
+    }
+    // Names go as bytes either way; this only tells the server to take and send UTF-8.
+    if (m_features.utf8 && SendCommand(call, "OPTS UTF8 ON")) {
+        ReadReply(call, reply, false);
+    }
+    return !m_connectionLost;
 }
 
 bool FtpClient::SecureControl(platform::Socket& call, const TlsRequest& tls, bool breakLineFirst) {

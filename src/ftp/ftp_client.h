@@ -5,11 +5,13 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "ftp/engine_owner.h"
 #include "ftp/listing_cache.h"
+#include "ftp/server_features.h"
 #include "platform/socket.h"
 #include "platform/stream.h"
 #include "platform/tls_stream.h"
@@ -141,6 +143,17 @@ public:
     static void SetCompletionLimit(int ms) { s_completionLimitMs = ms; }
 
     ListingCache& Cache() { return m_listingCache; }
+    // What the server offered in its answer to FEAT after the login (nothing before).
+    const ServerFeatures& Features() const { return m_features; }
+    // The exact time (UTC) the last listing of `folder` (its cache key) gave its line `line`:
+    // MLSD's "modify".
+    bool ExactTime(const std::string& folder, int line, std::int64_t& utc) const;
+    // MDTM: a file's modification time (UTC); only where the server offers it.
+    bool FtpModificationTime(const std::string& path, std::int64_t& utc);
+    // Sets a file's modification time: MFMT, or MDTM with the time first where the server
+    // offers MDTM alone (vsftpd); false when it cannot, and then never tried again on this
+    // connection.
+    bool FtpSetModificationTime(const std::string& path, std::int64_t utc);
     // Data connections are opened by us: the owner's option, or after a fall-back.
     bool PassiveMode() { return m_fellBackToPassive || m_owner.PassiveMode(); }
 
@@ -160,10 +173,16 @@ private:
     friend class DataConnection;
 
     // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
-    bool ListOnce(DataConnection& connection, std::string& listing, const std::string& pathArgument,
+    bool ListOnce(DataConnection& connection, std::string& listing, const std::string& command,
                   bool& tooLong);
-    // One LIST with its fall-back; the line count, kMaxListingLines + 1 or -1 as FtpList.
-    int FetchListing(std::string& listing, const std::string& pathArgument);
+    // One listing with its fall-back, by MLSD where the server offers it (then as lines of
+    // the long format, with the exact times in `times`), else by LIST; the line count,
+    // kMaxListingLines + 1 or -1 as FtpList. `pathArgument` is as FtpList's, or " -a".
+    int FetchListing(std::string& listing, const std::string& pathArgument, ExactTimes& times);
+    int FetchOnce(std::string& listing, const std::string& command);
+    void KeepExactTimes(const std::string& folder, ExactTimes&& times);
+    // FEAT, and OPTS UTF8 ON where offered. False when the connection broke.
+    bool DiscoverFeatures(platform::Socket& call);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
                       const std::string& type, std::int64_t size, std::int64_t offset,
@@ -202,6 +221,10 @@ private:
     std::unique_ptr<platform::TlsStream> m_controlTls;
     std::string m_tlsHost;
     std::string m_acceptedFingerprint;
+    ServerFeatures m_features;
+    bool m_setTimeRefused = false;
+    // Exact times by the cache key of the folder listed, for the folders listed lately.
+    std::map<std::string, ExactTimes> m_exactTimes;
     // While FtpConnect logs in, a 421 ends the attempt as a refused login does.
     bool m_loggingIn = false;
     static inline std::atomic<int> s_idleLimitMs{60000};

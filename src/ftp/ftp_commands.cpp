@@ -49,4 +49,31 @@ bool FtpClient::FtpChmod(const std::string& argument) {
     return SimpleCommand("SITE CHMOD " + argument);
 }
 
+bool FtpClient::FtpModificationTime(const std::string& path, std::int64_t& utc) {
+    if (!m_features.mdtm) {
+        return false;
+    }
+    platform::Socket call;
+    call.Attach(m_controlSocket);
+    std::string reply;
+    if (!SendCommand(call, "MDTM " + path) || !ReadReply(call, reply, false) ||
+        m_lastReplyCode != "213" || reply.size() < 4) {
+        return false;
+    }
+    return ParseFactTime(reply.substr(4), utc);
+}
+
+bool FtpClient::FtpSetModificationTime(const std::string& path, std::int64_t utc) {
+    if (m_setTimeRefused || (!m_features.mfmt && !m_features.mdtm)) {
+        return false;
+    }
+    const std::string command = m_features.mfmt ? "MFMT " : "MDTM ";
+    if (SimpleCommand(command + FactTime(utc) + " " + path)) {
+        return true;
+    }
+    // A server that answers MDTM with two arguments as a question, or not at all.
+    m_setTimeRefused = !m_connectionLost && m_lastReplyCode[0] == '5';
+    return false;
+}
+
 } // namespace ftp

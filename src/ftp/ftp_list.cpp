@@ -2,10 +2,15 @@
 #include "ftp/ftp_client.h"
 
 #include <algorithm>
+#include <ctime>
+#include <map>
 
 #include "ftp/data_connection.h"
 #include "ftp/dos_listing.h"
+#include "ftp/entry_names.h"
 #include "ftp/listing_grammar.h"
+#include "ftp/listing_index.h"
+#include "ftp/listing_line.h"
 
 namespace ftp {
 
@@ -23,6 +28,26 @@ int CountLineFeeds(const std::string& listing) {
     return count;
 }
 
+// The lines of `list` that are links take the place of the lines of the same name in
+// `listing`.
+void ReplaceLinkLines(std::string& listing, const std::string& list) {
+    const ListingIndex links(list);
+    std::map<std::string, int, std::less<>> linkLines;
+    for (int l = 0; l < links.LineCount(); ++l) {
+        if (links.FieldView(l, kFieldPermissions, false).starts_with("l")) {
+            linkLines.emplace(LinkName(links.FieldView(l, kFieldName, true)), l);
+        }
+    }
+    const ListingIndex index(listing);
+    std::string merged;
+    for (int line = 0; line < index.LineCount(); ++line) {
+        const auto link = linkLines.find(index.FieldView(line, kFieldName, true));
+        merged += link == linkLines.end() ? listing::LineAt(listing, line)
+                                          : listing::LineAt(list, link->second);
+    }
+    listing = std::move(merged);
+}
+
 } // namespace
 
 bool IsPlainListArgument(const std::string& path) {
@@ -35,9 +60,11 @@ int FtpClient::FtpList(std::string& listing, const std::string& pathArgument, bo
     if (useCache && m_listingCache.Lookup(key, listing)) {
         return CountLineFeeds(listing);
     }
-    const int lines = FetchListing(listing, pathArgument);
+    ExactTimes times;
+    const int lines = FetchListing(listing, pathArgument, times);
     if (lines >= 0 && lines <= kMaxListingLines) {
         m_listingCache.Store(key, listing);
+        KeepExactTimes(key, std::move(times));
     }
     return lines;
 }
@@ -55,24 +82,85 @@ int FtpClient::FtpListFolder(std::string& listing, const std::string& path, bool
     if (!SimpleCommand("CWD " + path)) {
         return -1;
     }
-    int lines = FetchListing(listing, allEntries ? " -a" : "");
+    ExactTimes times;
+    int lines = FetchListing(listing, allEntries ? " -a" : "", times);
     // The jobs name files relative to the remote folder: the server must be back there.
     if (!m_connectionLost && !SimpleCommand("CWD " + m_owner.RemoteFolder())) {
         lines = -1;
     }
     if (lines == -1) {
         listing.clear();
-    } else if (!allEntries && lines <= kMaxListingLines) {
-        m_listingCache.Store(path, listing);
+    } else if (lines <= kMaxListingLines) {
+        if (!allEntries) {
+            m_listingCache.Store(path, listing);
+        }
+        KeepExactTimes(path, std::move(times));
     }
     return lines;
 }
 
-int FtpClient::FetchListing(std::string& listing, const std::string& pathArgument) {
+void FtpClient::KeepExactTimes(const std::string& folder, ExactTimes&& times) {
+    constexpr std::size_t kFolders = 64;
+    m_exactTimes.erase(folder);
+    if (times.empty()) {
+        return;
+    }
+    if (m_exactTimes.size() >= kFolders) {
+        m_exactTimes.erase(m_exactTimes.begin());
+    }
+    m_exactTimes.emplace(folder, std::move(times));
+}
+
+bool FtpClient::ExactTime(const std::string& folder, int line, std::int64_t& utc) const {
+    const auto listed = m_exactTimes.find(folder);
+    if (listed == m_exactTimes.end() || line < 0 ||
+        static_cast<std::size_t>(line) >= listed->second.size()) {
+        return false;
+    }
+    utc = listed->second[static_cast<std::size_t>(line)];
+    return true;
+}
+
+int FtpClient::FetchListing(std::string& listing, const std::string& pathArgument,
+                            ExactTimes& times) {
+    times.clear();
+    if (!m_features.mlsd) {
+        const int lines = FetchOnce(listing, "LIST" + pathArgument);
+        if (lines >= 0 && lines <= kMaxListingLines) {
+            // Windows servers may answer in the DOS style; the cache and every reader get Unix
+            // lines.
+            RewriteDosListing(listing);
+            return CountLineFeeds(listing);
+        }
+        return lines;
+    }
+    // MLSD shows dot names without being asked.
+    const int lines = FetchOnce(listing, "MLSD" + (pathArgument == " -a" ? "" : pathArgument));
+    if (lines < 0 || lines > kMaxListingLines) {
+        return lines;
+    }
+    bool symlinks = false;
+    listing =
+        MlsdToListing(listing, times, symlinks, static_cast<std::int64_t>(std::time(nullptr)));
+    if (symlinks) {
+        // MLSD does not say where a link leads: LIST does, and its lines stand for the links.
+        std::string list;
+        const int listed = FetchOnce(list, "LIST" + pathArgument);
+        if (listed >= 0 && listed <= kMaxListingLines) {
+            RewriteDosListing(list);
+            ReplaceLinkLines(listing, list);
+        } else if (m_connectionLost) {
+            return -1;
+        }
+    }
+    return CountLineFeeds(listing);
+}
+
+int FtpClient::FetchOnce(std::string& listing, const std::string& command) {
     bool tooLong = false;
     const bool fetched =
         RunDataExchange(*this, m_controlSocket, [&](platform::Socket&, DataConnection& connection) {
-            return ListOnce(connection, listing, pathArgument, tooLong);
+            return ListOnce(connection, listing, command, tooLong);
         });
     if (tooLong) {
         listing.clear();
@@ -81,18 +169,16 @@ int FtpClient::FetchListing(std::string& listing, const std::string& pathArgumen
     if (!fetched) {
         return -1;
     }
-    // Windows servers may answer in the DOS style; the cache and every reader get Unix lines.
-    RewriteDosListing(listing);
     return CountLineFeeds(listing);
 }
 
 bool FtpClient::ListOnce(DataConnection& connection, std::string& listing,
-                         const std::string& pathArgument, bool& tooLong) {
+                         const std::string& command, bool& tooLong) {
     // However steadily a listing trickles in, it has a limit of its own, its replies included.
     const platform::WaitBound bound(nullptr, s_completionLimitMs);
     listing.clear();
     std::string listReply;
-    if (!connection.Prepare("A") || !connection.Request("LIST" + pathArgument, listReply)) {
+    if (!connection.Prepare("A") || !connection.Request(command, listReply)) {
         return false;
     }
     if (!connection.Open(listReply)) {

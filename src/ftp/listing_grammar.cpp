@@ -201,47 +201,61 @@ std::int64_t SizeFieldValue(std::string_view field) {
     return ParseDecimalView(field);
 }
 
-std::int64_t LineTime(std::string_view line, bool found, const std::tm* today) {
-    if (!found) {
-        return LocalCalendarTime(1973, 0, 12, 0, 0);
-    }
+ListedCalendar LineCalendar(std::string_view line, const std::tm* today) {
     std::tm now{};
     if (today == nullptr) {
         const std::time_t t = std::time(nullptr);
         localtime_r(&t, &now);
         today = &now;
     }
-    const int month = std::max(MonthIndex(LineField(line, kFieldMonth, false)), 0);
-    const std::int32_t day = ParseDecimalView(LineField(line, kFieldDay, false));
+    ListedCalendar c;
+    c.month = std::max(MonthIndex(LineField(line, kFieldMonth, false)), 0);
+    c.day = ParseDecimalView(LineField(line, kFieldDay, false));
     const std::string_view timeOrYear = LineField(line, kFieldTimeOrYear, false);
-    std::int32_t year = 0;
-    std::int32_t hour = 0;
-    std::int32_t minute = 0;
     const std::size_t colon = timeOrYear.find(':');
     if (colon != std::string_view::npos) {
-        hour = ParseDecimalView(timeOrYear.substr(0, colon));
-        minute = ParseDecimalView(timeOrYear.substr(colon + 1));
+        c.timeOfDay = true;
+        c.hour = ParseDecimalView(timeOrYear.substr(0, colon));
+        c.minute = ParseDecimalView(timeOrYear.substr(colon + 1));
         // A time instead of a year means the last twelve months. The listing is in the
         // server's zone, which may already be a day ahead of ours: tomorrow's date is not a
         // year old, or a newer file on the server would look older than ours and be replaced.
-        year = today->tm_year + 1900;
+        c.year = today->tm_year + 1900;
         const bool later =
-            month > today->tm_mon || (month == today->tm_mon && day > today->tm_mday);
-        if (later || (month == 0 && day == 1)) { // only these can be tomorrow
+            c.month > today->tm_mon || (c.month == today->tm_mon && c.day > today->tm_mday);
+        if (later || (c.month == 0 && c.day == 1)) { // only these can be tomorrow
             const std::tm tomorrow = NextDay(*today);
-            if (month == tomorrow.tm_mon && day == tomorrow.tm_mday) {
-                year = tomorrow.tm_year + 1900;
+            if (c.month == tomorrow.tm_mon && c.day == tomorrow.tm_mday) {
+                c.year = tomorrow.tm_year + 1900;
             } else if (later) {
-                --year;
+                --c.year;
             }
         }
     } else {
-        year = ParseDecimalView(timeOrYear);
+        c.year = ParseDecimalView(timeOrYear);
     }
-    if (year > 2030) {
-        year = 1973;
+    if (c.year > 2030) {
+        c.year = 1973;
     }
-    return LocalCalendarTime(year, month, day, hour, minute);
+    return c;
+}
+
+std::int64_t LineTime(std::string_view line, bool found, const std::tm* today) {
+    if (!found) {
+        return LocalCalendarTime(1973, 0, 12, 0, 0);
+    }
+    const ListedCalendar c = LineCalendar(line, today);
+    return LocalCalendarTime(c.year, c.month, c.day, c.hour, c.minute);
+}
+
+std::int64_t ListedAsUtc(const ListedCalendar& c) {
+    std::tm t{};
+    t.tm_year = c.year - 1900;
+    t.tm_mon = c.month;
+    t.tm_mday = c.day;
+    t.tm_hour = c.hour;
+    t.tm_min = c.minute;
+    return static_cast<std::int64_t>(::timegm(&t));
 }
 
 } // namespace listing

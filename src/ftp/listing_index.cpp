@@ -71,6 +71,18 @@ std::int64_t ListingIndex::Time(std::string_view name, int line, const std::tm* 
     return listing::LineTime(Line(line), true, today);
 }
 
+bool ListingIndex::ListedAsUtc(std::string_view name, std::int64_t& seconds, bool& timeOfDay,
+                               const std::tm* today) const {
+    const int line = FindLine(name);
+    if (line < 0) {
+        return false;
+    }
+    const listing::ListedCalendar calendar = listing::LineCalendar(Line(line), today);
+    seconds = listing::ListedAsUtc(calendar);
+    timeOfDay = calendar.timeOfDay;
+    return true;
+}
+
 std::string ListingIndex::EntryLine(std::string_view name) const {
     const int line = FindLine(name);
     if (line < 0) {

@@ -29,6 +29,11 @@ public:
     int FindLine(std::string_view name) const;
     std::int64_t Size(std::string_view name) const;
     std::int64_t Time(std::string_view name, int line, const std::tm* today = nullptr) const;
+    // The date and time listed for `name`, read as if it were UTC (the server's own zone is
+    // the caller's to take off); false when the name is not listed. `timeOfDay`: the listing
+    // gives the minute, not only the day.
+    bool ListedAsUtc(std::string_view name, std::int64_t& seconds, bool& timeOfDay,
+                     const std::tm* today = nullptr) const;
     // Whole line of the name, or "none".
     std::string EntryLine(std::string_view name) const;
 

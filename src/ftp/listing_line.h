@@ -26,6 +26,20 @@ int MonthIndex(std::string_view text);
 // ParseDecimal over a view.
 std::int32_t ParseDecimalView(std::string_view text);
 
+// The date and time a line lists, as written (in the server's zone): the year inferred for a
+// time of day, the time of day 00:00 for a date with a year.
+struct ListedCalendar {
+    std::int32_t year = 0;
+    int month = 0; // 0..11
+    std::int32_t day = 0;
+    std::int32_t hour = 0;
+    std::int32_t minute = 0;
+    bool timeOfDay = false; // "Dec  9 06:00" rather than "Dec  9  2025"
+};
+ListedCalendar LineCalendar(std::string_view line, const std::tm* today);
+// That calendar read as UTC: seconds since the epoch.
+std::int64_t ListedAsUtc(const ListedCalendar& calendar);
+
 // Listed time of one line. `found` false: the name was not in the listing. An empty `line` with
 // `found` set is a line index past the end, whose fields all read as kNotEntry.
 std::int64_t LineTime(std::string_view line, bool found, const std::tm* today);

@@ -12,6 +12,9 @@ void CMainDialog::ConnectJob() {
     const ui::HostRecord& host = m_connectHost;
 
     ClearLog();
+    // What the last server's times meant is not this one's.
+    m_listOffset.reset();
+    m_listOffsetTried = false;
 
     // "ftpes://" and "ftps://" ask for TLS; the log shows the name as typed.
     const ftp::ServerName server = ftp::ParseServerName(host.serverName);

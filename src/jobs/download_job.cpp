@@ -7,6 +7,7 @@
 #include "ftp/listing_index.h"
 #include "local/file_type.h"
 #include "local/local_path.h"
+#include "platform/file_operations.h"
 #include "platform/no_follow.h"
 #include "platform/system_error.h"
 #include "res/file_types.h"
@@ -49,7 +50,7 @@ void CMainDialog::DownloadJob() {
         if (kind != res::kImageFolder) {
             // A link's listed size is the link's own, not its target's.
             ok = DownloadFile(localPath, name, AsciiTypeFor(name), listing.Size(item),
-                              listing.Time(item, -1),
+                              RemoteTimeOf(m_remoteFolder, item, listing),
                               kind != res::kImageLink && listing.FindLine(item) >= 0);
         } else {
             ok = DownloadFolder(name);
@@ -92,7 +93,7 @@ void CMainDialog::DownloadJob() {
 
 bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& remotePath,
                                const std::string& type, std::int64_t remoteSize,
-                               std::int64_t remoteTime, bool sizeKnown) {
+                               ui::RemoteFileTime remoteTime, bool sizeKnown) {
     // A text file is fetched whole whatever the answer to the resume question: its local line
     // ends do not count the server's bytes, and servers refuse to resume in ASCII mode anyway.
     const bool resumable = type != "A";
@@ -113,7 +114,10 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
                     win::Buttons::Ok, win::Icon::Warning);
         return false;
     }
-    if (exists && local.modified >= remoteTime && local.size == remoteSize) {
+    // Compared only where it matters: the server may be asked the exact time of this file.
+    int age = 0;
+    if (exists && local.size == remoteSize &&
+        (age = CompareWithRemote(local.modified, remoteTime, remotePath)) >= 0) {
         return true; // up to date: nothing is sent, logged or counted
     }
     // A file fetched from its start arrives beside the local one and takes its place only when
@@ -136,7 +140,10 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
             target = localPath; // resumed in place, as it always was
         }
     }
-    if (!asked && exists && local.modified > remoteTime &&
+    if (!asked && exists && local.size != remoteSize) {
+        age = CompareWithRemote(local.modified, remoteTime, remotePath);
+    }
+    if (!asked && exists && age > 0 &&
         ShowMessage(res::LoadString(res::kTextReplaceNewer) + localPath +
                         res::LoadString(res::kTextReplaceNewerQuestion),
                     win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
@@ -150,6 +157,10 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
         ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
                     win::Icon::Warning);
         return false;
+    }
+    // With the option on, the copy keeps the server's time where the server tells it.
+    if (m_options.m_keepFileTimes != 0 && ExactRemoteTime(remoteTime, remotePath)) {
+        platform::SetModificationTime(localPath, remoteTime.earliest);
     }
     return true;
 }
@@ -201,7 +212,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                 } else {
                     if (!DownloadFile(localFolder + "/" + entry, current + "/" + entry,
                                       AsciiTypeFor(entry), listing.Size(entry),
-                                      listing.Time(entry, -1), true)) {
+                                      RemoteTimeOf(current, entry, listing), true)) {
                         result = false;
                         // The folder was removed under the job: the rest of this tree has
                         // nowhere to go, and one message has said why.

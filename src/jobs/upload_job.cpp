@@ -54,10 +54,11 @@ void CMainDialog::UploadJob() {
             const bool found = platform::GetFileStatus(path, status);
             // FIFOs, sockets and devices are never sent: reading one could wait for ever.
             const bool system = found && status.kind == platform::EntryKind::System;
-            if (!system &&
-                NeedsUpload(found ? std::optional(status.modified) : std::nullopt, name, listing)) {
+            if (!system && NeedsUpload(found ? std::optional(status.modified) : std::nullopt, name,
+                                       listing, m_remoteFolder, job.remoteBase + name)) {
                 if (m_engine.FtpStore(path, job.remoteBase + name, AsciiTypeFor(name))) {
                     changed = true;
+                    KeepUploadTime(path, job.remoteBase + name);
                 } else {
                     incomplete = true;
                 }
@@ -158,9 +159,13 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
                 // The folder's read has the time already: no second look per file.
                 const auto modified =
                     entry.modifiedRead ? std::optional(entry.modified) : std::nullopt;
-                if (NeedsUpload(modified, entry.name, listing) &&
-                    !m_engine.FtpStore(path, remote + "/" + entry.name, AsciiTypeFor(entry.name))) {
-                    incomplete = true;
+                const std::string remotePath = remote + "/" + entry.name;
+                if (NeedsUpload(modified, entry.name, listing, remote, remotePath)) {
+                    if (m_engine.FtpStore(path, remotePath, AsciiTypeFor(entry.name))) {
+                        KeepUploadTime(path, remotePath);
+                    } else {
+                        incomplete = true;
+                    }
                 }
                 if (m_engine.m_connectionLost) {
                     return 0;
@@ -179,10 +184,27 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
     }
 }
 
+void CMainDialog::KeepUploadTime(const std::string& localPath, const std::string& remotePath) {
+    platform::FileStatus status;
+    if (m_options.m_keepFileTimes != 0 && platform::GetFileStatus(localPath, status)) {
+        m_engine.FtpSetModificationTime(remotePath, status.modified);
+    }
+}
+
 bool CMainDialog::NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,
-                              const ftp::ListingIndex& listing) {
+                              const ftp::ListingIndex& listing, const std::string& folder,
+                              const std::string& remotePath) {
     if (m_job.overwrite || !localModified) {
         return true;
+    }
+    if (listing.FindLine(name) < 0) {
+        return true; // not on the server
+    }
+    // Where the server tells its times exactly, or with its offset from UTC, they decide: a
+    // file goes only when it is newer than the server's copy, whatever zone anyone is in.
+    ui::RemoteFileTime remote = RemoteTimeOf(folder, name, listing);
+    if (remote.source != ui::RemoteFileTime::Source::Zone) {
+        return CompareWithRemote(*localModified, remote, remotePath) > 0;
     }
     const std::int64_t now = m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
     const std::time_t nowTime = static_cast<std::time_t>(now);

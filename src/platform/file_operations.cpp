@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -135,6 +136,15 @@ bool FolderForRemoval::RemoveEntry(const std::string& name) {
         return Fail(EBADF);
     }
     return Check(::unlinkat(::dirfd(AsDir(m_dir)), name.c_str(), 0));
+}
+
+bool SetModificationTime(const std::string& path, std::int64_t time) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<std::time_t>(time), 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        SetLastFileError(errno);
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform

@@ -22,6 +22,9 @@ bool MakeFolder(const std::string& path);
 // as no rename of this program overwrites; the same name for both is nothing to do.
 bool RenameEntry(const std::string& from, const std::string& to);
 
+// Gives a file (never a link's target) the modification time `time`, seconds since the epoch.
+bool SetModificationTime(const std::string& path, std::int64_t time);
+
 // True when the path's last name is a symbolic link (false when it cannot be read).
 bool IsSymbolicLink(const std::string& path);
 

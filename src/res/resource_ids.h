@@ -63,6 +63,7 @@ constexpr int kOptLowercaseExtension = 1032;
 constexpr int kOptDoNotDelete = 1033;
 constexpr int kOptHelpLine = 1034;
 constexpr int kOptPassiveMode = 1041;
+constexpr int kOptKeepFileTimes = 1042;
 
 // Permission dialog (141)
 constexpr int kPermModeEdit = 1000;

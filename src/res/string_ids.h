@@ -100,6 +100,8 @@ enum TextId : int {
     kTextWaitCanceled = 202,    // logged when the user's cancel ended a wait for the server
     kTextTreeTooDeep = 203,     // + path
     kTextTooManyListings = 204, // + path
+    kTextListOffset = 205,      // logged: the server's listed times are UTC + the offset
+    kTextHelpKeepFileTimes = 206,
 };
 
 } // namespace res

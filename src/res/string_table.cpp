@@ -110,6 +110,9 @@ const std::map<int, std::string>& Table() {
         {202, "Canceled while waiting for the server; the connection is closed.\r\n"},
         {203, "The folder tree goes deeper than 100 levels; the rest of it is left out:\n"},
         {204, "The job has listed 10,000 folders; the rest of this folder tree is left out:\n"},
+        {205, "The server lists its times in UTC"},
+        {206, "After a transfer the copy keeps the original's modification time: set on the "
+              "server (MFMT, or MDTM) after an upload, on the local file after a download."},
     };
     return table;
 }

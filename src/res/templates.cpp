@@ -59,6 +59,8 @@ const std::vector<DialogTemplate>& Templates() {
              {kOptDoNotSavePassword, K::CheckBox, 8, 43, 83, 10, "Do not save password"},
              {kOptPassiveMode, K::CheckBox, 8, 57, 160, 10,
               "Use passive mode (behind a firewall or router)"},
+             {kOptKeepFileTimes, K::CheckBox, 100, 43, 134, 10,
+              "Keep the files' modification times"},
              {kOptHelpButton, K::PushButton, 161, 129, 14, 14, "?"},
              {kOptDoNotConfirmDelete, K::CheckBox, 113, 88, 121, 10,
               "Do not confirm when deleting files"},

@@ -75,4 +75,22 @@ std::string VisibleText(std::string_view text, bool keepLineEnds) {
     return out;
 }
 
+std::string DisplayableUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t length =
+            static_cast<unsigned char>(text[at]) < 0x80 ? 1 : DecodeUtf8(text, at, c);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            out.append(text.substr(at, length));
+            at += length;
+        }
+    }
+    return out;
+}
+
 } // namespace res

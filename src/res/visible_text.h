@@ -12,4 +12,8 @@ namespace res {
 // `keepLineEnds`: CR and LF pass as they are (a log's line ends).
 std::string VisibleText(std::string_view text, bool keepLineEnds);
 
+// The text as valid UTF-8 for a window to show: each byte that is not part of a UTF-8 sequence
+// becomes U+FFFD. (The program keeps a name's own bytes for everything it sends.)
+std::string DisplayableUtf8(std::string_view text);
+
 } // namespace res

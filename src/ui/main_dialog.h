@@ -24,6 +24,7 @@
 #include "ui/job_inputs.h"
 #include "ui/options.h"
 #include "ui/permission_dialog.h"
+#include "ui/remote_time.h"
 
 class CMainDialog;
 
@@ -217,8 +218,12 @@ public:
     // when a file below the folder could not be stored.
     int UploadFolder(const std::string& name, bool& incomplete);
     // `localModified`: the local file's last write time, none when it could not be read.
+    // `folder` is the cache key of `listing`, `remotePath` the file's path for MDTM.
     bool NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,
-                     const ftp::ListingIndex& listing);
+                     const ftp::ListingIndex& listing, const std::string& folder,
+                     const std::string& remotePath);
+    // With the option on: the server's copy gets the local file's time.
+    void KeepUploadTime(const std::string& localPath, const std::string& remotePath);
     // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
     // test compares with. Tests replace them before a job starts.
     std::function<std::int64_t()> m_clock;
@@ -231,8 +236,25 @@ public:
     // `sizeKnown`: the listing holds the file's own size (not a link's), which the download
     // must then reach.
     bool DownloadFile(const std::string& localPath, const std::string& remotePath,
-                      const std::string& type, std::int64_t remoteSize, std::int64_t remoteTime,
-                      bool sizeKnown);
+                      const std::string& type, std::int64_t remoteSize,
+                      ui::RemoteFileTime remoteTime, bool sizeKnown);
+
+    // ---- Remote times (jobs/remote_times.cpp) ----
+    // What the listing of `folder` (its cache key) tells of the time of `name`.
+    ui::RemoteFileTime RemoteTimeOf(const std::string& folder, const std::string& name,
+                                    const ftp::ListingIndex& listing);
+    // The offset of the server's LIST times from UTC, learned once per connection with MDTM
+    // from a file of `listing`; false while it is not known.
+    bool ListOffset(const std::string& folder, const ftp::ListingIndex& listing,
+                    std::int64_t& offset);
+    // A local time against the remote one: 1 newer, -1 older, 0 the same. Where the listed
+    // minute or day cannot decide, MDTM is asked for `path`, and `remote` becomes exact.
+    int CompareWithRemote(std::int64_t local, ui::RemoteFileTime& remote, const std::string& path);
+    // Makes `remote` exact, with MDTM where it is not; false when the server cannot tell.
+    bool ExactRemoteTime(ui::RemoteFileTime& remote, const std::string& path);
+    // The server's offset as ListOffset learned it (reset at each connect).
+    std::optional<std::int64_t> m_listOffset;
+    bool m_listOffsetTried = false;
     bool DownloadFolder(const std::string& name);
     void ShowDownloadedItem(const std::string& name, int kind);
 

@@ -15,6 +15,7 @@ struct Options {
     int m_lowercaseExtension = 0; // uploads store the extension in lower case
     int m_doNotDeleteFiles = 0;   // mirroring never deletes
     int m_passiveMode = 0;        // data connections are opened by us (EPSV, PASV)
+    int m_keepFileTimes = 0;      // a transferred file gets the original's modification time
 };
 
 struct OptionRow {
@@ -37,6 +38,8 @@ inline constexpr OptionRow kOptionTable[] = {
      res::kTextHelpLowercaseExtension},
     {"c5", &Options::m_doNotDeleteFiles, res::kOptDoNotDelete, res::kTextHelpDoNotDelete},
     {"pasv", &Options::m_passiveMode, res::kOptPassiveMode, res::kTextHelpPassiveMode, true},
+    {"keeptime", &Options::m_keepFileTimes, res::kOptKeepFileTimes, res::kTextHelpKeepFileTimes,
+     true},
 };
 
 } // namespace ui

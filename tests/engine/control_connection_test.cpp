@@ -12,7 +12,8 @@ using support::Script;
 namespace enginetest {
 namespace {
 
-const std::string kLoginLog = ">USER u\r\n331 Password required\r\n>PASS *\r\n230 Logged in\r\n";
+const std::string kLoginLog = ">USER u\r\n331 Password required\r\n>PASS *\r\n230 Logged in\r\n"
+                              ">FEAT\r\n500 FEAT not understood\r\n";
 
 TEST_F(EngineTest, GreetingSplitOverReceivesIsOneReplyWithOneLeadingBreak) {
     Start(Script()
@@ -24,16 +25,17 @@ TEST_F(EngineTest, GreetingSplitOverReceivesIsOneReplyWithOneLeadingBreak) {
               .On("USER u")
               .Reply("331 Password required\r\n")
               .On("PASS p")
-              .Reply("230 Logged in\r\n"));
+              .Reply("230 Logged in\r\n")
+              .NoFeatures());
     ASSERT_TRUE(Connect());
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1\r\n220-Welcome\r\n220-to the scripted "
                          "server\r\n220 ready\r\n" +
                              kLoginLog);
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
     EXPECT_EQ(client.m_portAddress, "127,0,0,1");
-    EXPECT_EQ(client.m_lastReplyCode, "230");
+    EXPECT_EQ(client.m_lastReplyCode, "500"); // the FEAT that follows the login
     EXPECT_FALSE(client.m_connectionLost);
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\n");
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\n");
     EXPECT_EQ(Problems(), "");
     EXPECT_TRUE(owner.messages.empty());
 }
@@ -137,7 +139,8 @@ TEST_F(EngineTest, PasswordIsLoggedAsOneStarPerByte) {
               .On("USER u")
               .Reply("331 Password required\r\n")
               .On("PASS abcde")
-              .Reply("230 Logged in\r\n"));
+              .Reply("230 Logged in\r\n")
+              .NoFeatures());
     ASSERT_TRUE(Connect("u", "abcde"));
     EXPECT_NE(owner.log.find(">PASS *****\r\n230"), std::string::npos) << owner.log;
     EXPECT_EQ(owner.log.find("abcde"), std::string::npos);
@@ -150,7 +153,8 @@ TEST_F(EngineTest, EmptyPasswordIsLoggedWithoutStars) {
               .On("USER anonymous")
               .Reply("331 Password required\r\n")
               .On("PASS ")
-              .Reply("230 Logged in\r\n"));
+              .Reply("230 Logged in\r\n")
+              .NoFeatures());
     ASSERT_TRUE(Connect("anonymous", ""));
     EXPECT_NE(owner.log.find(">PASS \r\n230"), std::string::npos) << owner.log;
     EXPECT_EQ(Problems(), "");
@@ -191,7 +195,7 @@ TEST_F(EngineTest, CurrentFolderIsTheTextBetweenTheFirstTwoQuotes) {
     EXPECT_FALSE(client.FtpCurrentFolder(path));
     EXPECT_FALSE(client.m_connectionLost);
     EXPECT_TRUE(client.m_controlSocket.IsValid());
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\nPWD\nPWD\nPWD\nPWD\nPWD\n");
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nPWD\nPWD\nPWD\nPWD\nPWD\n");
 }
 
 TEST_F(EngineTest, UnresolvableNameShowsTheInvalidArgumentText) {
@@ -241,7 +245,7 @@ TEST_F(EngineTest, CommandHoldingALineBreakIsNeverSent) {
     EXPECT_EQ(owner.log, "");
     EXPECT_EQ(client.m_deletedCount, 0);
     EXPECT_TRUE(client.FtpMakeFolder("ok"));
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\nMKD ok\n");
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nMKD ok\n");
 }
 
 TEST_F(EngineTest, ServerClosingMidReplyIsALostConnection) {
@@ -269,7 +273,7 @@ TEST_F(EngineTest, QuitClosesTheConnectionWhateverTheReply) {
     client.FtpQuit();
     EXPECT_EQ(owner.log, ">QUIT\r\n500 No\r\n");
     EXPECT_FALSE(client.m_controlSocket.IsValid());
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\nQUIT\n");
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nQUIT\n");
 }
 
 TEST(SystemErrorText, GivesThePlatformsSentenceWithALineBreak) {

@@ -105,7 +105,8 @@ TEST_F(EngineTest, RefusedEpsvFallsToPasvWhoseAddressIsNeverFollowed) {
     EXPECT_EQ(client.FtpList(listing, "", false), 1);
     EXPECT_EQ(client.FtpList(listing, " /sub", false), 1);
     EXPECT_EQ(listing, kListing);
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\nTYPE A\nEPSV\nPASV\nLIST\nTYPE A\nPASV\nLIST /sub\n");
+    EXPECT_EQ(Transcript(),
+              "USER u\nPASS p\nFEAT\nTYPE A\nEPSV\nPASV\nLIST\nTYPE A\nPASV\nLIST /sub\n");
     EXPECT_EQ(server->Problems(), "");
     EXPECT_TRUE(owner.messages.empty());
 }

@@ -40,7 +40,7 @@ TEST_F(EngineTest, ListWithPreliminaryAndCompletionInOnePacketReadsNoMoreReplies
     EXPECT_EQ(client.Cache().TextAt(0), kListing);
     EXPECT_EQ(Problems(), "");
     EXPECT_EQ(MaskPort(server->Transcript()),
-              "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\nMKD next\n");
+              "USER u\nPASS p\nFEAT\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\nMKD next\n");
     EXPECT_TRUE(owner.messages.empty());
 }
 
@@ -117,7 +117,7 @@ TEST_F(EngineTest, RefusedTypeOrPortEndsTheListing) {
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
     EXPECT_EQ(MaskPort(Transcript()),
-              "USER u\nPASS p\nTYPE A\nTYPE A\nPORT 127,0,0,1,P,P\nTYPE A\nEPSV\nPASV\n");
+              "USER u\nPASS p\nFEAT\nTYPE A\nTYPE A\nPORT 127,0,0,1,P,P\nTYPE A\nEPSV\nPASV\n");
     EXPECT_FALSE(client.m_connectionLost);
 }
 
@@ -196,7 +196,7 @@ TEST_F(EngineTest, SecondListingFromTheCacheSendsNoCommand) {
     EXPECT_EQ(client.FtpList(second, "", true), 3);
     EXPECT_EQ(second, kListing);
     EXPECT_EQ(owner.log, logAfterFirst);
-    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
+    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nFEAT\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
 }
 
 TEST_F(EngineTest, DosListingIsReturnedAndCachedAsUnixLines) {
@@ -220,7 +220,7 @@ TEST_F(EngineTest, DosListingIsReturnedAndCachedAsUnixLines) {
     EXPECT_EQ(listing, unix);
     EXPECT_EQ(client.Cache().PathAt(0), "/win");
     EXPECT_EQ(client.Cache().TextAt(0), unix);
-    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
+    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nFEAT\nTYPE A\nPORT 127,0,0,1,P,P\nLIST\n");
 }
 
 TEST_F(EngineTest, RenameSendsRntoOnlyAfterAnAcceptedRnfr) {
@@ -239,7 +239,7 @@ TEST_F(EngineTest, RenameSendsRntoOnlyAfterAnAcceptedRnfr) {
     EXPECT_FALSE(client.FtpRename("missing", "never"));
     EXPECT_FALSE(client.FtpRename("old name", "bad/new"));
     EXPECT_TRUE(client.FtpRename("a", "b"));
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\nRNFR missing\nRNFR old name\nRNTO bad/new\nRNFR "
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nRNFR missing\nRNFR old name\nRNTO bad/new\nRNFR "
                             "a\nRNTO b\n");
     EXPECT_EQ(owner.log, ">RNFR missing\r\n550 No such file\r\n>RNFR old name\r\n350 Ready for "
                          "RNTO\r\n>RNTO bad/new\r\n553 Not allowed\r\n>RNFR a\r\n350 "
@@ -295,7 +295,7 @@ TEST_F(EngineTest, FolderAndPermissionCommandsSendTheirArgumentsUnchanged) {
     EXPECT_TRUE(client.FtpRemoveFolder("old"));
     EXPECT_FALSE(client.FtpRemoveFolder("busy"));
     EXPECT_EQ(Transcript(),
-              "USER u\nPASS p\nSITE CHMOD 755 a b.txt\nMKD new folder\nRMD old\nRMD busy\n");
+              "USER u\nPASS p\nFEAT\nSITE CHMOD 755 a b.txt\nMKD new folder\nRMD old\nRMD busy\n");
     EXPECT_EQ(Problems(), "");
 }
 

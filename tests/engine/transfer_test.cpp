@@ -133,8 +133,9 @@ TEST_F(TransferTest, ResumeSendsRestAndAppendsFromTheOffset) {
     EXPECT_TRUE(client.FtpRetrieve(Local("part"), "part", "I", 1004, 1000));
     EXPECT_EQ(Read(Local("part")), std::string(1000, 'x') + "tail");
     EXPECT_EQ(owner.progress, (std::vector<std::int64_t>{1004, 0}));
-    EXPECT_EQ(MaskPort(Transcript()), "USER u\nPASS p\nTYPE I\nPORT 127,0,0,1,P,P\nREST 1000\nRETR "
-                                      "part\n");
+    EXPECT_EQ(MaskPort(Transcript()),
+              "USER u\nPASS p\nFEAT\nTYPE I\nPORT 127,0,0,1,P,P\nREST 1000\nRETR "
+              "part\n");
 }
 
 TEST_F(TransferTest, ResumeBeyondFourGigabytesIsSentAndHonoured) {
@@ -327,7 +328,7 @@ TEST_F(TransferTest, UploadAppliesBothLowercaseOptionsAndSkipsBackupsWhileMirror
     EXPECT_TRUE(client.FtpStore(Local("File.TXT"), "DIR/Sub/File.TXT", "A"));
     EXPECT_EQ(client.m_transferCount, 1);
     EXPECT_EQ(MaskPort(Transcript()),
-              "USER u\nPASS p\nTYPE A\nPORT 127,0,0,1,P,P\nSTOR DIR/Sub/file.txt\n");
+              "USER u\nPASS p\nFEAT\nTYPE A\nPORT 127,0,0,1,P,P\nSTOR DIR/Sub/file.txt\n");
     EXPECT_EQ(server->DataReceived(), "text\r\n");
 }
 
@@ -339,7 +340,7 @@ TEST_F(TransferTest, UploadOfAMissingLocalFileShowsThePlatformsText) {
     EXPECT_EQ(owner.messages[0].text, Local("gone") + "\n" + platform::SystemErrorText(ENOENT));
     EXPECT_FALSE(client.m_connectionLost);
     EXPECT_EQ(client.m_transferCount, 0);
-    EXPECT_EQ(Transcript(), "USER u\nPASS p\n");
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\n");
 }
 
 } // namespace

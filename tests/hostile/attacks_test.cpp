@@ -214,6 +214,7 @@ TEST(Attacks, ScriptModePrintsServerTextWithItsControlsEscaped) {
         .Reply("331 ok\r\n")
         .On("PASS p")
         .Reply("230 ok\r\n")
+        .NoFeatures()
         .On("PWD")
         .Reply("257 \"/\"\r\n");
     script.Listing("LIST", Sized("name" + evil + ".txt", 1));

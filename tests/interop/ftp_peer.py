@@ -114,7 +114,11 @@ from pyftpdlib.servers import FTPServer
 port, home, user, password, low, high, tls, cert = sys.argv[1:9]
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, home, perm='elradfmwMT')
-handler = TLS_FTPHandler if tls else FTPHandler
+base = TLS_FTPHandler if tls else FTPHandler
+# Without FEAT it offers nothing beyond what every server knows: the table's server that offers
+# none of MLSD, MDTM, MFMT, UTF8.
+class handler(base):
+    proto_cmds = {k: v for k, v in base.proto_cmds.items() if k != 'FEAT'}
 if tls:
     handler.certfile = cert
     handler.tls_control_required = True

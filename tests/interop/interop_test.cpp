@@ -40,10 +40,14 @@ struct Cell {
     const char* quirk;
 };
 
-const char* kVsftpdQuirk = "ASCII stored and sent unconverted; REST refused at RETR in ASCII";
-const char* kProftpdQuirk = "ASCII converted both ways; no TLS 1.3 ticket on upload connections";
-const char* kPureQuirk = "LIST splits its argument at spaces; ASCII uploads lose every CR";
-const char* kPyftpdlibQuirk = "LIST shows dot names; LIST -a takes no path";
+const char* kVsftpdQuirk = "no MLSD (MDTM, and MDTM with a time to set one); ASCII stored and "
+                           "sent unconverted; REST refused at RETR in ASCII";
+const char* kProftpdQuirk = "MLSD without link targets; ASCII converted both ways; no TLS 1.3 "
+                            "ticket on upload connections";
+const char* kPureQuirk = "MLSD without link targets; OPTS UTF8 unknown; LIST splits its "
+                         "argument at spaces; ASCII uploads lose every CR";
+const char* kPyftpdlibQuirk = "no FEAT here: offers none of MLSD, MDTM, MFMT, UTF8; LIST shows "
+                              "dot names; LIST -a takes no path";
 
 std::vector<Cell> Cells() {
     std::vector<Cell> cells;
@@ -233,14 +237,31 @@ protected:
 
     // Runs the program on Host 1 in the given folders: connect, `actions`, close. Returns the
     // log; the boxes are in Boxes().
+    // How a run is set up beyond its folders: the host's time zone (13 is GMT, 0 unset), the
+    // option that keeps file times, the program's own zone (TZ; "" leaves the test's).
+    struct Setup {
+        int hostZone = 13;
+        bool keepTimes = false;
+        const char* tz = "";
+    };
+
     std::string Run(const std::string& localFolder, const std::string& serverFolder,
-                    const std::string& actions) {
+                    const std::string& actions, const Setup& setup) {
         const Cell& cell = GetParam();
         const std::string address = "127.0.0.1:" + std::to_string(server.Port());
         testsupport::SettingsFile settings;
         settings.Set("pasv", cell.passive ? "1" : "0");
+        settings.Set("keeptime", setup.keepTimes ? "1" : "0");
         settings.SetHost(0, {cell.security == Security::Plain ? address : "ftpes://" + address,
-                             kUser, kPassword, localFolder, serverFolder, 13});
+                             kUser, kPassword, localFolder, serverFolder, setup.hostZone});
+        const std::string savedTz = std::getenv("TZ") ? std::getenv("TZ") : "";
+        if (*setup.tz != '\0') {
+            ::setenv("TZ", setup.tz, 1);
+        }
+        struct RestoreTz {
+            const std::string& saved;
+            ~RestoreTz() { saved.empty() ? ::unsetenv("TZ") : ::setenv("TZ", saved.c_str(), 1); }
+        } restore{savedTz};
         home.Write("DEVurorure.ini", "[data]\r\n" + settings.Body());
         const int status =
             testsupport::RunScriptProgram(home, "click 1012\nwait\n" + actions + "close\n");
@@ -251,6 +272,10 @@ protected:
         EXPECT_EQ(Boxes().find("box warning"), std::string::npos) << Boxes() << log;
         EXPECT_EQ(Boxes().find("box error"), std::string::npos) << Boxes() << log;
         return log;
+    }
+    std::string Run(const std::string& localFolder, const std::string& serverFolder,
+                    const std::string& actions) {
+        return Run(localFolder, serverFolder, actions, Setup{});
     }
     std::string Boxes() const { return home.Read("err"); }
 
@@ -269,6 +294,10 @@ protected:
         EXPECT_EQ(log.find(cell.passive ? ">PORT" : ">EPSV"), std::string::npos) << log;
         EXPECT_NE(log.find(cell.passive ? ">EPSV" : ">PORT"), std::string::npos) << log;
         EXPECT_EQ(log.find("Switching to passive"), std::string::npos) << log;
+        // Folders are read by MLSD where the server offers it, by LIST where not.
+        const bool mlsd =
+            std::string(cell.server) == "proftpd" || cell.server == std::string("pure-ftpd");
+        EXPECT_EQ(log.find(">MLSD") != std::string::npos, mlsd) << log;
     }
 
     // The rows of the remote pane as `show 1003` printed them, the n-th time.
@@ -383,6 +412,70 @@ TEST_P(Interop, WholeActionsKeepEveryByte) {
 
     // The server's own word: no data connection was refused for its TLS session.
     EXPECT_EQ(work.Read("proftpd-tls.log").find("rejecting data connection"), std::string::npos);
+}
+
+// How many files a run stored, by the log's STOR lines.
+std::size_t Stored(const std::string& log) {
+    std::size_t count = 0;
+    for (std::size_t at = log.find(">STOR "); at != std::string::npos;
+         at = log.find(">STOR ", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The servers that tell exact times (MLSD, or MDTM beside LIST) decide uploads by them, in any
+// zone: a file changed after the last mirroring is always sent, an unchanged tree never. The
+// host's zone is unset, which today's rule reads as GMT+9. pyftpdlib here offers neither, and
+// keeps that rule.
+TEST_P(Interop, ExactTimesDecideInAnyZone) {
+    if (GetParam().server == std::string("pyftpdlib")) {
+        GTEST_SKIP() << "this server offers neither MLSD nor MDTM: the host's zone decides";
+    }
+    for (const char* tz : {"EST5", "UTC0", "NZST-12"}) {
+        SCOPED_TRACE(tz);
+        const std::string folder = std::string("stale-") + tz;
+        fs::create_directories(R(folder));
+        const passwd* user = ::getpwnam(kUser);
+        ASSERT_EQ(::chown(R(folder).c_str(), user->pw_uid, user->pw_gid), 0);
+        local.Write(folder + "/a.txt", "a\n");
+        local.Write(folder + "/b.bin", Bytes(3000, 8));
+        local.Write(folder + "/sub/c.bin", Bytes(100, 9));
+        for (const char* name : {"a.txt", "b.bin", "sub/c.bin"}) {
+            SetTime(local / (folder + "/" + name), k2020);
+        }
+        const Setup setup{0, false, tz};
+        std::string log = Run(L(folder), R(folder), "click 1022\nwait\n", setup);
+        EXPECT_EQ(Stored(log), 3u) << log;
+        log = Run(L(folder), R(folder), "click 1022\nwait\n", setup);
+        EXPECT_EQ(Stored(log), 0u) << log;
+        // Changed seconds after its upload, in the very minute the listing shows.
+        local.Write(folder + "/b.bin", Bytes(3000, 10));
+        SetTime(local / (folder + "/b.bin"), std::time(nullptr) + 2);
+        log = Run(L(folder), R(folder), "click 1022\nwait\n", setup);
+        EXPECT_EQ(Stored(log), 1u) << log;
+        EXPECT_NE(log.find("b.bin\r\n"), std::string::npos) << log;
+        EXPECT_EQ(Snapshot(R(folder)), Snapshot(L(folder))) << log;
+    }
+}
+
+// With the option on, a download keeps the server's times and an upload of the same tree
+// stores nothing.
+TEST_P(Interop, KeptTimesMakeTheRoundTripStoreNothing) {
+    if (GetParam().server == std::string("pyftpdlib")) {
+        GTEST_SKIP() << "this server offers no MDTM or MFMT: there is no time to keep";
+    }
+    const Setup keep{13, true, ""};
+    SetTime(remote / "dtree/data.bin", k2019);
+    std::string log = Run(L("down"), R("dtree"),
+                          "select 1003 data.bin page.html \"dir with spaces\"\n"
+                          "menu 1003 32780\nwait\n",
+                          keep);
+    EXPECT_EQ(fs::last_write_time(L("down/data.bin")), fs::last_write_time(R("dtree/data.bin")))
+        << log;
+    log = Run(L("down"), R("dtree"),
+              "select 1004 data.bin page.html \"dir with spaces\"\nmenu 1004 32772\nwait\n", keep);
+    EXPECT_EQ(Stored(log), 0u) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Interop, ::testing::ValuesIn(Cells()), CellName);

@@ -364,8 +364,9 @@ TEST_P(BrokenConnection, AtEveryStepTheJobEndsDisconnectedAndTheProgramConnectsA
                     EXPECT_LE(fs::file_size(path), sent.size());
                 }
             }
-            // Before the login is through, the connect job adds that it could not connect.
-            const bool loggingIn = job.isConnect && step <= 2;
+            // Before the login and the FEAT after it are through, the connect job adds that it
+            // could not connect.
+            const bool loggingIn = job.isConnect && step <= 3;
             ExpectRecovered(app, local, loggingIn ? Text(res::kTextCannotConnect) : "");
             server.Stop();
             EXPECT_EQ(server.Problems(), "");

@@ -5,29 +5,32 @@
 namespace testsupport {
 namespace {
 
-// pyftpdlib's TLS handler, with an implicit variant that secures the connection before the
-// greeting. Arguments: address port root user password certificate implicit(0/1).
-const char* const kTlsServer = R"(
+// pyftpdlib, plain or with its TLS handler (an implicit variant secures the connection before
+// the greeting). FEAT is switched off: the tests that use it keep to what every server knows
+// (LIST, no MLSD or MDTM); the interop tests meet the servers that offer more. Arguments:
+// address port root user password certificate mode (plain, explicit, implicit).
+const char* const kServer = R"(
 import sys
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import TLS_FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
-address, port, root, user, password, cert, implicit = sys.argv[1:8]
+address, port, root, user, password, cert, mode = sys.argv[1:8]
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, root, perm='elradfmwMT')
-class Explicit(TLS_FTPHandler):
-    pass
-class Implicit(TLS_FTPHandler):
-    def handle(self):
-        self.secure_connection(self.ssl_context)
-    def handle_ssl_established(self):
-        TLS_FTPHandler.handle(self)
-handler = Implicit if implicit == '1' else Explicit
-handler.certfile = cert
-handler.authorizer = authorizer
-handler.tls_control_required = True
-handler.tls_data_required = True
-FTPServer((address, int(port)), handler).serve_forever()
+base = FTPHandler if mode == 'plain' else TLS_FTPHandler
+class Handler(base):
+    proto_cmds = {k: v for k, v in base.proto_cmds.items() if k != 'FEAT'}
+    if mode == 'implicit':
+        def handle(self):
+            self.secure_connection(self.ssl_context)
+        def handle_ssl_established(self):
+            base.handle(self)
+if mode != 'plain':
+    Handler.certfile = cert
+    Handler.tls_control_required = True
+    Handler.tls_data_required = True
+Handler.authorizer = authorizer
+FTPServer((address, int(port)), Handler).serve_forever()
 )";
 
 } // namespace
@@ -49,22 +52,12 @@ PyFtpdServer::~PyFtpdServer() {
 }
 
 bool PyFtpdServer::Start() {
-    std::vector<std::string> argv;
-    if (m_tls == Tls::None) {
-        argv = {"/usr/bin/python3", "-m", "pyftpdlib", "-i", m_address, "-p", "{port}", "-w", "-d",
-                m_root.Path(),      "-u", kUser,       "-P", kPassword};
-    } else {
-        argv = {"/usr/bin/python3",
-                "-c",
-                kTlsServer,
-                m_address,
-                "{port}",
-                m_root.Path(),
-                kUser,
-                kPassword,
-                m_certificate,
-                m_tls == Tls::Implicit ? "1" : "0"};
-    }
+    const char* mode = m_tls == Tls::None       ? "plain"
+                       : m_tls == Tls::Explicit ? "explicit"
+                                                : "implicit";
+    const std::vector<std::string> argv = {"/usr/bin/python3", "-c",          kServer, m_address,
+                                           "{port}",           m_root.Path(), kUser,   kPassword,
+                                           m_certificate,      mode};
     if (!m_process.Start(m_address, argv, m_tls == Tls::Implicit)) {
         return false;
     }

@@ -139,7 +139,12 @@ Script& Script::Login() {
         .On("USER u")
         .Reply("331 Password required\r\n")
         .On("PASS p")
-        .Reply("230 Logged in\r\n");
+        .Reply("230 Logged in\r\n")
+        .NoFeatures();
+}
+
+Script& Script::NoFeatures() {
+    return On("FEAT").Reply("500 FEAT not understood\r\n");
 }
 
 Script& Script::DataPreparation(const std::string& type) {

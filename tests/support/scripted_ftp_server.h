@@ -83,8 +83,10 @@ public:
     Script& ResetData(const std::string& bytes);
     // The same for an upload: resets the connection once the client's first bytes arrive.
     Script& ResetDataOnArrival();
-    // The usual greeting and login of user "u" with password "p".
+    // The usual greeting and login of user "u" with password "p", then the FEAT that follows
+    // every login, answered as by a server that knows no features.
     Script& Login();
+    Script& NoFeatures();
     // TYPE <type> and PORT both accepted.
     Script& DataPreparation(const std::string& type);
     // TYPE <type> accepted and EPSV answered with a port to connect to.

@@ -46,9 +46,10 @@ TEST(MainWindowSettings, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) 
 
     ASSERT_TRUE(app.Close());
     EXPECT_TRUE(app.Win().Destroyed());
-    EXPECT_EQ(KeysInOrder(app.dir.Read("DEVurorure.ini")),
-              (std::vector<std::string>{"x", "y", "tabX", "c1", "c2", "c3", "c4", "c5", "ab_ext",
-                                        "Sname", "Uname", "pin", "lc", "sc", "Htime", "pasv"}));
+    EXPECT_EQ(
+        KeysInOrder(app.dir.Read("DEVurorure.ini")),
+        (std::vector<std::string>{"x", "y", "tabX", "c1", "c2", "c3", "c4", "c5", "ab_ext", "Sname",
+                                  "Uname", "pin", "lc", "sc", "Htime", "pasv", "keeptime"}));
     EXPECT_EQ(app.Setting("Htime"), std::string(30, 'a'));
     EXPECT_EQ(app.Setting("pasv"), "0");
     EXPECT_EQ(app.Setting("ab_ext"), "htm;html;xml;txt;cgi;pl;" + std::string(24, ';'));

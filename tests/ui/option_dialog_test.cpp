@@ -319,7 +319,7 @@ TEST(OptionDialogScript, PassiveModeIsStoredAfterTheHostKeys) {
     const std::string ini = dir.Read("DEVurorure.ini");
     const std::size_t htime = ini.find("\nHtime=");
     ASSERT_NE(htime, std::string::npos) << ini;
-    EXPECT_EQ(ini.substr(ini.find('\n', htime + 1) + 1), "pasv=1\r\n") << ini;
+    EXPECT_EQ(ini.substr(ini.find('\n', htime + 1) + 1), "pasv=1\r\nkeeptime=0\r\n") << ini;
 }
 
 } // namespace

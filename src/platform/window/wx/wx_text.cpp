@@ -1,5 +1,7 @@
 #include "platform/window/wx/wx_text.h"
 
+#include "res/visible_text.h"
+
 namespace wxwin {
 namespace {
 
@@ -13,11 +15,10 @@ wxString ToWx(const std::string& text) {
     if (text.empty()) {
         return wxString();
     }
-    wxString result = wxString::FromUTF8(text.data(), text.size());
-    if (result.empty()) {
-        result = wxString(text.data(), wxConvISO8859_1, text.size());
-    }
-    return result;
+    // A name that is not UTF-8 shows U+FFFD where its odd bytes are; the program keeps its
+    // bytes for the server.
+    const std::string shown = res::DisplayableUtf8(text);
+    return wxString::FromUTF8(shown.data(), shown.size());
 }
 
 std::string FromWx(const wxString& text) {
