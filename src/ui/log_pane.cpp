@@ -15,6 +15,13 @@ constexpr std::size_t kLogTrimMargin = 16384;
 } // namespace
 
 void CMainDialog::AppendLog(const std::string& text) {
+    // Every append happens on the window's thread, one after the other: a worker's text and
+    // the connect timer's dots then reach the pane, and whatever watches it, whole and in one
+    // order, trims included. The worker's appends keep their own order in the queue.
+    if (!OnWindowThread()) {
+        m_window.Post([this, text] { AppendLog(text); });
+        return;
+    }
     win::IEdit& log = m_window.Edit(res::kLogEdit);
     if (m_logLength + text.size() > m_logLimit) {
         // The log would overflow: drop the oldest whole lines so the newest text still shows.

@@ -39,8 +39,7 @@ win::Rect HeadlessMainWindow::GetPrimaryWorkArea() const {
 
 void HeadlessMainWindow::StartTimer(int id, int periodMs) {
     std::lock_guard<std::mutex> lock(m_queueMutex);
-    m_timers[id] = {periodMs,
-                    std::chrono::steady_clock::now() + std::chrono::milliseconds(periodMs)};
+    m_timers[id] = {periodMs, m_now() + std::chrono::milliseconds(periodMs)};
 }
 
 void HeadlessMainWindow::StopTimer(int id) {
@@ -230,11 +229,18 @@ bool HeadlessMainWindow::PumpOnce() {
     std::vector<int> due;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
-        auto now = std::chrono::steady_clock::now();
+        const auto now = m_now();
         for (auto& [id, timer] : m_timers) {
             if (now >= timer.next) {
                 due.push_back(id);
-                timer.next = now + std::chrono::milliseconds(timer.periodMs);
+                // The next tick counts from when this one was due, not from when the pump
+                // came by: a late tick is followed sooner. Ticks missed altogether are not
+                // made up for, as a window system's timers do not.
+                const std::chrono::milliseconds period(timer.periodMs);
+                timer.next += period;
+                if (timer.next <= now) {
+                    timer.next += period * ((now - timer.next) / period + 1);
+                }
             }
         }
     }
@@ -246,7 +252,7 @@ bool HeadlessMainWindow::PumpOnce() {
 
 bool HeadlessMainWindow::PumpUntil(const std::function<bool()>& pred,
                                    std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
+    auto end = m_now() + timeout;
     // A worker mostly calls the controls directly, so a long job leaves this loop nothing to
     // do: its nap doubles up to 16 ms while that lasts and is back at 2 ms once anything
     // happens. Waking every 2 ms for a whole transfer took CPU from the transfer itself.
@@ -254,14 +260,24 @@ bool HeadlessMainWindow::PumpUntil(const std::function<bool()>& pred,
     constexpr std::chrono::milliseconds kLongestNap(16);
     std::chrono::milliseconds nap = kShortestNap;
     while (!pred()) {
-        if (std::chrono::steady_clock::now() >= end) {
+        if (m_now() >= end) {
             return pred();
         }
         const bool worked = PumpOnce();
         if (worked) {
             nap = kShortestNap;
         }
-        std::this_thread::sleep_for(nap);
+        // Never past the next due timer: a tick keeps its period however long the loop naps.
+        std::chrono::milliseconds sleep = nap;
+        {
+            std::lock_guard<std::mutex> lock(m_queueMutex);
+            const auto now = m_now();
+            for (const auto& [id, timer] : m_timers) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.next - now);
+                sleep = std::min(sleep, std::max(left, std::chrono::milliseconds(0)));
+            }
+        }
+        m_sleep(sleep);
         if (!worked) {
             nap = std::min(nap * 2, kLongestNap);
         }

@@ -89,6 +89,15 @@ public:
     int CapturedList() const { return m_capturedList; }
     bool Destroyed() const { return m_destroyed; }
 
+    // The clock the timers and the pump's naps follow: the system's, unless a test gives its
+    // own (`sleep` then stands for the nap and moves that clock on).
+    using Clock = std::chrono::steady_clock;
+    void SetClock(std::function<Clock::time_point()> now,
+                  std::function<void(std::chrono::milliseconds)> sleep) {
+        m_now = std::move(now);
+        m_sleep = std::move(sleep);
+    }
+
     // Pumping (window's thread only): runs posted calls and due timer ticks.
     void Pump();
     // Pumps until pred() holds or the timeout passes; returns pred().
@@ -131,6 +140,10 @@ private:
     std::function<void(const BoxRecord&)> m_boxObserver;
     std::function<void(const std::string&)> m_logObserver;
     std::map<int, Timer> m_timers;
+    std::function<Clock::time_point()> m_now = [] { return Clock::now(); };
+    std::function<void(std::chrono::milliseconds)> m_sleep = [](std::chrono::milliseconds ms) {
+        std::this_thread::sleep_for(ms);
+    };
     std::deque<std::function<void()>> m_posted;
     mutable std::mutex m_queueMutex;
     int m_cursor = 0;
