@@ -15,14 +15,55 @@ constexpr std::size_t kLogTrimMargin = 16384;
 } // namespace
 
 void CMainDialog::AppendLog(const std::string& text) {
-    // Every append happens on the window's thread, one after the other: a worker's text and
-    // the connect timer's dots then reach the pane, and whatever watches it, whole and in one
-    // order, trims included. The worker's appends keep their own order in the queue.
+    WriteLog(text, false);
+}
+
+void CMainDialog::ClearLog() {
+    WriteLog({}, true);
+}
+
+// A worker's lines and the connect timer's dots come from two threads: one writer at a time, so
+// the pane, and whatever watches it, gets each text whole and in one order, trims included. A
+// worker's write finishes before it goes on, so what the log says has happened when the next
+// step starts. The window's thread never waits for the lock, because a worker holding it may
+// be waiting for that thread (a trim reads the pane back): its texts then queue up, in order,
+// and go in from the loop once the lock is free.
+void CMainDialog::WriteLog(const std::string& text, bool clear) {
     if (!OnWindowThread()) {
-        m_window.Post([this, text] { AppendLog(text); });
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        WriteLogLocked(text, clear);
         return;
     }
+    std::unique_lock<std::mutex> lock(m_logMutex, std::defer_lock);
+    if (!m_logBacklog.empty() || !lock.try_lock()) {
+        m_logBacklog.push_back({text, clear});
+        if (m_logBacklog.size() == 1) {
+            m_window.Post([this] { DrainLogBacklog(); });
+        }
+        return;
+    }
+    WriteLogLocked(text, clear);
+}
+
+void CMainDialog::DrainLogBacklog() {
+    std::unique_lock<std::mutex> lock(m_logMutex, std::try_to_lock);
+    if (!lock) {
+        m_window.Post([this] { DrainLogBacklog(); });
+        return;
+    }
+    for (const auto& [text, clear] : m_logBacklog) {
+        WriteLogLocked(text, clear);
+    }
+    m_logBacklog.clear();
+}
+
+void CMainDialog::WriteLogLocked(const std::string& text, bool clear) {
     win::IEdit& log = m_window.Edit(res::kLogEdit);
+    if (clear) {
+        log.SetText("");
+        m_logLength = 0;
+        return;
+    }
     if (m_logLength + text.size() > m_logLimit) {
         // The log would overflow: drop the oldest whole lines so the newest text still shows.
         const std::string all = log.GetText();
@@ -124,9 +165,4 @@ ftp::StoreOptions CMainDialog::GetStoreOptions() {
 
 bool CMainDialog::PassiveMode() {
     return m_options.m_passiveMode != 0;
-}
-
-void CMainDialog::ClearLog() {
-    m_window.Edit(res::kLogEdit).SetText("");
-    m_logLength = 0;
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -330,6 +331,12 @@ private:
     std::thread::id m_windowThread = std::this_thread::get_id();
     bool m_closed = false;
     std::size_t m_logLimit = 1048576;
-    std::atomic<std::size_t> m_logLength{0}; // an upper bound of the log's length
-    int m_progressShift = 0;                 // keeps large sizes inside the bar's 32-bit range
+    void WriteLog(const std::string& text, bool clear);
+    void WriteLogLocked(const std::string& text, bool clear);
+    void DrainLogBacklog();
+    std::mutex m_logMutex;
+    std::size_t m_logLength = 0; // an upper bound of the log's length
+    // The window thread's log texts that wait for the lock (that thread's only).
+    std::vector<std::pair<std::string, bool>> m_logBacklog;
+    int m_progressShift = 0; // keeps large sizes inside the bar's 32-bit range
 };

@@ -48,6 +48,9 @@ TEST(ScriptTiming, ThePaneAndThePrintedLogHoldTheSameTextInTheSameOrder) {
     app.Open();
     std::string printed;
     app.Win().SetLogObserver([&printed](const std::string& text) { printed += text; });
+    // A worker's line is in before its call returns: a job's next step may depend on it.
+    std::thread([&] { app.dialog->AppendLog("first\r\n"); }).join();
+    EXPECT_EQ(printed, "first\r\n");
     // Twice the pane's limit from a worker, dots from the window's thread meanwhile.
     const std::string line = std::string(1000, 'x') + "\r\n";
     std::atomic<bool> done{false};
