@@ -99,9 +99,13 @@ int ConnectRetrying(int handle, const sockaddr* address, socklen_t length) {
         } else {
             socklen_t size = sizeof error;
             ::getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size);
-            // Once more, so that the socket counts as connected (a later connect on it then
-            // fails with EISCONN, as after a blocking connect).
-            if (error == 0 && ::connect(handle, address, length) != 0 && errno != EISCONN) {
+            // A reset (not a refusal) means the connection was made and is lost already: as
+            // after a blocking connect, that is for the first read to tell.
+            if (error == ECONNRESET) {
+                error = 0;
+            } else if (error == 0 && ::connect(handle, address, length) != 0 && errno != EISCONN) {
+                // Once more, so that the socket counts as connected (a later connect on it
+                // then fails with EISCONN, as after a blocking connect).
                 error = errno;
             }
             errno = error;
