@@ -1,1 +1,0 @@
-// Lets a layer library build before its first source file exists.
