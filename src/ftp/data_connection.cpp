@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "ftp/ftp_client.h"
+#include "res/ascii_case.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
 
@@ -17,10 +18,6 @@ namespace {
 // and the bytes they may take together.
 constexpr int kMaxRepliesWhileWaiting = 16;
 constexpr std::size_t kMaxReplyBytesWhileWaiting = 1024 * 1024;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The last line of a reply, without its line end.
 std::string FinalLine(const std::string& reply) {
@@ -37,11 +34,11 @@ std::string FinalLine(const std::string& reply) {
 bool ReadNumber(const std::string& text, std::size_t& at, unsigned& value) {
     const std::size_t start = at;
     value = 0;
-    while (at < text.size() && IsDigit(text[at]) && at - start < 5) {
+    while (at < text.size() && res::IsAsciiDigit(text[at]) && at - start < 5) {
         value = value * 10 + static_cast<unsigned>(text[at] - '0');
         ++at;
     }
-    return at > start && (at == text.size() || !IsDigit(text[at]));
+    return at > start && (at == text.size() || !res::IsAsciiDigit(text[at]));
 }
 
 } // namespace
@@ -50,7 +47,7 @@ bool ParsePasvPort(const std::string& reply, unsigned& port) {
     const std::string line = FinalLine(reply);
     // Some servers put the numbers in parentheses, some do not; the first run of six counts.
     for (std::size_t start = 4; start < line.size(); ++start) {
-        if (!IsDigit(line[start]) || IsDigit(line[start - 1])) {
+        if (!res::IsAsciiDigit(line[start]) || res::IsAsciiDigit(line[start - 1])) {
             continue;
         }
         std::size_t at = start;
@@ -80,7 +77,7 @@ bool ParseEpsvPort(const std::string& reply, unsigned& port) {
         return false;
     }
     const char d = line[open + 1];
-    if (IsDigit(d) || line[open + 2] != d || line[open + 3] != d) {
+    if (res::IsAsciiDigit(d) || line[open + 2] != d || line[open + 3] != d) {
         return false;
     }
     std::size_t at = open + 4;

@@ -1,5 +1,6 @@
 // DOS-style listing lines rewritten into the Unix shape, in one pass over the text.
 #include "ftp/dos_listing.h"
+#include "res/ascii_case.h"
 
 #include <array>
 #include <charconv>
@@ -25,16 +26,12 @@ struct DosEntry {
     std::string_view name;
 };
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Reads `minCount` to `maxCount` digits (at most 19, so the value cannot overflow).
 bool ReadDigits(std::string_view s, std::size_t& pos, std::size_t minCount, std::size_t maxCount,
                 std::uint64_t& value) {
     const std::size_t start = pos;
     value = 0;
-    while (pos < s.size() && pos - start < maxCount && IsDigit(s[pos])) {
+    while (pos < s.size() && pos - start < maxCount && res::IsAsciiDigit(s[pos])) {
         value = value * 10 + static_cast<std::uint64_t>(s[pos] - '0');
         ++pos;
     }
@@ -87,7 +84,7 @@ bool ParseDosLine(std::string_view line, DosEntry& entry) {
         ++pos;
     }
     // Unix lines, totals and the other styles end at their first character.
-    if (pos >= line.size() || !IsDigit(line[pos])) {
+    if (pos >= line.size() || !res::IsAsciiDigit(line[pos])) {
         return false;
     }
     std::uint64_t month = 0;

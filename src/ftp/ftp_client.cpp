@@ -210,9 +210,8 @@ bool FtpClient::IsReplyComplete(const std::string& text, char& firstDigit) {
     if (start + 3 >= finalLf) {
         return false;
     }
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!isDigit(text[start]) || !isDigit(text[start + 1]) || !isDigit(text[start + 2]) ||
-        text[start + 3] != ' ') {
+    if (!res::IsAsciiDigit(text[start]) || !res::IsAsciiDigit(text[start + 1]) ||
+        !res::IsAsciiDigit(text[start + 2]) || text[start + 3] != ' ') {
         return false;
     }
     firstDigit = text[start];

@@ -15,25 +15,6 @@ bool ParseFactTimeView(std::string_view text, std::int64_t& utc);
 
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    res::LowerAscii(out);
-    return out;
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
-        if (c != lower[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar (H. Hinnant's method):
 // timegm without its cost, for each line of a long listing.
 std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
@@ -169,32 +150,33 @@ void Fact(std::string_view key, std::string_view value, std::string_view& type,
     // By the first letter: most facts are passed over at once.
     switch (key[0] | 0x20) {
     case 't':
-        if (EqualsIgnoringCase(key, "type")) {
+        if (res::EqualIgnoringAsciiCase(key, "type")) {
             type = value;
         }
         break;
     case 's':
-        if (EqualsIgnoringCase(key, "size") || (size.empty() && EqualsIgnoringCase(key, "sizd"))) {
+        if (res::EqualIgnoringAsciiCase(key, "size") ||
+            (size.empty() && res::EqualIgnoringAsciiCase(key, "sizd"))) {
             size = value;
         }
         break;
     case 'm':
-        if (EqualsIgnoringCase(key, "modify")) {
+        if (res::EqualIgnoringAsciiCase(key, "modify")) {
             timed = ParseFactTimeView(value, modified);
         }
         break;
     case 'u':
-        if (key.size() > 5 && EqualsIgnoringCase(key.substr(0, 5), "unix.")) {
+        if (key.size() > 5 && res::EqualIgnoringAsciiCase(key.substr(0, 5), "unix.")) {
             const std::string_view unix = key.substr(5);
-            if (EqualsIgnoringCase(unix, "mode")) {
+            if (res::EqualIgnoringAsciiCase(unix, "mode")) {
                 mode = value;
-            } else if (EqualsIgnoringCase(unix, "ownername") ||
-                       (owner.empty() &&
-                        (EqualsIgnoringCase(unix, "owner") || EqualsIgnoringCase(unix, "uid")))) {
+            } else if (res::EqualIgnoringAsciiCase(unix, "ownername") ||
+                       (owner.empty() && (res::EqualIgnoringAsciiCase(unix, "owner") ||
+                                          res::EqualIgnoringAsciiCase(unix, "uid")))) {
                 owner = value;
-            } else if (EqualsIgnoringCase(unix, "groupname") ||
-                       (group.empty() &&
-                        (EqualsIgnoringCase(unix, "group") || EqualsIgnoringCase(unix, "gid")))) {
+            } else if (res::EqualIgnoringAsciiCase(unix, "groupname") ||
+                       (group.empty() && (res::EqualIgnoringAsciiCase(unix, "group") ||
+                                          res::EqualIgnoringAsciiCase(unix, "gid")))) {
                 group = value;
             }
         }
@@ -223,7 +205,7 @@ ServerFeatures ParseFeatures(const std::string& reply) {
             continue; // the first and the last line, "211-..." and "211 End"
         }
         line.remove_prefix(1);
-        const std::string name = Lower(line.substr(0, line.find_first_of(" \r")));
+        const std::string name = res::LowerAsciiCopy(line.substr(0, line.find_first_of(" \r")));
         features.mlsd = features.mlsd || name == "mlst" || name == "mlsd";
         features.mdtm = features.mdtm || name == "mdtm";
         features.mfmt = features.mfmt || name == "mfmt";
@@ -310,11 +292,11 @@ std::string MlsdToListing(const std::string& mlsd, ExactTimes& times, bool& syml
         if (name.empty() || name.find('\r') != std::string_view::npos) {
             continue;
         }
-        const bool folder = EqualsIgnoringCase(type, "dir");
+        const bool folder = res::EqualIgnoringAsciiCase(type, "dir");
         const bool link =
-            EqualsIgnoringCase(type, "os.unix=symlink") ||
-            (type.size() >= 13 && EqualsIgnoringCase(type.substr(0, 13), "os.unix=slink"));
-        if (!timed || (!folder && !link && !EqualsIgnoringCase(type, "file"))) {
+            res::EqualIgnoringAsciiCase(type, "os.unix=symlink") ||
+            (type.size() >= 13 && res::EqualIgnoringAsciiCase(type.substr(0, 13), "os.unix=slink"));
+        if (!timed || (!folder && !link && !res::EqualIgnoringAsciiCase(type, "file"))) {
             continue; // ".", "..", a device, or anything else a listing has no place for
         }
         symlinks = symlinks || link;
