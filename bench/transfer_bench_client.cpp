@@ -6,10 +6,11 @@
 
 #include "ftp/engine_owner.h"
 #include "ftp/ftp_client.h"
+#include "local/number_format.h"
 
 namespace {
 
-class BenchOwner : public ftp::IEngineOwner {
+class BenchOwner : public ftp::QuietEngineOwner {
 public:
     void AppendLog(const std::string& text) override { m_log += text; }
     ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
@@ -17,28 +18,14 @@ public:
         std::fprintf(stderr, "message: %s", text.c_str());
         return buttons == ftp::BoxButtons::Ok ? ftp::BoxAnswer::Ok : ftp::BoxAnswer::No;
     }
-    void SetConnectPhase(ftp::ConnectPhase) override {}
     void DisconnectCleanup() override { std::fprintf(stderr, "connection lost\n"); }
     void SetProgressRange(std::int64_t total) override { m_range = total; }
     void SetProgress(std::int64_t done) override {
-        // The bar's 32-bit range is scaled, the counter shows digits grouped by '.'.
+        // As the window does: the bar's 32-bit range scaled, the counter's digits grouped.
         m_position = m_range > 0x7fffffff ? static_cast<int>(done / (m_range / 0x7fffffff + 1))
                                           : static_cast<int>(done);
-        std::string digits = std::to_string(done);
-        m_counter.clear();
-        for (std::size_t i = 0; i < digits.size(); ++i) {
-            if (i > 0 && (digits.size() - i) % 3 == 0) {
-                m_counter += '.';
-            }
-            m_counter += digits[i];
-        }
+        m_counter = local::FormatByteCount(static_cast<std::uint64_t>(done));
     }
-    bool CancelRequested() override { return false; }
-    void ClearCancelRequest() override {}
-    std::string RemoteFolder() override { return "/"; }
-    void RestorePreviousRemoteFolder() override {}
-    ftp::StoreOptions GetStoreOptions() override { return {}; }
-    bool PassiveMode() override { return false; }
 
     const std::string& Log() const { return m_log; }
 

@@ -13,22 +13,13 @@
 
 namespace {
 
-class QuietOwner : public ftp::IEngineOwner {
+class QuietOwner : public ftp::QuietEngineOwner {
 public:
     void AppendLog(const std::string& text) override { logged += text.size(); }
     ftp::BoxAnswer ShowMessage(const std::string&, ftp::BoxButtons, ftp::BoxIcon) override {
         return ftp::BoxAnswer::Ok;
     }
-    void SetConnectPhase(ftp::ConnectPhase) override {}
     void DisconnectCleanup() override { ++cleanups; }
-    void SetProgressRange(std::int64_t) override {}
-    void SetProgress(std::int64_t) override {}
-    bool CancelRequested() override { return false; }
-    void ClearCancelRequest() override {}
-    std::string RemoteFolder() override { return "/"; }
-    void RestorePreviousRemoteFolder() override {}
-    ftp::StoreOptions GetStoreOptions() override { return {}; }
-    bool PassiveMode() override { return false; }
 
     std::size_t logged = 0;
     int cleanups = 0;

@@ -51,4 +51,25 @@ public:
     virtual bool PassiveMode() = 0;
 };
 
+// An owner that takes everything and asks nothing back: OK to every box (No to a question),
+// no cancel, the root folder, active mode. For the programs that drive the engine alone (the
+// fuzzers, the benchmarks, the engine tests), which override what they watch.
+class QuietEngineOwner : public IEngineOwner {
+public:
+    void AppendLog(const std::string&) override {}
+    BoxAnswer ShowMessage(const std::string&, BoxButtons buttons, BoxIcon) override {
+        return buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::No;
+    }
+    void SetConnectPhase(ConnectPhase) override {}
+    void DisconnectCleanup() override {}
+    void SetProgressRange(std::int64_t) override {}
+    void SetProgress(std::int64_t) override {}
+    bool CancelRequested() override { return false; }
+    void ClearCancelRequest() override {}
+    std::string RemoteFolder() override { return "/"; }
+    void RestorePreviousRemoteFolder() override {}
+    StoreOptions GetStoreOptions() override { return {}; }
+    bool PassiveMode() override { return false; }
+};
+
 } // namespace ftp

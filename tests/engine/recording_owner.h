@@ -20,7 +20,7 @@ struct ShownMessage {
     ftp::BoxIcon icon;
 };
 
-class RecordingOwner : public ftp::IEngineOwner {
+class RecordingOwner : public ftp::QuietEngineOwner {
 public:
     void AppendLog(const std::string& text) override {
         std::lock_guard<std::mutex> lock(m_mutex);
