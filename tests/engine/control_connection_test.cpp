@@ -7,7 +7,7 @@
 #include "engine/engine_fixture.h"
 #include "platform/system_error.h"
 
-using support::Script;
+using testsupport::Script;
 
 namespace enginetest {
 namespace {

@@ -10,8 +10,8 @@
 #include "ftp/data_connection.h"
 #include "support/temp_dir.h"
 
-using support::MaskPort;
-using support::Script;
+using testsupport::MaskPort;
+using testsupport::Script;
 
 namespace enginetest {
 namespace {

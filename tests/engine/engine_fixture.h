@@ -16,8 +16,8 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { owner.engine = &client; }
 
-    void Start(support::Script script) {
-        server = std::make_unique<support::ScriptedFtpServer>(std::move(script));
+    void Start(testsupport::Script script) {
+        server = std::make_unique<testsupport::ScriptedFtpServer>(std::move(script));
         int error = 0;
         ASSERT_TRUE(client.CreateControlSocket(error)) << error;
     }
@@ -25,7 +25,7 @@ protected:
         return client.FtpConnect("127.0.0.1", user, password, server->Port());
     }
     // Logs in as the script's Login() expects, then forgets the login's log and phases.
-    void StartLoggedIn(support::Script script) {
+    void StartLoggedIn(testsupport::Script script) {
         Start(std::move(script));
         ASSERT_TRUE(Connect()) << owner.log;
         owner.log.clear();
@@ -43,7 +43,7 @@ protected:
 
     RecordingOwner owner;
     ftp::FtpClient client{owner};
-    std::unique_ptr<support::ScriptedFtpServer> server;
+    std::unique_ptr<testsupport::ScriptedFtpServer> server;
 };
 
 } // namespace enginetest

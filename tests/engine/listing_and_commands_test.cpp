@@ -1,7 +1,7 @@
 #include "engine/engine_fixture.h"
 
-using support::MaskPort;
-using support::Script;
+using testsupport::MaskPort;
+using testsupport::Script;
 
 namespace enginetest {
 namespace {

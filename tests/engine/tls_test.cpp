@@ -5,7 +5,7 @@
 #include "res/string_table.h"
 
 using ftp::Security;
-using support::Script;
+using testsupport::Script;
 
 namespace enginetest {
 namespace {

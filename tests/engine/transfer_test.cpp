@@ -13,8 +13,8 @@
 #include "platform/system_error.h"
 #include "res/string_table.h"
 
-using support::MaskPort;
-using support::Script;
+using testsupport::MaskPort;
+using testsupport::Script;
 
 namespace enginetest {
 namespace {

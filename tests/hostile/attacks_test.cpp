@@ -30,7 +30,7 @@ std::string Sized(const std::string& name, std::size_t size) {
 
 // The program connected to a scripted server, its local folder holding `localFiles`.
 struct Attacked {
-    explicit Attacked(support::Script script) : server(std::move(script)) {}
+    explicit Attacked(testsupport::Script script) : server(std::move(script)) {}
     void Open(const std::vector<std::pair<std::string, std::string>>& localFiles) {
         for (const auto& [name, content] : localFiles) {
             local.Write(name, content);
@@ -42,14 +42,14 @@ struct Attacked {
         return RunMenu(app, res::kRemoteList, {name}, res::kCmdDownload, answers);
     }
 
-    support::ScriptedFtpServer server;
+    testsupport::ScriptedFtpServer server;
     TempDir local;
     HeadlessApp app;
 };
 
 TEST(Attacks, AFailedDownloadKeepsTheLocalCopyAndALyingRestIsFoundOut) {
     // 150, no data, 426: the local file as it was, not emptied at the 150.
-    support::Script failing = support::Script::Connected(Sized("f.bin", 19));
+    testsupport::Script failing = testsupport::Script::Connected(Sized("f.bin", 19));
     failing.DataPreparation("I")
         .On("RETR f.bin")
         .Reply("150 Sending.\r\n")
@@ -63,7 +63,7 @@ TEST(Attacks, AFailedDownloadKeepsTheLocalCopyAndALyingRestIsFoundOut) {
 
     // REST 9 accepted, then the whole file from its start: 29 bytes would be no file at all.
     const std::string whole = "0123456789abcdefghij";
-    support::Script lying = support::Script::Connected(Sized("g.bin", whole.size()));
+    testsupport::Script lying = testsupport::Script::Connected(Sized("g.bin", whole.size()));
     lying.DataPreparation("I")
         .On("REST 9")
         .Reply("350 Restarting at 9.\r\n")
@@ -81,7 +81,7 @@ TEST(Attacks, AFailedDownloadKeepsTheLocalCopyAndALyingRestIsFoundOut) {
 }
 
 TEST(Attacks, AFifoWhereAFileGoesStopsThatFileAndNothingElse) {
-    support::Script script = support::Script::Connected(Sized("pipe.bin", 10));
+    testsupport::Script script = testsupport::Script::Connected(Sized("pipe.bin", 10));
     Attacked run(script);
     run.Open({});
     ASSERT_EQ(::mkfifo((run.local / "pipe.bin").c_str(), 0600), 0);
@@ -99,7 +99,7 @@ protected:
     void TearDown() override { ftp::FtpClient::SetCompletionLimit(5 * 60000); }
 
     // `text` one byte at a time, 100 ms apart.
-    static void Trickled(support::Script& script, const std::string& text) {
+    static void Trickled(testsupport::Script& script, const std::string& text) {
         for (char c : text) {
             script.Reply(std::string(1, c)).Pause(100);
         }
@@ -108,7 +108,7 @@ protected:
 
 TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering) {
     const std::string stopped = Text(res::kTextStoppedAnswering) + Text(res::kTextDisconnected);
-    support::Script pwd;
+    testsupport::Script pwd;
     pwd.Login().On("PWD");
     Trickled(pwd, "257 \"/\" is the current directory, and this reply goes on and on\r\n");
     Attacked first(pwd);
@@ -116,7 +116,7 @@ TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering
     EXPECT_FALSE(first.app.dialog->m_connected);
     EXPECT_NE(first.app.Log().find(stopped), std::string::npos) << first.app.Log();
 
-    support::Script listing = support::Script::AtRoot();
+    testsupport::Script listing = testsupport::Script::AtRoot();
     listing.DataPreparation("A")
         .On("LIST")
         .Reply("150 Here it comes.\r\n")
@@ -129,7 +129,7 @@ TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering
 
 TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
     // The greeting never comes; the user cancels.
-    support::Script silent = support::Script().Greeting("");
+    testsupport::Script silent = testsupport::Script().Greeting("");
     Attacked first(silent);
     std::thread cancel([&first] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -144,7 +144,7 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
 
     // A listing trickles; the connect button, pressed again, cancels it as the cancel button
     // does.
-    support::Script listing = support::Script::AtRoot();
+    testsupport::Script listing = testsupport::Script::AtRoot();
     listing.DataPreparation("A")
         .On("LIST")
         .Reply("150 Here it comes.\r\n")
@@ -208,7 +208,7 @@ TEST(Attacks, EndlessTreesEndWithAMessage) {
 
 TEST(Attacks, ScriptModePrintsServerTextWithItsControlsEscaped) {
     const std::string evil = "\x1b]0;owned\x07\x1b[2J";
-    support::Script script;
+    testsupport::Script script;
     script.Greeting("220 " + evil + "hello\r\n")
         .On("USER u")
         .Reply("331 ok\r\n")
@@ -218,7 +218,7 @@ TEST(Attacks, ScriptModePrintsServerTextWithItsControlsEscaped) {
         .On("PWD")
         .Reply("257 \"/\"\r\n");
     script.Listing("LIST", Sized("name" + evil + ".txt", 1));
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     TempDir dir;
     dir.Write("DEVurorure.ini", "[data]\r\nSname=127.0.0.1:" + std::to_string(server.Port()) +
                                     ";\r\nUname=u;\r\npin=p;\r\n");

@@ -13,7 +13,7 @@
 namespace hostile {
 namespace {
 
-using Extra = std::function<void(support::Script&)>;
+using Extra = std::function<void(testsupport::Script&)>;
 
 struct Case {
     const char* group;
@@ -32,12 +32,12 @@ const NameGroup& Group(const std::string& label) {
     return NameGroups().front();
 }
 
-void Nothing(support::Script&) {}
+void Nothing(testsupport::Script&) {}
 
 // One run: the scripted server, a work folder holding the local folder, the program.
 struct Session {
-    void Start(support::Script script, const std::string& extraSettings = "") {
-        server = std::make_unique<support::ScriptedFtpServer>(std::move(script));
+    void Start(testsupport::Script script, const std::string& extraSettings = "") {
+        server = std::make_unique<testsupport::ScriptedFtpServer>(std::move(script));
         fs::create_directories(work / "local");
         OpenAndConnect(app, server->Port(), work / "local", extraSettings);
         ASSERT_TRUE(app.dialog->m_connected) << app.Log();
@@ -50,7 +50,7 @@ struct Session {
 
     testsupport::TempDir work;
     HeadlessApp app;
-    std::unique_ptr<support::ScriptedFtpServer> server;
+    std::unique_ptr<testsupport::ScriptedFtpServer> server;
 };
 
 TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
@@ -61,7 +61,7 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
         {"zero byte", Nothing, res::kTextDownloadCompleted, {}},
         // Too long for a local name: the server is asked, the local file cannot be made.
         {"5,000 bytes",
-         [](support::Script& s) {
+         [](testsupport::Script& s) {
              s.DataPreparation("I")
                  .On("RETR /d/" + kLongName)
                  .Reply("150 Sending.\r\n")
@@ -71,7 +71,7 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
          res::kTextDownloadIncomplete,
          {}},
         {"letter case",
-         [](support::Script& s) {
+         [](testsupport::Script& s) {
              s.Retrieval("I", "/d/Same.bin", "S1");
              s.Retrieval("I", "/d/same.bin", "s2");
          },
@@ -80,7 +80,7 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = support::Script::Connected(Folder("d"));
+        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
         script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
         script.Retrieval("I", "/d/ok.bin", "ok");
         c.extra(script);
@@ -100,7 +100,7 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
 const std::string kLookAlikes = File("OK.bin", "Jan 1 2029") + File("./ok.bin", "Jan 1 2029") +
                                 File("d/ok.bin", "Jan 1 2029") + File("ok.bin ", "Jan 1 2029");
 
-void Store(support::Script& script, const std::string& path) {
+void Store(testsupport::Script& script, const std::string& path) {
     script.DataPreparation("I")
         .On("STOR " + path)
         .Reply("150 Ok to send data.\r\n")
@@ -111,7 +111,7 @@ void Store(support::Script& script, const std::string& path) {
 TEST(HostileNames, UploadSendsTheLocalFileWhateverTheListingSays) {
     for (const NameGroup& group : NameGroups()) {
         SCOPED_TRACE(group.label);
-        support::Script script = support::Script::Connected(Folder("d"));
+        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
         script.On("MKD d").Reply("550 Exists.\r\n");
         script.Listing("LIST /d", group.lines + kLookAlikes);
         Store(script, "/d/ok.bin");
@@ -140,11 +140,11 @@ TEST(HostileNames, DeleteTreeRemovesOnlyWhatIsInsideTheFolder) {
         {"control characters", Nothing, res::kTextDeleteIncomplete, {}},
         {"zero byte", Nothing, res::kTextDeleteCompleted, {}},
         {"5,000 bytes",
-         [](support::Script& s) { s.On("DELE /d/" + kLongName).Reply("250 Gone.\r\n"); },
+         [](testsupport::Script& s) { s.On("DELE /d/" + kLongName).Reply("250 Gone.\r\n"); },
          res::kTextDeleteCompleted,
          {}},
         {"letter case",
-         [](support::Script& s) {
+         [](testsupport::Script& s) {
              s.On("DELE /d/Same.bin").Reply("250 Gone.\r\n");
              s.On("DELE /d/same.bin").Reply("250 Gone.\r\n");
          },
@@ -153,7 +153,7 @@ TEST(HostileNames, DeleteTreeRemovesOnlyWhatIsInsideTheFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = support::Script::Connected(Folder("d"));
+        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
         script.On("CWD /d").Reply("250 Here.\r\n");
         script.Listing("LIST -a", File("ok.bin") + Group(c.group).lines);
         script.On("CWD /").Reply("250 Back.\r\n");
@@ -180,11 +180,11 @@ TEST(HostileNames, MirroringDeletesOnlyInsideTheFolderAndLeavesTheLocalSideAlone
         {"control characters", Nothing, res::kTextMirroringCompleted, {}},
         {"zero byte", Nothing, res::kTextMirroringCompleted, {}},
         {"5,000 bytes",
-         [](support::Script& s) { s.On("DELE /d/" + kLongName).Reply("250 Gone.\r\n"); },
+         [](testsupport::Script& s) { s.On("DELE /d/" + kLongName).Reply("250 Gone.\r\n"); },
          res::kTextMirroringCompleted,
          {}},
         {"letter case",
-         [](support::Script& s) {
+         [](testsupport::Script& s) {
              s.On("DELE /d/Same.bin").Reply("250 Gone.\r\n");
              s.On("DELE /d/same.bin").Reply("250 Gone.\r\n");
          },
@@ -193,7 +193,7 @@ TEST(HostileNames, MirroringDeletesOnlyInsideTheFolderAndLeavesTheLocalSideAlone
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.group);
-        support::Script script = support::Script::Connected(Folder("d"));
+        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
         script.On("MKD d").Reply("550 Exists.\r\n");
         script.Listing("LIST /d", Group(c.group).lines);
         c.extra(script);

@@ -24,8 +24,8 @@ protected:
 };
 
 // The connect job's listing of "/", answered by `answer` after the LIST.
-support::Script ListAnsweredBy(const std::function<void(support::Script&)>& answer) {
-    support::Script script = support::Script::AtRoot();
+testsupport::Script ListAnsweredBy(const std::function<void(testsupport::Script&)>& answer) {
+    testsupport::Script script = testsupport::Script::AtRoot();
     script.DataPreparation("A").On("LIST");
     answer(script);
     return script;
@@ -33,7 +33,7 @@ support::Script ListAnsweredBy(const std::function<void(support::Script&)>& answ
 
 struct Fault {
     const char* label;
-    support::Script script;
+    testsupport::Script script;
     // After connecting: download "f.bin" (listed at 100 bytes), or upload a large "up.bin".
     enum Job { None, Download, Upload } job;
     bool connected;         // the program is still connected at the end
@@ -46,31 +46,31 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
     const std::string tooLong = Text(res::kTextReplyTooLong) + Text(res::kTextDisconnected);
     const std::string cannotConnect = Text(res::kTextCannotConnect);
     const std::string listingFailed = Text(res::kTextListPuttingFailed);
-    support::Script withFile = support::Script::AtRoot();
+    testsupport::Script withFile = testsupport::Script::AtRoot();
     withFile.Listing("LIST", File("f.bin").replace(19, 1, "100"));
-    support::Script silentDownload = withFile;
+    testsupport::Script silentDownload = withFile;
     silentDownload.DataPreparation("I").On("RETR f.bin").Reply("150 Sending.\r\n").HoldData("xx");
     // More than the connection's buffers take, so that the sends must wait for the server.
-    support::Script silentUpload = withFile;
+    testsupport::Script silentUpload = withFile;
     silentUpload.DataPreparation("I").On("STOR /up.bin").Reply("150 Ok.\r\n").StallData();
     constexpr auto None = Fault::None;
 
     Fault faults[] = {
         {"zero bytes for ever instead of the greeting",
-         support::Script().Greeting("").Flood(std::string(1, '\0'), kFlood),
+         testsupport::Script().Greeting("").Flood(std::string(1, '\0'), kFlood),
          None,
          false,
          "\r\n" + tooLong + cannotConnect,
          {}},
         {"150 lines for ever while the data connection is awaited",
          ListAnsweredBy(
-             [](support::Script& s) { s.Flood("150 Opening data connection.\r\n", kFlood); }),
+             [](testsupport::Script& s) { s.Flood("150 Opening data connection.\r\n", kFlood); }),
          None,
          false,
          tooLong,
          {}},
         {"a listing that never ends",
-         ListAnsweredBy([](support::Script& s) {
+         ListAnsweredBy([](testsupport::Script& s) {
              s.Reply("150 Here it comes.\r\n")
                  .FloodData(File("again.bin"), kFlood)
                  .Reply("426 Transfer aborted.\r\n");
@@ -80,19 +80,19 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
          "426 Transfer aborted.\r\n" + listingFailed,
          {res::kTextTooManyEntries}},
         {"421 instead of the greeting",
-         support::Script().Greeting("421 Too many users.\r\n"),
+         testsupport::Script().Greeting("421 Too many users.\r\n"),
          None,
          false,
          "421 Too many users.\r\n" + cannotConnect,
          {}},
         {"421 in answer to a command",
-         support::Script().Login().On("PWD").Reply("421 Timeout.\r\n"),
+         testsupport::Script().Login().On("PWD").Reply("421 Timeout.\r\n"),
          None,
          false,
          "421 Timeout.\r\n" + Text(res::kTextDisconnected),
          {}},
         {"421 while the data connection is awaited",
-         ListAnsweredBy([](support::Script& s) {
+         ListAnsweredBy([](testsupport::Script& s) {
              s.Reply("150 Opening.\r\n").Pause(50).Reply("421 Shutting down.\r\n");
          }),
          None,
@@ -101,7 +101,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
          {}},
         // Active mode falls back to passive, which this server refuses as well.
         {"150 then 425 and no data connection",
-         ListAnsweredBy([](support::Script& s) {
+         ListAnsweredBy([](testsupport::Script& s) {
              s.Reply("150 Opening.\r\n")
                  .Pause(50)
                  .Reply("425 Cannot open data connection.\r\n")
@@ -116,16 +116,21 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
          true,
          "500 Unknown.\r\n" + listingFailed,
          {res::kTextListReceivingFailed}},
-        {"no reply to a command", support::Script().Login().On("PWD"), None, false, stopped, {}},
+        {"no reply to a command",
+         testsupport::Script().Login().On("PWD"),
+         None,
+         false,
+         stopped,
+         {}},
         {"150 and then no data connection",
-         ListAnsweredBy([](support::Script& s) { s.Reply("150 Opening.\r\n"); }),
+         ListAnsweredBy([](testsupport::Script& s) { s.Reply("150 Opening.\r\n"); }),
          None,
          false,
          stopped,
          {}},
         {"a listing that stops half-way",
          ListAnsweredBy(
-             [](support::Script& s) { s.Reply("150 Opening.\r\n").HoldData(File("a")); }),
+             [](testsupport::Script& s) { s.Reply("150 Opening.\r\n").HoldData(File("a")); }),
          None,
          false,
          stopped,
@@ -135,7 +140,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
     };
     for (Fault& f : faults) {
         SCOPED_TRACE(f.label);
-        support::ScriptedFtpServer server(f.script);
+        testsupport::ScriptedFtpServer server(f.script);
         testsupport::TempDir local;
         HeadlessApp app;
         OpenAndConnect(app, server.Port(), local.Path());
@@ -167,7 +172,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
 TEST(DataConnectionFromAnotherHost, IsClosedAndTheServersConnectionIsUsed) {
     enum class Job { Refresh, Download, Upload };
     auto script = [](const std::string& command, const std::string& intruder) {
-        support::Script s = support::Script::AtRoot();
+        testsupport::Script s = testsupport::Script::AtRoot();
         s.Listing("LIST", File("f.bin"));
         if (command == "LIST") {
             s.On("CWD /").Reply("250 Ok.\r\n"); // a refresh enters the folder first
@@ -178,18 +183,18 @@ TEST(DataConnectionFromAnotherHost, IsClosedAndTheServersConnectionIsUsed) {
             .Intrude(intruder);
         return s;
     };
-    support::Script refresh = script("LIST", File("planted.bin"));
+    testsupport::Script refresh = script("LIST", File("planted.bin"));
     refresh.SendData(File("real.bin")).Reply("226 Done.\r\n");
-    support::Script download = script("RETR f.bin", "evil");
+    testsupport::Script download = script("RETR f.bin", "evil");
     download.SendData("ok").Reply("226 Done.\r\n");
-    support::Script upload = script("STOR /up.bin", "");
+    testsupport::Script upload = script("STOR /up.bin", "");
     upload.ReceiveData().Reply("226 Done.\r\n");
     upload.Listing("LIST", File("f.bin") + File("up.bin"));
-    const std::pair<Job, support::Script*> runs[] = {
+    const std::pair<Job, testsupport::Script*> runs[] = {
         {Job::Refresh, &refresh}, {Job::Download, &download}, {Job::Upload, &upload}};
     for (const auto& [job, s] : runs) {
         SCOPED_TRACE(static_cast<int>(job));
-        support::ScriptedFtpServer server(*s);
+        testsupport::ScriptedFtpServer server(*s);
         testsupport::TempDir local;
         local.Write("up.bin", "secret");
         HeadlessApp app;

@@ -14,10 +14,10 @@
 #include "support/app_support.h"
 #include "support/scripted_ftp_server.h"
 
-using support::Script;
-using support::ScriptAction;
-using support::ScriptStep;
 using testsupport::HeadlessApp;
+using testsupport::Script;
+using testsupport::ScriptAction;
+using testsupport::ScriptStep;
 using testsupport::TempDir;
 using testsupport::Text;
 namespace fs = std::filesystem;
@@ -247,7 +247,7 @@ Script BreakAt(const Script& full, std::size_t step, Break how, std::string& sen
 class BrokenConnection : public ::testing::TestWithParam<Job> {
 protected:
     // Connects (unless the job is the connect) and starts the job; true when it ended.
-    bool Run(HeadlessApp& app, const TempDir& local, const support::ScriptedFtpServer& server) {
+    bool Run(HeadlessApp& app, const TempDir& local, const testsupport::ScriptedFtpServer& server) {
         const Job& job = GetParam();
         for (const auto& [path, content] : job.local) {
             local.Write(path, content);
@@ -286,7 +286,7 @@ protected:
         EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
 
         const std::string folder = app.dialog->m_hosts[0].serverFolder;
-        support::ScriptedFtpServer again(Connected(folder.empty() ? "/" : folder));
+        testsupport::ScriptedFtpServer again(Connected(folder.empty() ? "/" : folder));
         const std::string address = "127.0.0.1:" + std::to_string(again.Port());
         app.Win().Type(res::kServerNameEdit, address);
         app.Win().Click(res::kConnectButton);
@@ -317,7 +317,7 @@ TEST_P(BrokenConnection, AtEveryStepTheJobEndsDisconnectedAndTheProgramConnectsA
 
     {
         // The whole exchange as scripted: the job runs to its end.
-        support::ScriptedFtpServer server(full);
+        testsupport::ScriptedFtpServer server(full);
         HeadlessApp app;
         TempDir local;
         ASSERT_TRUE(Run(app, local, server)) << app.Log();
@@ -339,7 +339,7 @@ TEST_P(BrokenConnection, AtEveryStepTheJobEndsDisconnectedAndTheProgramConnectsA
             SCOPED_TRACE(std::string(BreakName(how)) + " at \"" + full.steps[step].expect + "\"");
             std::string sent;
             const Script script = BreakAt(full, step, how, sent);
-            support::ScriptedFtpServer server(script);
+            testsupport::ScriptedFtpServer server(script);
             HeadlessApp app;
             TempDir local;
             if (!Run(app, local, server)) {

@@ -244,8 +244,8 @@ TEST_F(ConnectionJobs, RefusedConnectionShowsTheSystemTextAndTheFailureLine) {
 }
 
 TEST(DosListingPane, FoldersShowTheFolderImageAndFilesTheImageOfTheirExtension) {
-    support::ScriptedFtpServer server(
-        support::Script()
+    testsupport::ScriptedFtpServer server(
+        testsupport::Script()
             .Login()
             .On("PWD")
             .Reply("257 \"/\" is current directory.\r\n")

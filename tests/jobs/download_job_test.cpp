@@ -218,7 +218,7 @@ std::set<std::string> Tree(const std::string& dir) {
 TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLocalFolder) {
     const std::string folder = "drwxr-xr-x";
     const std::string file = "-rw-r--r--";
-    support::Script script = support::Script::Connected(
+    testsupport::Script script = testsupport::Script::Connected(
         Line(folder, "0", "evil") + Line(folder, "0", "linked") + Line(file, "5", "a/b") +
         Line(file, "5", "planted.bin") + Line(file, "5368709120", "huge.iso"));
     script.Listing("LIST /evil",
@@ -230,7 +230,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
         .Reply("150 Sending.\r\n")
         .SendData("hello")
         .Reply("226 Sent.\r\n");
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
 
     TempDir dir;
     fs::create_directories(dir / "local");
@@ -261,13 +261,14 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
 }
 
 TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlone) {
-    support::Script script = support::Script::Connected(Line("-rw-r--r--", "100000", "big.bin"));
+    testsupport::Script script =
+        testsupport::Script::Connected(Line("-rw-r--r--", "100000", "big.bin"));
     script.DataPreparation("I")
         .On("RETR big.bin")
         .Reply("150 Sending.\r\n")
         .SendData(std::string(40000, 'x'))
         .Close();
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     TempDir local;
     HeadlessApp app;
     OpenAndConnect(app, server.Port(), local.Path());
@@ -288,7 +289,7 @@ namespace {
 
 TEST(DownloadFromScriptedServer, AFileFromADosListingComesUnderItsNameAndItsSizeAsksToResume) {
     // 5,000 bytes listed; 3,000 of them already here, newer than the listing.
-    support::Script script = support::Script::AtRoot();
+    testsupport::Script script = testsupport::Script::AtRoot();
     script.Listing("LIST", "08-10-15  02:04PM       <DIR>          Billing\r\n"
                            "11-20-14  12:36PM                 5000 Disc Intercity.tsv\r\n");
     script.DataPreparation("I")
@@ -298,7 +299,7 @@ TEST(DownloadFromScriptedServer, AFileFromADosListingComesUnderItsNameAndItsSize
         .Reply("150 Sending.\r\n")
         .SendData(std::string(2000, 'b'))
         .Reply("226 Sent.\r\n");
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     TempDir local;
     local.Write("Disc Intercity.tsv", std::string(3000, 'a'));
     HeadlessApp app;

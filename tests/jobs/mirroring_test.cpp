@@ -193,7 +193,7 @@ TEST(MirroringListing, RowsThatDoNotReadAsEntriesAndUnsafeNamesStay) {
                                 "-rw-r--r-- 1 u g 1 Jan 1 2020 tab\there\r\n"
                                 "drwxr-xr-x 2 u g 0 Jan 1 2020 ..\r\n"
                                 "lrwxrwxrwx 1 u g 8 Jan 1 2020 ln -> Keep.txt\r\n";
-    support::Script script;
+    testsupport::Script script;
     auto list = [&script, &listing] {
         script.DataPreparation("A").On("LIST").Reply("150 Here\r\n").SendData(listing);
         script.Reply("226 Ok\r\n");
@@ -203,7 +203,7 @@ TEST(MirroringListing, RowsThatDoNotReadAsEntriesAndUnsafeNamesStay) {
     // Only the name that differs from the local one in letter case goes.
     script.On("DELE /Keep.txt").Reply("250 Gone\r\n");
     list();
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     testsupport::HeadlessApp app;
     app.dir.Write("files/keep.txt", "k"); // older than its listed copy: not stored
     app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +

@@ -189,14 +189,14 @@ TEST(HostileListing, RowsGoLastToFirstAndNoNameLeavesTheDeletedFolder) {
                                "-rw-r--r-- 1 u g 1 Jan 1 2020 tab\there\r\n"
                                "-rw-r--r-- 1 u g 1 Jan 1 2020 ok.txt\r\n"
                                "-rw-r--r-- 1 u g 1 Jan 1 2020 .keep\r\n";
-    auto list = [](support::Script& s, const std::string& command, const std::string& data) {
+    auto list = [](testsupport::Script& s, const std::string& command, const std::string& data) {
         s.DataPreparation("A")
             .On(command)
             .Reply("150 Here it comes\r\n")
             .SendData(data)
             .Reply("226 Done\r\n");
     };
-    support::Script script;
+    testsupport::Script script;
     script.Login().On("PWD").Reply("257 \"/\" is current\r\n");
     list(script, "LIST", top);
     script.On("DELE z.txt").Reply("250 Gone\r\n").On("DELE a.txt").Reply("250 Gone\r\n");
@@ -208,7 +208,7 @@ TEST(HostileListing, RowsGoLastToFirstAndNoNameLeavesTheDeletedFolder) {
     script.On("DELE /d1/ok.txt").Reply("250 Gone\r\n").On("DELE /d1/.keep").Reply("250 Gone\r\n");
     script.On("RMD /d1").Reply("250 Gone\r\n");
     list(script, "LIST", "");
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
 
     HeadlessApp app;
     app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +

@@ -14,14 +14,14 @@ namespace {
 using testsupport::Text;
 
 TEST(UnreadableUpload, SendsNoStorShowsTheFileAndEndsIncomplete) {
-    support::Script script;
+    testsupport::Script script;
     script.Login().On("PWD").Reply("257 \"/\" is current directory.\r\n");
     script.DataPreparation("A")
         .On("LIST")
         .Reply("150 Here comes the listing.\r\n")
         .SendData("-rw-r--r-- 1 u g 9 Jan 1 2020 keep.bin\r\n")
         .Reply("226 Done.\r\n");
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     testsupport::HeadlessApp app;
     app.dir.Write("local/keep.bin", "new copy");
     const std::string path = app.dir / "local/keep.bin";

@@ -182,11 +182,11 @@ TEST_F(UploadJobs, CancelFailedStoresAndUploadAllRefusals) {
 }
 
 TEST(UploadConnectionLost, ADropDuringStorEndsWithDisconnectedAndTheWindowLives) {
-    support::Script script;
+    testsupport::Script script;
     script.Login().On("PWD").Reply("257 \"/\" is current\r\n");
     script.DataPreparation("A").On("LIST").Reply("150 Here\r\n").SendData("").Reply("226 Ok\r\n");
     script.DataPreparation("I").On("STOR /a.bin").Reply("150 Send\r\n").ReceiveData().Close();
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     HeadlessApp app;
     app.dir.Write("files/a.bin", std::string(100000, 'a'));
     app.dir.Write("files/b.bin", "b");
@@ -238,7 +238,7 @@ TEST(UploadDosListing, TheTimeTestReadsTheDosDate) {
     // Both files are listed on 10 August 2015 at 14:04 in the server's zone (GMT here).
     const std::string listing = "08-10-15  02:04PM                    1 old.txt\r\n"
                                 "08-10-15  02:04PM                    1 new.txt\r\n";
-    support::Script script;
+    testsupport::Script script;
     script.Login().On("PWD").Reply("257 \"/\" is current\r\n");
     script.DataPreparation("A")
         .On("LIST")
@@ -255,7 +255,7 @@ TEST(UploadDosListing, TheTimeTestReadsTheDosDate) {
         .Reply("150 Here\r\n")
         .SendData(listing)
         .Reply("226 Ok\r\n");
-    support::ScriptedFtpServer server(script);
+    testsupport::ScriptedFtpServer server(script);
     HeadlessApp app;
     app.dir.Write("files/old.txt", "o");
     app.dir.Write("files/new.txt", "n");

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <utility>
 
-namespace support {
+namespace testsupport {
 
 namespace {
 
@@ -626,4 +626,4 @@ std::string MaskPort(const std::string& text) {
     return result;
 }
 
-} // namespace support
+} // namespace testsupport

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace support {
+namespace testsupport {
 
 struct ScriptAction {
     enum class Kind {
@@ -165,4 +165,4 @@ private:
 // Masks the port bytes of "PORT a,b,c,d,p1,p2" so that a log can be compared as a whole.
 std::string MaskPort(const std::string& text);
 
-} // namespace support
+} // namespace testsupport
