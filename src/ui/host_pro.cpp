@@ -86,27 +86,6 @@ void CHostPro::OnInitDialog(win::IDialogWindow& window) {
     window.Text(res::kHostProFolder).SetText(m_initialFolder);
 }
 
-void CHostPro::Dispatch(win::Message& message) {
-    if (m_window == nullptr) {
-        return;
-    }
-    switch (message.kind) {
-    case win::MessageKind::ButtonClick:
-        if (message.id == res::kIdOk) {
-            OnOK();
-        } else if (message.id == res::kIdCancel) {
-            m_window->EndDialog(win::kAnswerCancel);
-        }
-        break;
-    case win::MessageKind::Close:
-        m_window->EndDialog(win::kAnswerCancel);
-        break;
-    default:
-        // Enter is left to the window, which presses OK.
-        break;
-    }
-}
-
 void CHostPro::OnOK() {
     win::IDialogWindow& window = *m_window;
     m_serverName = window.Text(res::kHostProServer).GetText();

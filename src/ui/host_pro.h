@@ -3,16 +3,15 @@
 
 #include <string>
 
-#include "platform/window/window.h"
+#include "ui/modal_dialog.h"
 
 class CMainDialog;
 
-class CHostPro : public win::IDialogLogic {
+class CHostPro : public ui::ModalDialog {
 public:
     explicit CHostPro(CMainDialog& parent) : m_parent(parent) {}
 
     void OnInitDialog(win::IDialogWindow& window) override;
-    void Dispatch(win::Message& message) override;
 
     bool m_editExisting = false; // true: the host at the list's selection mark; false: a new one
     int m_slot = 0;              // the slot edited or filled
@@ -28,8 +27,7 @@ public:
     static constexpr int kUnsetTimeZoneEntry = 7;
 
 private:
-    void OnOK();
+    void OnOK() override;
 
     CMainDialog& m_parent;
-    win::IDialogWindow* m_window = nullptr;
 };

@@ -64,19 +64,10 @@ void COptionDialog::UpdateData(bool saveAndValidate) {
     }
 }
 
-void COptionDialog::Dispatch(win::Message& message) {
-    if (m_window == nullptr) {
-        return;
-    }
+void COptionDialog::OnMessage(win::Message& message) {
     switch (message.kind) {
     case win::MessageKind::ButtonClick:
         switch (message.id) {
-        case res::kIdOk:
-            OnOK();
-            break;
-        case res::kIdCancel:
-            m_window->EndDialog(win::kAnswerCancel);
-            break;
         case res::kOptAdd:
             OnAdd();
             break;
@@ -103,9 +94,6 @@ void COptionDialog::Dispatch(win::Message& message) {
         break;
     case win::MessageKind::MouseOverSurface:
         m_window->Text(res::kOptHelpLine).SetText("");
-        break;
-    case win::MessageKind::Close:
-        m_window->EndDialog(win::kAnswerCancel);
         break;
     default:
         break;

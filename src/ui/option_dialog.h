@@ -4,19 +4,18 @@
 
 #include <string>
 
-#include "platform/window/window.h"
+#include "ui/modal_dialog.h"
 #include "ui/options.h"
 
 class CMainDialog;
 
-class COptionDialog : public win::IDialogLogic {
+class COptionDialog : public ui::ModalDialog {
 public:
     static constexpr int kMaxExtensionLength = 5;
 
     explicit COptionDialog(CMainDialog& parent);
 
     void OnInitDialog(win::IDialogWindow& window) override;
-    void Dispatch(win::Message& message) override;
 
     // The dialog's values, exchanged with the controls by UpdateData.
     std::string m_extension;
@@ -33,9 +32,9 @@ private:
     void OnAsciiHelp();
     void OnCheckBoxClick(int id);
     void ShowHelp(int checkBoxId);
-    void OnOK();
+    void OnOK() override;
+    void OnMessage(win::Message& message) override;
     void Refuse(int textId);
 
     CMainDialog& m_parent;
-    win::IDialogWindow* m_window = nullptr;
 };

@@ -12,27 +12,6 @@ void CPermissionDialog::OnInitDialog(win::IDialogWindow& window) {
     window.Text(res::kPermModeEdit).SetText(m_mode);
 }
 
-void CPermissionDialog::Dispatch(win::Message& message) {
-    if (m_window == nullptr) {
-        return;
-    }
-    switch (message.kind) {
-    case win::MessageKind::ButtonClick:
-        if (message.id == res::kIdOk) {
-            OnOK();
-        } else if (message.id == res::kIdCancel) {
-            m_window->EndDialog(win::kAnswerCancel);
-        }
-        break;
-    case win::MessageKind::Close:
-        m_window->EndDialog(win::kAnswerCancel);
-        break;
-    default:
-        // Enter is left to the window, which presses OK.
-        break;
-    }
-}
-
 void CPermissionDialog::OnOK() {
     // Nothing asks for octal digits: the server judges the text.
     m_mode = m_window->Text(res::kPermModeEdit).GetText();

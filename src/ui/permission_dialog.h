@@ -4,14 +4,13 @@
 
 #include <string>
 
-#include "platform/window/window.h"
+#include "ui/modal_dialog.h"
 
-class CPermissionDialog : public win::IDialogLogic {
+class CPermissionDialog : public ui::ModalDialog {
 public:
     static constexpr std::size_t kMaxModeLength = 3;
 
     void OnInitDialog(win::IDialogWindow& window) override;
-    void Dispatch(win::Message& message) override;
 
     std::string m_fileName;   // set by the caller: the name the command is sent for
     bool m_changed = false;   // OK closed the dialog with a mode other than the initial one
@@ -20,7 +19,5 @@ public:
     std::string m_initialMode;
 
 private:
-    void OnOK();
-
-    win::IDialogWindow* m_window = nullptr;
+    void OnOK() override;
 };
