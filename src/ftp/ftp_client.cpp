@@ -293,6 +293,16 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
         bool& flag;
         ~LoginEnds() { flag = false; }
     } loginEnds{m_loggingIn};
+    ForgetConnection(host);
+    // The log names the server as the user typed it, port suffix included.
+    m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
+                      (displayName.empty() ? host : displayName));
+    return OpenControl(call, host, port, tls) && NoteLocalAddress(call) &&
+           SecureExplicitly(call, tls) && Protect(call, tls) && LogIn(call, user, password) &&
+           DiscoverFeatures(call);
+}
+
+void FtpClient::ForgetConnection(const std::string& host) {
     m_fellBackToPassive = false;
     m_epsvRefused = false;
     m_features = {};
@@ -301,9 +311,10 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
     m_controlTls.reset();
     m_tlsHost = host;
     m_acceptedFingerprint.clear();
-    // The log names the server as the user typed it, port suffix included.
-    m_owner.AppendLog(res::LoadString(res::kTextConnectingTo) +
-                      (displayName.empty() ? host : displayName));
+}
+
+bool FtpClient::OpenControl(platform::Socket& call, const std::string& host, unsigned port,
+                            const TlsRequest& tls) {
     m_owner.SetConnectPhase(kPhaseConnecting);
     m_controlSocket.SetIdleLimit(s_idleLimitMs);
     // Only the resolved address tells the family, so the socket made beforehand may be replaced
@@ -319,18 +330,21 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
         return false;
     }
     call.Attach(m_controlSocket);
-    std::string reply;
     // Implicit TLS: the handshake comes first, and its log line starts the fresh line.
     const bool implicit = tls.security == Security::Implicit;
     if (implicit && !SecureControl(call, tls, true)) {
         return false;
     }
-    if (!ReadReply(call, reply, !implicit)) {
+    std::string greeting;
+    if (!ReadReply(call, greeting, !implicit)) {
         ConnectFailed(call);
         return false;
     }
     m_owner.SetConnectPhase(kPhaseDone);
+    return true;
+}
 
+bool FtpClient::NoteLocalAddress(platform::Socket& call) {
     std::string address;
     unsigned localPort = 0;
     platform::Socket::Family family = platform::Socket::Family::IPv4;
@@ -347,63 +361,61 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
         }
     }
     m_portAddress = address;
+    return true;
+}
 
-    // A refused USER or PASS ends with QUIT; a connection already gone is only closed, so
-    // the user does not meet a second error and a second disconnect for the same loss.
-    auto refused = [&]() {
-        call.Release();
-        // After a 421 the server is gone as surely as after a drop.
-        if (m_connectionLost || m_lastReplyCode == "421") {
-            CloseControlConnection();
-        } else {
-            FtpQuit();
-        }
-        return false;
-    };
-    // PBSZ and PROT: a refusal ends the connection as a refused USER does.
-    auto exchange = [&](const std::string& command) {
-        if (!SendCommand(call, command)) {
-            ConnectFailed(call);
-            return false;
-        }
-        return ReadReply(call, reply, false) || refused();
-    };
-    if (tls.security == Security::Explicit) {
-        if (!SendCommand(call, "AUTH TLS")) {
-            ConnectFailed(call);
-            return false;
-        }
-        // Only a 2xx (234) lets the handshake begin; anything else, and nothing more but QUIT
-        // is sent: a user who asked for TLS never sends the password in clear.
-        if (!ReadReply(call, reply, false) || m_lastReplyCode[0] != '2') {
-            if (!m_connectionLost) {
-                m_owner.ShowMessage(res::LoadString(res::kTextTlsRefused), BoxButtons::Ok,
-                                    BoxIcon::Warning);
-            }
-            return refused();
-        }
-        if (!SecureControl(call, tls, false)) {
-            return false;
-        }
+bool FtpClient::LoginRefused(platform::Socket& call) {
+    // A refused USER or PASS ends with QUIT; a connection already gone is only closed, so the
+    // user does not meet a second error and a second disconnect for the same loss.
+    call.Release();
+    // After a 421 the server is gone as surely as after a drop.
+    if (m_connectionLost || m_lastReplyCode == "421") {
+        CloseControlConnection();
+    } else {
+        FtpQuit();
     }
-    if (tls.security != Security::Plain && (!exchange("PBSZ 0") || !exchange("PROT P"))) {
-        return false;
-    }
-    if (!SendCommand(call, "USER " + user)) {
+    return false;
+}
+
+bool FtpClient::LoginExchange(platform::Socket& call, const std::string& command, bool password) {
+    if (!(password ? SendPassword(call, command) : SendCommand(call, command))) {
         ConnectFailed(call);
         return false;
     }
-    if (!ReadReply(call, reply, false)) {
-        return refused();
+    std::string reply;
+    return ReadReply(call, reply, false) || LoginRefused(call);
+}
+
+bool FtpClient::SecureExplicitly(platform::Socket& call, const TlsRequest& tls) {
+    if (tls.security != Security::Explicit) {
+        return true;
     }
-    if (!SendPassword(call, password)) {
+    if (!SendCommand(call, "AUTH TLS")) {
         ConnectFailed(call);
         return false;
     }
-    if (!ReadReply(call, reply, false)) {
-        return refused();
+    // Only a 2xx (234) lets the handshake begin; anything else, and nothing more but QUIT is
+    // sent: a user who asked for TLS never sends the password in clear.
+    std::string reply;
+    if (!ReadReply(call, reply, false) || m_lastReplyCode[0] != '2') {
+        if (!m_connectionLost) {
+            m_owner.ShowMessage(res::LoadString(res::kTextTlsRefused), BoxButtons::Ok,
+                                BoxIcon::Warning);
+        }
+        return LoginRefused(call);
     }
-    return DiscoverFeatures(call);
+    return SecureControl(call, tls, false);
+}
+
+bool FtpClient::Protect(platform::Socket& call, const TlsRequest& tls) {
+    // A refusal of PBSZ or PROT ends the connection as a refused USER does.
+    return tls.security == Security::Plain ||
+           (LoginExchange(call, "PBSZ 0") && LoginExchange(call, "PROT P"));
+}
+
+bool FtpClient::LogIn(platform::Socket& call, const std::string& user,
+                      const std::string& password) {
+    return LoginExchange(call, "USER " + user) && LoginExchange(call, password, true);
 }
 
 bool FtpClient::DiscoverFeatures(platform::Socket& call) {

@@ -28,7 +28,7 @@ void SplitServerPort(const std::string& name, std::string& host, unsigned& port,
 
 // How the control connection is protected.
 enum class Security {
-    Plain,    // plain FTP, the designed behaviour
+    Plain,    // plain FTP, the default
     Explicit, // AUTH TLS after the greeting
     Implicit, // TLS from the first byte
 };
@@ -181,14 +181,36 @@ private:
     int FetchListing(std::string& listing, const std::string& pathArgument, ExactTimes& times);
     int FetchOnce(std::string& listing, const std::string& command);
     void KeepExactTimes(const std::string& folder, ExactTimes&& times);
+    // The steps of FtpConnect, each false when the attempt ended (and then cleaned up).
+    void ForgetConnection(const std::string& host);
+    // The TCP connection (and implicit TLS) and the greeting.
+    bool OpenControl(platform::Socket& call, const std::string& host, unsigned port,
+                     const TlsRequest& tls);
+    // Our address as PORT and EPRT announce it.
+    bool NoteLocalAddress(platform::Socket& call);
+    // AUTH TLS and the handshake, when explicit TLS is asked for.
+    bool SecureExplicitly(platform::Socket& call, const TlsRequest& tls);
+    // PBSZ 0 and PROT P on a secured connection.
+    bool Protect(platform::Socket& call, const TlsRequest& tls);
+    bool LogIn(platform::Socket& call, const std::string& user, const std::string& password);
     // FEAT, and OPTS UTF8 ON where offered. False when the connection broke.
     bool DiscoverFeatures(platform::Socket& call);
+    // One command of the login and its reply; a refusal ends the connection with QUIT.
+    // `password`: the command is the password, sent as PASS and logged as stars.
+    bool LoginExchange(platform::Socket& call, const std::string& command, bool password = false);
+    bool LoginRefused(platform::Socket& call);
     bool RetrieveOnce(platform::Socket& call, DataConnection& connection,
                       const std::string& localPath, const std::string& remoteName,
                       const std::string& type, std::int64_t size, std::int64_t offset,
                       std::int64_t wholeSize);
     bool StoreOnce(DataConnection& connection, const std::string& localPath,
                    const std::string& name, const std::string& type);
+    // The one block loop of both directions: `bytes` just moved count as blocks of `block`
+    // bytes (at least one, even of none); the progress moves with each, and a cancel asked
+    // for meanwhile is confirmed with `cancelQuestion` before the next. False when the user
+    // confirmed; `counted` then holds the bytes counted up to that block.
+    bool CountBlocks(std::size_t bytes, std::size_t block, int cancelQuestion, std::int64_t& done,
+                     std::size_t& counted);
     // The TLS handshake on the control connection, the log line and the certificate check
     // with the user's question. False when the connection was ended.
     bool SecureControl(platform::Socket& call, const TlsRequest& tls, bool breakLineFirst);

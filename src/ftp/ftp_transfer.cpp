@@ -75,6 +75,24 @@ void AppendLocalText(std::string& out, const char* data, std::size_t length, boo
     }
 }
 
+bool FtpClient::CountBlocks(std::size_t bytes, std::size_t block, int cancelQuestion,
+                            std::int64_t& done, std::size_t& counted) {
+    counted = 0;
+    do {
+        const std::size_t part = std::min(block, bytes - counted);
+        counted += part;
+        done += static_cast<std::int64_t>(part);
+        m_owner.SetProgress(done);
+        if (m_owner.CancelRequested()) {
+            if (AskYesNo("", cancelQuestion) == BoxAnswer::Yes) {
+                return false;
+            }
+            m_owner.ClearCancelRequest();
+        }
+    } while (counted < bytes);
+    return true;
+}
+
 bool FtpClient::FtpRetrieve(const std::string& localPath, const std::string& remoteName,
                             const std::string& type, std::int64_t size, std::int64_t offset,
                             std::int64_t wholeSize) {
@@ -135,20 +153,8 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
             return connection.Failed();
         }
         std::size_t counted = 0;
-        while (counted < static_cast<std::size_t>(received)) {
-            const std::size_t block =
-                std::min(kDownloadBlock, static_cast<std::size_t>(received) - counted);
-            counted += block;
-            done += static_cast<std::int64_t>(block);
-            m_owner.SetProgress(done);
-            if (m_owner.CancelRequested()) {
-                if (AskYesNo("", res::kTextCancelDownload) == BoxAnswer::Yes) {
-                    cancelled = true;
-                    break;
-                }
-                m_owner.ClearCancelRequest();
-            }
-        }
+        cancelled = !CountBlocks(static_cast<std::size_t>(received), kDownloadBlock,
+                                 res::kTextCancelDownload, done, counted);
         bool written;
         if (text) {
             localText.clear();
@@ -246,22 +252,10 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
             file.Close();
             return connection.Failed();
         }
-        // The read that finds the end counts as a block of its own, as it always has.
-        bool cancelled = false;
+        // The read that finds the end counts as a block of its own: the last chance to cancel.
         std::size_t counted = 0;
-        do {
-            const std::size_t part = std::min(block, static_cast<std::size_t>(count) - counted);
-            counted += part;
-            done += static_cast<std::int64_t>(part);
-            m_owner.SetProgress(done);
-            if (m_owner.CancelRequested()) {
-                if (AskYesNo("", res::kTextCancelUpload) == BoxAnswer::Yes) {
-                    cancelled = true;
-                    break;
-                }
-                m_owner.ClearCancelRequest();
-            }
-        } while (counted < static_cast<std::size_t>(count));
+        const bool cancelled = !CountBlocks(static_cast<std::size_t>(count), block,
+                                            res::kTextCancelUpload, done, counted);
         if (cancelled || count == 0) {
             break;
         }

@@ -66,7 +66,7 @@ enum TextId : int {
     kTextCreateNewHost = 170,
     kTextTypeServerName = 171,
     kTextConnectBeforeDrop = 172,
-    // Texts of our own, after the designed ones.
+    // Texts added since, after the original ones; their numbers never change.
     kTextHelpPassiveMode = 173,
     kTextPassiveFromNowOn = 174, // logged when active mode fails and passive takes over
     kTextNoPassivePort = 175,
