@@ -55,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int replies = 0; replies <= static_cast<int>(size); ++replies) {
         std::string reply;
         const bool accepted = client.ReadReply(socket, reply, replies == 0);
-        if (client.m_connectionLost) {
+        if (client.ConnectionLost()) {
             break;
         }
         // A reply that came whole ends in CR LF behind a line starting with its code.
         if (reply.size() < 6 || reply.compare(reply.size() - 2, 2, "\r\n") != 0 ||
-            client.m_lastReplyCode.size() != 3) {
+            client.LastReplyCode().size() != 3) {
             std::abort();
         }
         (void)accepted;

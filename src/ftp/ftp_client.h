@@ -157,10 +157,27 @@ public:
     // Data connections are opened by us: the owner's option, or after a fall-back.
     bool PassiveMode() { return m_fellBackToPassive || m_owner.PassiveMode(); }
 
+    // The control connection's socket: the building blocks above take it as their stream.
+    platform::Socket& ControlSocket() { return m_controlSocket; }
+    // The connection broke (or was ended after a loss); cleared by the next connect.
+    bool ConnectionLost() const { return m_connectionLost; }
+    // The code of the last complete reply, "" before the first.
+    const std::string& LastReplyCode() const { return m_lastReplyCode; }
+    // "a,b,c,d" for PORT; on an IPv6 control connection the address as EPRT writes it.
+    const std::string& PortAddress() const { return m_portAddress; }
+    // Files moved and deleted since the job reset them; a job's closing line counts them.
+    int TransferCount() const { return m_transferCount; }
+    int DeletedCount() const { return m_deletedCount; }
+    void ResetTransferCount() { m_transferCount = 0; }
+    void ResetDeletedCount() { m_deletedCount = 0; }
+
+private:
+    // The data connection is this class's other half: it reads the connection's state here.
+    friend class DataConnection;
+
     platform::Socket m_controlSocket;
     std::atomic<bool> m_connectionLost{false};
     std::string m_lastReplyCode;
-    // "a,b,c,d" for PORT; on an IPv6 control connection the address as EPRT writes it.
     std::string m_portAddress;
     bool m_controlIPv6 = false;
     // Per connection: active mode failed once, and the server does not know EPSV.
@@ -168,9 +185,6 @@ public:
     bool m_epsvRefused = false;
     std::atomic<int> m_transferCount{0};
     std::atomic<int> m_deletedCount{0};
-
-private:
-    friend class DataConnection;
 
     // One attempt of a listing or transfer; RunDataExchange repeats it after a fall-back.
     bool ListOnce(DataConnection& connection, std::string& listing, const std::string& command,

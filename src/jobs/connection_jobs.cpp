@@ -28,7 +28,7 @@ void CMainDialog::ConnectJob() {
     }
     std::string current;
     if (!m_engine.FtpCurrentFolder(current)) {
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return; // nothing to end with QUIT: the log ends with "Disconnected."
         }
         AppendLog(res::LoadString(res::kTextCurrentFolderFailed));
@@ -45,13 +45,13 @@ void CMainDialog::ConnectJob() {
         } else {
             m_remoteFolder = current;
         }
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return;
         }
     }
     m_window.Button(res::kConnectButton).SetIcon(res::kIconDisconnect);
     m_connected = true;
-    if (!RefreshRemoteList(true, true) && !m_engine.m_connectionLost) {
+    if (!RefreshRemoteList(true, true) && !m_engine.ConnectionLost()) {
         ClimbRemoteFolder();
     }
 }
@@ -78,7 +78,7 @@ void CMainDialog::KeepTrustedCertificate() {
 
 void CMainDialog::DisconnectJob() {
     m_engine.FtpQuit();
-    if (!m_engine.m_connectionLost) {
+    if (!m_engine.ConnectionLost()) {
         DisconnectCleanup();
     }
 }
@@ -115,7 +115,7 @@ int CMainDialog::BuildRemoteEntries(bool useCache) {
     m_remoteEntries.SetListing(std::move(listing));
     if (lines == -1) {
         // A lost connection has been reported already; the log ends with "Disconnected."
-        if (!m_engine.m_connectionLost) {
+        if (!m_engine.ConnectionLost()) {
             ShowMessage(res::LoadString(res::kTextListReceivingFailed), win::Buttons::Ok,
                         win::Icon::Warning);
         }
@@ -140,7 +140,7 @@ bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
     RememberRemoteFolder(m_remoteFolder);
     int n = BuildRemoteEntries(useCache);
     if (n == -1) {
-        if (!m_engine.m_connectionLost) {
+        if (!m_engine.ConnectionLost()) {
             AppendLog(res::LoadString(res::kTextListPuttingFailed));
         }
         return false;
@@ -183,7 +183,7 @@ void CMainDialog::ClimbRemoteFolder() {
         // round goes one level higher (restoring an older folder would climb from elsewhere).
         m_previousRemoteFolder = m_remoteFolder;
         bool listed = RefreshRemoteList(false, true);
-        if (m_engine.m_connectionLost || m_remoteFolder == "/" || listed) {
+        if (m_engine.ConnectionLost() || m_remoteFolder == "/" || listed) {
             return;
         }
     }
@@ -192,7 +192,7 @@ void CMainDialog::ClimbRemoteFolder() {
 void CMainDialog::RefreshJob() {
     // A folder that cannot be entered any more is climbed from, not swapped for an older one.
     m_previousRemoteFolder = m_remoteFolder;
-    if (!RefreshRemoteList(false, false) && !m_engine.m_connectionLost) {
+    if (!RefreshRemoteList(false, false) && !m_engine.ConnectionLost()) {
         ClimbRemoteFolder();
     }
 }

@@ -30,7 +30,7 @@ void CMainDialog::DownloadJob() {
     bool incomplete = false;
     m_window.Combo(res::kRemotePathCombo).Enable(false);
     m_window.Tab(res::kHostTab).Enable(false);
-    m_engine.m_transferCount = 0;
+    m_engine.ResetTransferCount();
     m_treeBounds.Reset();
     // Nothing lists the current folder while this job runs, so the index stays as it is.
     const ftp::ListingIndex& listing = m_remoteEntries.Index();
@@ -58,7 +58,7 @@ void CMainDialog::DownloadJob() {
         if (!ok) {
             incomplete = true;
         }
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             break;
         }
         platform::FileStatus status;
@@ -76,11 +76,11 @@ void CMainDialog::DownloadJob() {
     m_window.Combo(res::kRemotePathCombo).Enable(true);
     m_window.Tab(res::kHostTab).Enable(true);
     ResetProgress();
-    if (m_engine.m_connectionLost) {
+    if (m_engine.ConnectionLost()) {
         return; // the log already ends with "Disconnected."
     }
-    if (m_engine.m_transferCount != 0) {
-        LogValueAndText(std::to_string(m_engine.m_transferCount), res::kTextFilesDownloaded);
+    if (m_engine.TransferCount() != 0) {
+        LogValueAndText(std::to_string(m_engine.TransferCount()), res::kTextFilesDownloaded);
     }
     if (m_cancelRequested) {
         m_cancelRequested = false;
@@ -184,7 +184,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
         } else {
             std::string text;
             const int lines = m_engine.FtpListFolder(text, current, true);
-            if (m_engine.m_connectionLost || lines == -1) {
+            if (m_engine.ConnectionLost() || lines == -1) {
                 return false;
             }
             if (lines > ftp::kMaxListingLines) {
@@ -222,7 +222,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                             return false;
                         }
                     }
-                    if (m_engine.m_connectionLost) {
+                    if (m_engine.ConnectionLost()) {
                         return false;
                     }
                 }

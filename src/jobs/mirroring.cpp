@@ -117,7 +117,7 @@ bool CMainDialog::MirrorDeleteExtras(const std::string& localFolder,
             m_engine.FtpDelete(remote + name);
         }
         changed = true;
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             break;
         }
     }

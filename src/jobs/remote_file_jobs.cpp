@@ -32,7 +32,7 @@ void CMainDialog::DeleteJob() {
     for (int row = pane.GetNextSelected(-1); row >= 0; row = pane.GetNextSelected(row)) {
         rows.emplace_back(ui::RemoteRowName(pane, row), pane.GetItemImage(row));
     }
-    m_engine.m_deletedCount = 0;
+    m_engine.ResetDeletedCount();
     m_treeBounds.Reset();
     bool incomplete = false;
     const std::string dir = FolderWithSlash(m_remoteFolder);
@@ -45,7 +45,7 @@ void CMainDialog::DeleteJob() {
                 kind == res::kImageFolder ? DeleteRemoteTree(dir + name) : m_engine.FtpDelete(name);
         }
         incomplete = incomplete || !deleted;
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return;
         }
         if (m_cancelRequested) {
@@ -55,11 +55,11 @@ void CMainDialog::DeleteJob() {
         }
     }
     RefreshRemoteList(true, false);
-    if (m_engine.m_connectionLost) {
+    if (m_engine.ConnectionLost()) {
         return;
     }
     AppendLog(res::LoadString(incomplete ? res::kTextDeleteIncomplete : res::kTextDeleteCompleted));
-    LogValueAndText(FormatDecimal(m_engine.m_deletedCount), res::kTextFilesDeleted);
+    LogValueAndText(FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
 }
 
 bool CMainDialog::DeleteRemoteTree(const std::string& path) {
@@ -104,7 +104,7 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
                 folders.push_back(current + "/" + entry);
             } else {
                 m_engine.FtpDelete(current + "/" + entry);
-                if (m_engine.m_connectionLost) {
+                if (m_engine.ConnectionLost()) {
                     return false;
                 }
             }
@@ -119,7 +119,7 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     }
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         m_engine.FtpRemoveFolder(*it);
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return false;
         }
         m_engine.Cache().Invalidate(*it);
@@ -150,7 +150,7 @@ void CMainDialog::RenameJob() {
     m_engine.Cache().Invalidate(FolderWithSlash(m_remoteFolder) + oldName);
     if (m_engine.FtpRename(oldName, newName)) {
         RefreshRemoteList(true, false);
-    } else if (!m_engine.m_connectionLost) {
+    } else if (!m_engine.ConnectionLost()) {
         ShowMessage(res::LoadString(res::kTextCannotRename), win::Buttons::Ok, win::Icon::Warning);
     }
 }
@@ -163,7 +163,7 @@ void CMainDialog::CreateFolderJob() {
         RefreshRemoteList(true, false);
         return;
     }
-    if (m_engine.m_connectionLost) {
+    if (m_engine.ConnectionLost()) {
         return;
     }
     pane.DeleteItem(m_newFolderRow);
@@ -179,7 +179,7 @@ void CMainDialog::ChmodJob() {
         RefreshRemoteList(true, false);
     }
     // Like every other job, a lost connection ends it silently after "Disconnected."
-    if (m_engine.m_connectionLost) {
+    if (m_engine.ConnectionLost()) {
         return;
     }
     AppendLog(

@@ -32,8 +32,8 @@ std::int64_t WholeHours(std::int64_t seconds) {
 void CMainDialog::UploadJob() {
     bool incomplete = false;
     bool changed = false;
-    m_engine.m_transferCount = 0;
-    m_engine.m_deletedCount = 0;
+    m_engine.ResetTransferCount();
+    m_engine.ResetDeletedCount();
     m_treeBounds.Reset(); // mirroring deletes remote trees
     ResetProgress();
     m_window.Combo(res::kRemotePathCombo).Enable(false);
@@ -46,7 +46,7 @@ void CMainDialog::UploadJob() {
         changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing);
     }
     bool cancelled = m_cancelRequested;
-    for (int i = 0; i < job.Count() && !cancelled && !m_engine.m_connectionLost; ++i) {
+    for (int i = 0; i < job.Count() && !cancelled && !m_engine.ConnectionLost(); ++i) {
         const std::string& name = job.items[static_cast<std::size_t>(i)];
         if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
             const std::string path = job.localBase + name;
@@ -70,19 +70,19 @@ void CMainDialog::UploadJob() {
         }
         cancelled = m_cancelRequested;
     }
-    if (cancelled && !m_engine.m_connectionLost) {
+    if (cancelled && !m_engine.ConnectionLost()) {
         AppendLog(res::LoadString(res::kTextCancellationAccepted));
     }
 
     m_job.FreeItems();
     m_window.Combo(res::kRemotePathCombo).Enable(true);
     m_window.Tab(res::kHostTab).Enable(true);
-    if (m_engine.m_connectionLost) {
+    if (m_engine.ConnectionLost()) {
         return; // the log already ends with "Disconnected."
     }
     if (changed) {
         RefreshRemoteList(true, false);
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return;
         }
     }
@@ -96,11 +96,11 @@ void CMainDialog::UploadJob() {
         AppendLog(res::LoadString(m_job.mirroring ? res::kTextMirroringCompleted
                                                   : res::kTextUploadCompleted));
     }
-    if (m_engine.m_transferCount != 0) {
-        LogValueAndText(FormatDecimal(m_engine.m_transferCount.load()), res::kTextFilesUploaded);
+    if (m_engine.TransferCount() != 0) {
+        LogValueAndText(FormatDecimal(m_engine.TransferCount()), res::kTextFilesUploaded);
     }
-    if (m_engine.m_deletedCount != 0) {
-        LogValueAndText(FormatDecimal(m_engine.m_deletedCount.load()), res::kTextFilesDeleted);
+    if (m_engine.DeletedCount() != 0) {
+        LogValueAndText(FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
     }
 }
 
@@ -123,14 +123,14 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
         if (m_engine.FtpMakeFolder(relative)) {
             result = 2;
         }
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return 0;
         }
         const std::string remote = m_job.remoteBase + relative;
         // A failed listing leaves no lines: every file then counts as missing on the server.
         std::string text;
         m_engine.FtpListFolder(text, remote, true);
-        if (m_engine.m_connectionLost) {
+        if (m_engine.ConnectionLost()) {
             return 0;
         }
         const ftp::ListingIndex listing(std::move(text));
@@ -138,7 +138,7 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
             MirrorDeleteExtras(current, remote, listing);
             // A Cancel to one of its questions stores nothing more, not even this folder's
             // first file.
-            if (m_engine.m_connectionLost || m_cancelRequested) {
+            if (m_engine.ConnectionLost() || m_cancelRequested) {
                 return 0;
             }
         }
@@ -167,7 +167,7 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
                         incomplete = true;
                     }
                 }
-                if (m_engine.m_connectionLost) {
+                if (m_engine.ConnectionLost()) {
                     return 0;
                 }
             }

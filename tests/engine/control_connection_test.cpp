@@ -32,9 +32,9 @@ TEST_F(EngineTest, GreetingSplitOverReceivesIsOneReplyWithOneLeadingBreak) {
                          "server\r\n220 ready\r\n" +
                              kLoginLog);
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
-    EXPECT_EQ(client.m_portAddress, "127,0,0,1");
-    EXPECT_EQ(client.m_lastReplyCode, "500"); // the FEAT that follows the login
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_EQ(client.PortAddress(), "127,0,0,1");
+    EXPECT_EQ(client.LastReplyCode(), "500"); // the FEAT that follows the login
+    EXPECT_FALSE(client.ConnectionLost());
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\n");
     EXPECT_EQ(Problems(), "");
     EXPECT_TRUE(owner.messages.empty());
@@ -63,11 +63,11 @@ TEST_F(EngineTest, ReplyCompletenessFollowsTheFinalLine) {
         {"", false, 0, ""},
     };
     for (const Case& c : cases) {
-        client.m_lastReplyCode.clear();
+        ftp::FtpClient parser(owner); // no reply code yet
         char digit = 0;
-        EXPECT_EQ(client.IsReplyComplete(c.text, digit), c.complete) << c.text;
+        EXPECT_EQ(parser.IsReplyComplete(c.text, digit), c.complete) << c.text;
         EXPECT_EQ(digit, c.digit) << c.text;
-        EXPECT_EQ(client.m_lastReplyCode, c.code) << c.text;
+        EXPECT_EQ(parser.LastReplyCode(), c.code) << c.text;
     }
 }
 
@@ -75,10 +75,10 @@ TEST_F(EngineTest, FinalLineWithoutSpaceNeverCompletesAndTheCloseIsALoss) {
     Start(Script().Greeting("220\r\n").Pause(100).Close());
     EXPECT_FALSE(Connect());
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1\r\n220\r\nDisconnected.\r\n");
-    EXPECT_TRUE(client.m_connectionLost);
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(owner.cleanups, 1);
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
     EXPECT_EQ(Transcript(), "");
 }
 
@@ -86,7 +86,7 @@ TEST_F(EngineTest, LineFeedWithoutCarriageReturnDoesNotComplete) {
     Start(Script().Greeting("220 ready\n").Pause(100).Close());
     EXPECT_FALSE(Connect());
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1\r\n220 ready\nDisconnected.\r\n");
-    EXPECT_TRUE(client.m_connectionLost);
+    EXPECT_TRUE(client.ConnectionLost());
 }
 
 TEST_F(EngineTest, ServerClosingBeforeAnyGreetingLogsTheBreakOnly) {
@@ -110,8 +110,8 @@ TEST_F(EngineTest, AcceptedUserStillSendsPassAndRefusedPassEndsWithQuit) {
                          "in\r\n>PASS *\r\n503 Bad sequence\r\n>QUIT\r\n221 Bye\r\n");
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nQUIT\n");
     EXPECT_EQ(owner.cleanups, 0);
-    EXPECT_FALSE(client.m_connectionLost);
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ConnectionLost());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
 }
 
 TEST_F(EngineTest, RefusedGreetingClosesWithoutQuit) {
@@ -121,7 +121,7 @@ TEST_F(EngineTest, RefusedGreetingClosesWithoutQuit) {
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
     EXPECT_EQ(Transcript(), "");
     EXPECT_EQ(owner.cleanups, 0);
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
 }
 
 TEST_F(EngineTest, ConnectionLostWhileAwaitingUserReplyIsNotFollowedByQuit) {
@@ -165,7 +165,7 @@ TEST_F(EngineTest, PasswordHoldingALineBreakIsNeverSent) {
     EXPECT_FALSE(Connect("u", "p\r\nDELE important"));
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1\r\n220 ready\r\n>USER u\r\n331 Password "
                          "required\r\n");
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
     EXPECT_EQ(Transcript(), "USER u\n");
 }
 
@@ -193,8 +193,8 @@ TEST_F(EngineTest, CurrentFolderIsTheTextBetweenTheFirstTwoQuotes) {
     EXPECT_FALSE(client.FtpCurrentFolder(path));
     EXPECT_EQ(path, "unchanged");
     EXPECT_FALSE(client.FtpCurrentFolder(path));
-    EXPECT_FALSE(client.m_connectionLost);
-    EXPECT_TRUE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ConnectionLost());
+    EXPECT_TRUE(client.ControlSocket().IsValid());
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nPWD\nPWD\nPWD\nPWD\nPWD\n");
 }
 
@@ -210,7 +210,7 @@ TEST_F(EngineTest, UnresolvableNameShowsTheInvalidArgumentText) {
     EXPECT_EQ(owner.messages[0].icon, ftp::BoxIcon::Warning);
     EXPECT_EQ(owner.log, "Connecting to " + host);
     EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
 }
 
 TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
@@ -236,14 +236,14 @@ TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
 TEST_F(EngineTest, CommandHoldingALineBreakIsNeverSent) {
     StartLoggedIn(Script().Login().On("MKD ok").Reply("257 \"ok\" created\r\n"));
     platform::Socket call;
-    call.Attach(client.m_controlSocket);
+    call.Attach(client.ControlSocket());
     EXPECT_FALSE(client.SendCommand(call, "DELE a\r\nRMD b"));
     EXPECT_FALSE(client.SendCommand(call, "DELE a\nRMD b"));
     EXPECT_FALSE(client.SendCommand(call, "DELE a\r"));
     call.Release();
     EXPECT_FALSE(client.FtpDelete("x\r\nQUIT"));
     EXPECT_EQ(owner.log, "");
-    EXPECT_EQ(client.m_deletedCount, 0);
+    EXPECT_EQ(client.DeletedCount(), 0);
     EXPECT_TRUE(client.FtpMakeFolder("ok"));
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nMKD ok\n");
 }
@@ -251,7 +251,7 @@ TEST_F(EngineTest, CommandHoldingALineBreakIsNeverSent) {
 TEST_F(EngineTest, ServerClosingMidReplyIsALostConnection) {
     StartLoggedIn(Script().Login().On("MKD x").Reply("257-partial\r\n").Close());
     EXPECT_FALSE(client.FtpMakeFolder("x"));
-    EXPECT_TRUE(client.m_connectionLost);
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(owner.cleanups, 1);
     EXPECT_EQ(owner.log, ">MKD x\r\n257-partial\r\nDisconnected.\r\n");
     EXPECT_TRUE(owner.messages.empty());
@@ -264,7 +264,7 @@ TEST_F(EngineTest, EndlessReplyIsABrokenConnection) {
     }
     Start(Script().Greeting(flood).Pause(200));
     EXPECT_FALSE(Connect());
-    EXPECT_TRUE(client.m_connectionLost);
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(owner.cleanups, 1);
 }
 
@@ -272,7 +272,7 @@ TEST_F(EngineTest, QuitClosesTheConnectionWhateverTheReply) {
     StartLoggedIn(Script().Login().On("QUIT").Reply("500 No\r\n"));
     client.FtpQuit();
     EXPECT_EQ(owner.log, ">QUIT\r\n500 No\r\n");
-    EXPECT_FALSE(client.m_controlSocket.IsValid());
+    EXPECT_FALSE(client.ControlSocket().IsValid());
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nQUIT\n");
 }
 

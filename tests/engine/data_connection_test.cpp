@@ -173,7 +173,7 @@ TEST_F(EngineTest, FallBackSendsTheWholeSequenceAgainRestIncluded) {
                       .Reply("226 Done\r\n"));
     EXPECT_TRUE(client.FtpRetrieve(local / "part", "part", "I", 1004, 1000)) << owner.log;
     EXPECT_EQ(local.Read("part"), std::string(1000, 'x') + "tail");
-    EXPECT_EQ(client.m_transferCount, 1);
+    EXPECT_EQ(client.TransferCount(), 1);
     EXPECT_EQ(Problems(), "");
 }
 

@@ -57,7 +57,7 @@ TEST_F(EngineTest, ListWithSeparateCompletionReadsItAfterTheData) {
     EXPECT_EQ(listing, kListing);
     EXPECT_EQ(MaskPort(owner.log),
               kPreparationLog + ">LIST /pub/a b\r\n150 Opening\r\n226 Done\r\n");
-    EXPECT_EQ(client.m_lastReplyCode, "226");
+    EXPECT_EQ(client.LastReplyCode(), "226");
     // The key of a listing with a path is the path without its leading space.
     EXPECT_EQ(client.Cache().PathAt(0), "/pub/a b");
     EXPECT_EQ(Problems(), "");
@@ -88,7 +88,7 @@ TEST_F(EngineTest, RefusedListFailsAndKeepsTheConnection) {
     std::string listing = "stale";
     EXPECT_EQ(client.FtpList(listing, " /missing", true), -1);
     EXPECT_EQ(listing, "");
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_FALSE(client.ConnectionLost());
     EXPECT_TRUE(owner.messages.empty());
     EXPECT_EQ(client.Cache().PathAt(0), "");
     std::string path;
@@ -118,7 +118,7 @@ TEST_F(EngineTest, RefusedTypeOrPortEndsTheListing) {
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
     EXPECT_EQ(MaskPort(Transcript()),
               "USER u\nPASS p\nFEAT\nTYPE A\nTYPE A\nPORT 127,0,0,1,P,P\nTYPE A\nEPSV\nPASV\n");
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_FALSE(client.ConnectionLost());
 }
 
 TEST_F(EngineTest, DataConnectionOpenedLateIsStillAccepted) {
@@ -158,7 +158,7 @@ TEST_F(EngineTest, ReplyInsteadOfADataConnectionEndsTheWait) {
               kPreparationLog + ">LIST\r\n150 Opening\r\n425 Can't open data connection\r\n" +
                   "Switching to passive mode for this connection.\r\n>TYPE A\r\n200 Type "
                   "set\r\n>EPSV\r\n500 Unknown\r\n>PASV\r\n500 Unknown\r\n");
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_FALSE(client.ConnectionLost());
     EXPECT_TRUE(owner.messages.empty());
     std::string path;
     EXPECT_TRUE(client.FtpCurrentFolder(path));
@@ -175,7 +175,7 @@ TEST_F(EngineTest, ControlConnectionClosedWhileWaitingForDataIsALoss) {
                       .Close());
     std::string listing;
     EXPECT_EQ(client.FtpList(listing, "", false), -1);
-    EXPECT_TRUE(client.m_connectionLost);
+    EXPECT_TRUE(client.ConnectionLost());
     EXPECT_EQ(owner.cleanups, 1);
     EXPECT_EQ(MaskPort(owner.log), kPreparationLog + ">LIST\r\n150 Opening\r\nDisconnected.\r\n");
 }
@@ -260,7 +260,7 @@ TEST_F(EngineTest, FailedChangeFolderRestoresThePreviousFolder) {
     owner.remoteFolder = "/there";
     EXPECT_TRUE(client.FtpChangeFolder("/there"));
     EXPECT_EQ(owner.remoteFolder, "/there");
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_FALSE(client.ConnectionLost());
 }
 
 TEST_F(EngineTest, EachAcceptedDeleteCountsOnce) {
@@ -275,7 +275,7 @@ TEST_F(EngineTest, EachAcceptedDeleteCountsOnce) {
     EXPECT_TRUE(client.FtpDelete("a"));
     EXPECT_FALSE(client.FtpDelete("b"));
     EXPECT_TRUE(client.FtpDelete("c d"));
-    EXPECT_EQ(client.m_deletedCount, 2);
+    EXPECT_EQ(client.DeletedCount(), 2);
 }
 
 TEST_F(EngineTest, FolderAndPermissionCommandsSendTheirArgumentsUnchanged) {

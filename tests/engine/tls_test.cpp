@@ -52,7 +52,7 @@ TEST_F(TlsEngineTest, RefusedAuthTlsEndsWithQuitAndNeverSendsTheLogin) {
         EXPECT_EQ(Problems(), "");
         ASSERT_EQ(owner.messages.size(), 1u);
         EXPECT_EQ(owner.messages[0].text, res::LoadString(res::kTextTlsRefused));
-        EXPECT_FALSE(client.m_controlSocket.IsValid());
+        EXPECT_FALSE(client.ControlSocket().IsValid());
     }
 }
 
@@ -90,8 +90,8 @@ TEST_F(TlsEngineTest, BrokenHandshakesEndWithDisconnected) {
         EXPECT_EQ(owner.log, std::string(c.logStart) + "Disconnected.\r\n") << c.name;
         EXPECT_EQ(owner.cleanups, 1) << c.name;
         EXPECT_EQ(owner.messages.size(), 1u) << c.name;
-        EXPECT_TRUE(client.m_connectionLost) << c.name;
-        EXPECT_FALSE(client.m_controlSocket.IsValid()) << c.name;
+        EXPECT_TRUE(client.ConnectionLost()) << c.name;
+        EXPECT_FALSE(client.ControlSocket().IsValid()) << c.name;
         EXPECT_EQ(Transcript(), c.transcript) << c.name;
     }
 }

@@ -98,7 +98,7 @@ TEST_F(TransferTest, DownloadUsesTheGivenTypeAndReadsTheSeparateCompletion) {
               "complete\r\n");
     EXPECT_EQ(owner.ranges, (std::vector<std::int64_t>{5}));
     EXPECT_EQ(owner.progress, (std::vector<std::int64_t>{5, 0}));
-    EXPECT_EQ(client.m_transferCount, 1);
+    EXPECT_EQ(client.TransferCount(), 1);
     EXPECT_EQ(Problems(), "");
 }
 
@@ -172,9 +172,9 @@ TEST_F(TransferTest, RefusedRetrieveCreatesNoLocalFile) {
         Script().Login().DataPreparation("I").On("RETR missing").Reply("550 No such file\r\n"));
     EXPECT_FALSE(client.FtpRetrieve(Local("missing"), "missing", "I", 0, 0));
     EXPECT_FALSE(std::filesystem::exists(Local("missing")));
-    EXPECT_EQ(client.m_transferCount, 0);
+    EXPECT_EQ(client.TransferCount(), 0);
     EXPECT_TRUE(owner.messages.empty());
-    EXPECT_FALSE(client.m_connectionLost);
+    EXPECT_FALSE(client.ConnectionLost());
 }
 
 TEST_F(TransferTest, LocalFileThatCannotBeCreatedShowsThePlatformsText) {
@@ -257,12 +257,12 @@ TEST_F(TransferTest, YesToTheCancelQuestionStopsAndTheServerDecidesTheResult) {
     owner.answers = {ftp::BoxAnswer::Yes, ftp::BoxAnswer::Yes};
     EXPECT_FALSE(client.FtpRetrieve(Local("one"), "one", "I", 4 * 1024 * 1024, 0));
     EXPECT_TRUE(owner.cancel); // left set for the job to report
-    EXPECT_EQ(client.m_transferCount, 0);
+    EXPECT_EQ(client.TransferCount(), 0);
     const std::int64_t kept = std::filesystem::file_size(Local("one"));
     EXPECT_EQ(kept, owner.progress.at(0));
     EXPECT_LT(kept, static_cast<std::int64_t>(data.size()));
     EXPECT_TRUE(client.FtpRetrieve(Local("two"), "two", "I", 4 * 1024 * 1024, 0));
-    EXPECT_EQ(client.m_transferCount, 1);
+    EXPECT_EQ(client.TransferCount(), 1);
     EXPECT_EQ(Problems(), "");
 }
 
@@ -289,7 +289,7 @@ TEST_F(TransferTest, UploadSendsBlocksByFileLength) {
     owner.progress.clear();
     EXPECT_TRUE(client.FtpStore(Local("large.bin"), "large.bin", "I"));
     EXPECT_EQ(owner.Blocks(), (std::vector<std::int64_t>{8192, 8192, 8192, 8192, 0}));
-    EXPECT_EQ(client.m_transferCount, 2);
+    EXPECT_EQ(client.TransferCount(), 2);
     EXPECT_EQ(Problems(), "");
     EXPECT_EQ(server->DataReceived(), small + large);
 }
@@ -323,10 +323,10 @@ TEST_F(TransferTest, UploadAppliesBothLowercaseOptionsAndSkipsBackupsWhileMirror
                       .Reply("226 Transfer complete\r\n"));
     owner.storeOptions = {true, true, true};
     EXPECT_TRUE(client.FtpStore(Local("old.BAK"), "DIR/Sub/old.BAK", "I"));
-    EXPECT_EQ(client.m_transferCount, 0);
+    EXPECT_EQ(client.TransferCount(), 0);
     EXPECT_EQ(owner.log, "");
     EXPECT_TRUE(client.FtpStore(Local("File.TXT"), "DIR/Sub/File.TXT", "A"));
-    EXPECT_EQ(client.m_transferCount, 1);
+    EXPECT_EQ(client.TransferCount(), 1);
     EXPECT_EQ(MaskPort(Transcript()),
               "USER u\nPASS p\nFEAT\nTYPE A\nPORT 127,0,0,1,P,P\nSTOR DIR/Sub/file.txt\n");
     EXPECT_EQ(server->DataReceived(), "text\r\n");
@@ -338,8 +338,8 @@ TEST_F(TransferTest, UploadOfAMissingLocalFileShowsThePlatformsText) {
     EXPECT_FALSE(client.FtpStore(Local("gone"), "gone", "I"));
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, Local("gone") + "\n" + platform::SystemErrorText(ENOENT));
-    EXPECT_FALSE(client.m_connectionLost);
-    EXPECT_EQ(client.m_transferCount, 0);
+    EXPECT_FALSE(client.ConnectionLost());
+    EXPECT_EQ(client.TransferCount(), 0);
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\n");
 }
 

@@ -51,7 +51,7 @@ TEST_F(TransferRoundTrip, ImageModeKeepsEveryByteBothWays) {
                                    static_cast<std::int64_t>(data.size()), 0))
         << owner.log;
     EXPECT_EQ(local.Read("back.bin"), data);
-    EXPECT_EQ(engine.m_transferCount, 2);
+    EXPECT_EQ(engine.TransferCount(), 2);
     EXPECT_TRUE(owner.messages.empty());
 }
 
