@@ -118,8 +118,8 @@ int main() {
     headless::HeadlessMainWindow window;
     SettingsStore settings(folder + "/unused.ini");
     CMainDialog dialog(window, settings);
-    dialog.m_job.mirroring = true;
-    dialog.m_job.timeZoneIndex = 13;
+    dialog.Arrange().m_job.mirroring = true;
+    dialog.Arrange().m_job.timeZoneIndex = 13;
 
     std::printf("mirroring decisions, %d local files (one folder), best and median of %d runs\n",
                 kLocalFiles, kRuns);

@@ -199,10 +199,10 @@ public:
         if (!m_dialog.IsClosed() && !m_window.Destroyed()) {
             if (!m_dialog.CloseProcedure()) {
                 // The user kept the window open while a job ran: let the job finish first.
-                m_window.PumpUntil([this] { return !m_dialog.m_busy; });
+                m_window.PumpUntil([this] { return !m_dialog.View().m_busy; });
             }
         }
-        m_window.PumpUntil([this] { return !m_dialog.m_busy; });
+        m_window.PumpUntil([this] { return !m_dialog.View().m_busy; });
         m_dialog.WaitForWorker();
         return m_failed ? 2 : 0;
     }
@@ -449,7 +449,8 @@ private:
     }
 
     void OnWait(const GestureLine&) {
-        if (!m_window.PumpUntil([this] { return !m_dialog.m_busy; }, std::chrono::minutes(10))) {
+        if (!m_window.PumpUntil([this] { return !m_dialog.View().m_busy; },
+                                std::chrono::minutes(10))) {
             Fail("the job did not end");
         }
         m_dialog.WaitForWorker();

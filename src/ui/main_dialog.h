@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "ftp/engine_owner.h"
@@ -225,10 +226,6 @@ public:
                      const std::string& remotePath);
     // With the option on: the server's copy gets the local file's time.
     void KeepUploadTime(const std::string& localPath, const std::string& remotePath);
-    // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
-    // test compares with. Tests replace them before a job starts.
-    std::function<std::int64_t()> m_clock;
-    std::function<std::int64_t(std::int64_t)> m_localUtcOffset;
 
     // ---- Download job (ui/download_command.cpp, jobs/download_job.cpp) ----
     void OnDownloadCommand(win::Message& message); // 32780
@@ -253,9 +250,6 @@ public:
     int CompareWithRemote(std::int64_t local, ui::RemoteFileTime& remote, const std::string& path);
     // Makes `remote` exact, with MDTM where it is not; false when the server cannot tell.
     bool ExactRemoteTime(ui::RemoteFileTime& remote, const std::string& path);
-    // The server's offset as ListOffset learned it (reset at each connect).
-    std::optional<std::int64_t> m_listOffset;
-    bool m_listOffsetTried = false;
     bool DownloadFolder(const std::string& name);
     void ShowDownloadedItem(const std::string& name, int kind);
 
@@ -265,6 +259,30 @@ public:
     // true when it deleted or tried to delete anything.
     bool MirrorDeleteExtras(const std::string& localFolder, const std::string& remoteFolder,
                             const ftp::ListingIndex& listing);
+
+    // A tree walk that may go one level deeper and list one more folder; false, after a
+    // message naming `path`, when the job's bounds end that tree.
+    bool WithinTreeBounds(const std::string& path, int depth);
+
+    // ---- What tests and script mode see ----
+    template <bool ReadOnly> struct StateView;
+    // The window's state, read-only: what a test or script mode checks.
+    StateView<true> View() const;
+    // The same, writable: for the tests that start from a state instead of reaching it (a
+    // job that seems to run, a host that seems connected, a clock of their own). Nothing in
+    // the program itself uses it.
+    StateView<false> Arrange();
+
+private:
+    // The dialogs the window opens work on its hosts and options.
+    friend class CHostPro;
+    friend class COptionDialog;
+
+    // The local pane's upload helpers (ui/upload_commands.cpp).
+    int UploadTimeZone() const;
+    bool RefuseDriveList();
+    void UploadSelectionAfterQuestion(bool overwrite);
+    void StartWithLocalRows(bool selectedOnly);
 
     // ---- State ----
     win::IMainWindow& m_window;
@@ -306,9 +324,6 @@ public:
     ui::JobInputs m_job;
     // The running job's walks of remote trees (worker only).
     ui::TreeWalkBounds m_treeBounds;
-    // A tree walk that may go one level deeper and list one more folder; false, after a
-    // message naming `path`, when the job's bounds end that tree.
-    bool WithinTreeBounds(const std::string& path, int depth);
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to
     ui::HostRecord m_connectHost;    // its fields as they were when the job started
 
@@ -325,8 +340,14 @@ public:
     // What closing while a job runs does after the settings are written (tests replace it;
     // the program ends the process at once).
     std::function<void()> m_exitWhileBusy;
+    // Now, and the local zone's offset from UTC in seconds at a time: what the upload's time
+    // test compares with. Tests replace them before a job starts.
+    std::function<std::int64_t()> m_clock;
+    std::function<std::int64_t(std::int64_t)> m_localUtcOffset;
+    // The server's offset as ListOffset learned it (reset at each connect).
+    std::optional<std::int64_t> m_listOffset;
+    bool m_listOffsetTried = false;
 
-private:
     std::thread m_worker;
     std::thread::id m_windowThread = std::this_thread::get_id();
     bool m_closed = false;
@@ -340,3 +361,41 @@ private:
     std::vector<std::pair<std::string, bool>> m_logBacklog;
     int m_progressShift = 0; // keeps large sizes inside the bar's 32-bit range
 };
+
+// The names are the members' own.
+template <bool ReadOnly> struct CMainDialog::StateView {
+    template <class T> using Ref = std::conditional_t<ReadOnly, const T&, T&>;
+    Ref<std::atomic<bool>> m_busy;
+    Ref<std::atomic<bool>> m_connected;
+    Ref<std::atomic<bool>> m_cancelRequested;
+    Ref<std::atomic<int>> m_connectPhase;
+    Ref<int> m_tickCount;
+    Ref<ui::Options> m_options;
+    Ref<ui::AsciiExtensionList> m_asciiExtensions;
+    Ref<ui::HostSlots> m_hosts;
+    Ref<std::string> m_localFolder;
+    Ref<std::string> m_remoteFolder;
+    Ref<CHostList> m_hostList;
+    Ref<CLocalFileList> m_localList;
+    Ref<ui::JobInputs> m_job;
+    Ref<int> m_lastError;
+    Ref<std::function<void()>> m_exitWhileBusy;
+    Ref<std::function<std::int64_t()>> m_clock;
+    Ref<std::function<std::int64_t(std::int64_t)>> m_localUtcOffset;
+};
+
+inline CMainDialog::StateView<true> CMainDialog::View() const {
+    return {m_busy,          m_connected,    m_cancelRequested, m_connectPhase,
+            m_tickCount,     m_options,      m_asciiExtensions, m_hosts,
+            m_localFolder,   m_remoteFolder, m_hostList,        m_localList,
+            m_job,           m_lastError,    m_exitWhileBusy,   m_clock,
+            m_localUtcOffset};
+}
+
+inline CMainDialog::StateView<false> CMainDialog::Arrange() {
+    return {m_busy,          m_connected,    m_cancelRequested, m_connectPhase,
+            m_tickCount,     m_options,      m_asciiExtensions, m_hosts,
+            m_localFolder,   m_remoteFolder, m_hostList,        m_localList,
+            m_job,           m_lastError,    m_exitWhileBusy,   m_clock,
+            m_localUtcOffset};
+}

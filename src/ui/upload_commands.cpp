@@ -14,70 +14,69 @@ std::string FolderWithSlash(const std::string& folder) {
 
 // The time zone of the host whose server the job talks to: the tab's slot, or the host list's
 // selected row (slot 0 when no row is selected).
-int UploadTimeZone(const CMainDialog& dialog) {
-    int slot = dialog.CurrentHostSlot();
+} // namespace
+
+int CMainDialog::UploadTimeZone() const {
+    int slot = CurrentHostSlot();
     if (slot == ui::kNoSlot) {
         slot = 0;
     }
-    return dialog.m_hosts[static_cast<std::size_t>(slot)].TimeZoneIndex;
+    return m_hosts[static_cast<std::size_t>(slot)].TimeZoneIndex;
 }
 
 // Drive rows name no item of a folder: the drive list uploads nothing.
-bool RefuseDriveList(CMainDialog& dialog) {
-    if (!dialog.m_localList.m_driveList) {
+bool CMainDialog::RefuseDriveList() {
+    if (!m_localList.m_driveList) {
         return false;
     }
-    dialog.ShowMessage(res::LoadString(res::kTextNoLocalFolder), win::Buttons::Ok,
-                       win::Icon::Warning);
+    ShowMessage(res::LoadString(res::kTextNoLocalFolder), win::Buttons::Ok, win::Icon::Warning);
     return true;
 }
 
 // The question of "&Upload" and "Orver&Wirte Upload", then the upload of the selection.
-void UploadSelectionAfterQuestion(CMainDialog& dialog, bool overwrite) {
-    if (dialog.m_busy || !dialog.m_connected || RefuseDriveList(dialog)) {
+void CMainDialog::UploadSelectionAfterQuestion(bool overwrite) {
+    if (m_busy || !m_connected || RefuseDriveList()) {
         return;
     }
-    const int count = dialog.m_window.ListView(res::kLocalList).GetSelectedCount();
+    const int count = m_window.ListView(res::kLocalList).GetSelectedCount();
     const std::string question = res::LoadString(res::kTextUploadPrefix) + FormatDecimal(count) +
                                  res::LoadString(res::kTextSelectedFiles);
-    if (dialog.ShowMessage(question, win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
+    if (ShowMessage(question, win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
         return;
     }
-    dialog.m_job.mirroring = false;
-    dialog.m_job.overwrite = overwrite;
-    dialog.StartUpload();
+    m_job.mirroring = false;
+    m_job.overwrite = overwrite;
+    StartUpload();
 }
 
 // The local pane's rows, selected ones only or all, in list order, into the job with the
 // folders and the host's time zone; then the job.
-void StartWithLocalRows(CMainDialog& dialog, bool selectedOnly) {
-    ui::JobInputs& job = dialog.m_job;
-    win::IListView& pane = dialog.m_window.ListView(res::kLocalList);
+void CMainDialog::StartWithLocalRows(bool selectedOnly) {
+    ui::JobInputs& job = m_job;
+    win::IListView& pane = m_window.ListView(res::kLocalList);
     job.FreeItems();
     for (int row = selectedOnly ? pane.GetNextSelected(-1) : 0;
          row >= 0 && row < pane.GetItemCount();
          row = selectedOnly ? pane.GetNextSelected(row) : row + 1) {
         job.Add(pane.GetItemText(row), pane.GetItemImage(row));
     }
-    job.localBase = FolderWithSlash(dialog.m_localFolder);
-    job.remoteBase = FolderWithSlash(dialog.m_remoteFolder);
-    job.timeZoneIndex = UploadTimeZone(dialog);
-    dialog.RunJob(&CMainDialog::UploadJob, true);
+    job.localBase = FolderWithSlash(m_localFolder);
+    job.remoteBase = FolderWithSlash(m_remoteFolder);
+    job.timeZoneIndex = UploadTimeZone();
+    RunJob(&CMainDialog::UploadJob, true);
 }
 
-} // namespace
-
 void CMainDialog::OnLocalUploadCommand(win::Message&) {
-    UploadSelectionAfterQuestion(*this, false);
+    UploadSelectionAfterQuestion(false);
 }
 
 void CMainDialog::OnOverwriteUploadCommand(win::Message&) {
-    UploadSelectionAfterQuestion(*this, true);
+    UploadSelectionAfterQuestion(true);
 }
 
 void CMainDialog::OnUploadAllCommand(win::Message&) {
     // Button 1021 is offered on the drive list too, where the menu command is grayed.
-    if (m_busy || !m_connected || RefuseDriveList(*this)) {
+    if (m_busy || !m_connected || RefuseDriveList()) {
         return;
     }
     const std::string question =
@@ -91,14 +90,14 @@ void CMainDialog::OnUploadAllCommand(win::Message&) {
 }
 
 void CMainDialog::StartUpload() {
-    if (m_busy || !m_connected || RefuseDriveList(*this)) {
+    if (m_busy || !m_connected || RefuseDriveList()) {
         return;
     }
-    StartWithLocalRows(*this, true);
+    StartWithLocalRows(true);
 }
 
 void CMainDialog::StartUploadAll() {
-    if (m_busy || !m_connected || RefuseDriveList(*this)) {
+    if (m_busy || !m_connected || RefuseDriveList()) {
         return;
     }
     if (m_window.ListView(res::kLocalList).GetItemCount() == 0) {
@@ -106,7 +105,7 @@ void CMainDialog::StartUploadAll() {
                     win::Icon::Warning);
         return;
     }
-    StartWithLocalRows(*this, false);
+    StartWithLocalRows(false);
 }
 
 void CMainDialog::StartUploadDropped() {
@@ -116,6 +115,6 @@ void CMainDialog::StartUploadDropped() {
     }
     m_job.mirroring = false;
     m_job.remoteBase = FolderWithSlash(m_remoteFolder);
-    m_job.timeZoneIndex = UploadTimeZone(*this);
+    m_job.timeZoneIndex = UploadTimeZone();
     RunJob(&CMainDialog::UploadJob, true);
 }

@@ -58,8 +58,9 @@ protected:
     // Connects with the button and waits until the job is over.
     void Connect() {
         Click(res::kConnectButton);
-        ASSERT_TRUE(wxwin::PumpUntil([&] { return !dialog->m_busy && dialog->m_connected; }))
-            << Log();
+        ASSERT_TRUE(wxwin::PumpUntil([&] {
+            return !dialog->View().m_busy && dialog->View().m_connected;
+        })) << Log();
     }
 
     bool Lists(int listId, const std::string& name) {

@@ -105,7 +105,8 @@ TEST_F(ProgramWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
         watchdog.Restart();
         start();
         const auto limit = Clock::now() + std::chrono::minutes(30);
-        while ((dialog->m_busy || window->Queue().PendingCount() != 0) && Clock::now() < limit) {
+        while ((dialog->View().m_busy || window->Queue().PendingCount() != 0) &&
+               Clock::now() < limit) {
             wxwin::PumpPending();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -114,7 +115,7 @@ TEST_F(ProgramWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
                   << watchdog.LongestGapMs() << " ms at tick " << watchdog.LongestAt() << " over "
                   << watchdog.Ticks() << " ticks; longest busy stretch of the window's thread "
                   << watchdog.LongestBusyMs() << " ms\n";
-        EXPECT_FALSE(dialog->m_busy);
+        EXPECT_FALSE(dialog->View().m_busy);
         EXPECT_GT(watchdog.Ticks(), 1);
         // Work on the window's thread between two ticks is what this program holds it for; the
         // wall-clock gap also counts time a busy machine gave to others, so it only catches a
@@ -129,8 +130,8 @@ TEST_F(ProgramWindowTest, AWorkerNeverFreezesTheWindowsThreadWhileATreeMoves) {
         << Tail(Log());
 
     SelectOnly(window->Widget(res::kLocalList), "tree");
-    dialog->m_job.mirroring = false;
-    dialog->m_job.overwrite = true;
+    dialog->Arrange().m_job.mirroring = false;
+    dialog->Arrange().m_job.overwrite = true;
     run("upload", [&] { dialog->StartUpload(); });
     const std::string log = Log();
     EXPECT_NE(log.find("File(s) uploading completed successfully.\r\n" + std::to_string(files) +

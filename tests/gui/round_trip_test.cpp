@@ -39,13 +39,13 @@ TEST_F(ProgramWindowTest, ConnectBrowseAndDisconnectThroughRealWidgets) {
     activate.m_itemIndex = pub;
     remote->GetEventHandler()->ProcessEvent(activate);
     ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy && Lists(res::kRemoteList, "inner.txt");
+        return !dialog->View().m_busy && Lists(res::kRemoteList, "inner.txt");
     })) << Log();
     Screenshot(window->Frame(), "main_window_connected.png");
 
     Click(res::kConnectButton);
     ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy &&
+        return !dialog->View().m_busy &&
                window->Button(res::kConnectButton).GetIcon() == res::kIconConnect;
     }));
 }
@@ -89,7 +89,7 @@ TEST_F(ProgramWindowTest, AFileDraggedWithTheMouseOntoTheRemoteListArrivesOnTheS
     sim.MouseUp();
     Settle();
     ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return !dialog->m_busy && Lists(res::kRemoteList, "dragged.html");
+        return !dialog->View().m_busy && Lists(res::kRemoteList, "dragged.html");
     })) << Log();
     EXPECT_EQ(server.Root().Read("dragged.html"), "<p>moved by mouse</p>");
     EXPECT_EQ(Log().find("Do you wish"), std::string::npos);

@@ -113,7 +113,7 @@ TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering
     Trickled(pwd, "257 \"/\" is the current directory, and this reply goes on and on\r\n");
     Attacked first(pwd);
     first.Open({});
-    EXPECT_FALSE(first.app.dialog->m_connected);
+    EXPECT_FALSE(first.app.dialog->View().m_connected);
     EXPECT_NE(first.app.Log().find(stopped), std::string::npos) << first.app.Log();
 
     testsupport::Script listing = testsupport::Script::AtRoot();
@@ -123,7 +123,7 @@ TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering
         .TrickleData(std::string(1000, 'x'), 100);
     Attacked second(listing);
     second.Open({});
-    EXPECT_FALSE(second.app.dialog->m_connected);
+    EXPECT_FALSE(second.app.dialog->View().m_connected);
     EXPECT_TRUE(second.app.Log().ends_with(stopped)) << second.app.Log();
 }
 
@@ -133,14 +133,14 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
     Attacked first(silent);
     std::thread cancel([&first] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        first.app.dialog->m_cancelRequested = true;
+        first.app.dialog->Arrange().m_cancelRequested = true;
     });
     first.Open({});
     cancel.join();
-    EXPECT_FALSE(first.app.dialog->m_connected);
+    EXPECT_FALSE(first.app.dialog->View().m_connected);
     EXPECT_NE(first.app.Log().find(Text(res::kTextWaitCanceled)), std::string::npos)
         << first.app.Log();
-    EXPECT_FALSE(first.app.dialog->m_cancelRequested) << "honoured, so cleared";
+    EXPECT_FALSE(first.app.dialog->View().m_cancelRequested) << "honoured, so cleared";
 
     // A listing trickles; the connect button, pressed again, cancels it as the cancel button
     // does.
@@ -158,7 +158,7 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
     EXPECT_TRUE(second.app.Win().Get(res::kCancelButton).IsEnabled());
     second.app.Win().Click(res::kConnectButton);
     second.app.WaitIdle();
-    EXPECT_FALSE(second.app.dialog->m_connected);
+    EXPECT_FALSE(second.app.dialog->View().m_connected);
     EXPECT_TRUE(
         second.app.Log().ends_with(Text(res::kTextWaitCanceled) + Text(res::kTextDisconnected)))
         << second.app.Log();

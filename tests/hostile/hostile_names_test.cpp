@@ -40,7 +40,7 @@ struct Session {
         server = std::make_unique<testsupport::ScriptedFtpServer>(std::move(script));
         fs::create_directories(work / "local");
         OpenAndConnect(app, server->Port(), work / "local", extraSettings);
-        ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+        ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
     }
     // The server heard exactly its script.
     void ExpectDialogueKept() {

@@ -160,7 +160,7 @@ TEST_F(ServerFaults, EachFaultEndsItsJobWithoutHangingOrUnboundedReading) {
             boxes.push_back(Text(id));
         }
         testsupport::ExpectBoxes(app, boxes);
-        EXPECT_EQ(app.dialog->m_connected, f.connected);
+        EXPECT_EQ(app.dialog->View().m_connected, f.connected);
         EXPECT_TRUE(app.Log().ends_with(f.logEnd)) << app.Log();
         server.Stop();
         EXPECT_LT(server.FloodSent(), kStoppedWellBefore);

@@ -261,18 +261,19 @@ protected:
         if (!job.isConnect) {
             app.Win().Click(res::kConnectButton);
             app.WaitIdle();
-            EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+            EXPECT_TRUE(app.dialog->View().m_connected) << app.Log();
         }
         job.start(app);
-        return app.Win().PumpUntil([&] { return !app.dialog->m_busy; }, std::chrono::seconds(10));
+        return app.Win().PumpUntil([&] { return !app.dialog->View().m_busy; },
+                                   std::chrono::seconds(10));
     }
 
     // After the break: the state of a lost connection and the log ending with its one
     // "Disconnected." (and `after`), the local files, a second connection (its PWD naming the
     // folder the host saved) and the settings the window writes at the end.
     void ExpectRecovered(HeadlessApp& app, const TempDir& local, const std::string& after) {
-        EXPECT_FALSE(app.dialog->m_busy);
-        EXPECT_FALSE(app.dialog->m_connected);
+        EXPECT_FALSE(app.dialog->View().m_busy);
+        EXPECT_FALSE(app.dialog->View().m_connected);
         // Said once, and last: nothing is sent on the lost connection, no second loss follows.
         const std::string log = app.Log();
         const std::string end = Text(res::kTextDisconnected) + after;
@@ -285,13 +286,13 @@ protected:
         EXPECT_TRUE(app.Win().Get(res::kRemotePathCombo).IsEnabled());
         EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
 
-        const std::string folder = app.dialog->m_hosts[0].serverFolder;
+        const std::string folder = app.dialog->View().m_hosts[0].serverFolder;
         testsupport::ScriptedFtpServer again(Connected(folder.empty() ? "/" : folder));
         const std::string address = "127.0.0.1:" + std::to_string(again.Port());
         app.Win().Type(res::kServerNameEdit, address);
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+        EXPECT_TRUE(app.dialog->View().m_connected) << app.Log();
         again.Stop();
         EXPECT_EQ(again.Problems(), "");
 
@@ -322,7 +323,7 @@ TEST_P(BrokenConnection, AtEveryStepTheJobEndsDisconnectedAndTheProgramConnectsA
         TempDir local;
         ASSERT_TRUE(Run(app, local, server)) << app.Log();
         app.WaitIdle();
-        EXPECT_TRUE(app.dialog->m_connected) << app.Log();
+        EXPECT_TRUE(app.dialog->View().m_connected) << app.Log();
         ASSERT_TRUE(app.Close());
         server.Stop();
         ASSERT_EQ(server.Problems(), "") << app.Log();

@@ -52,7 +52,7 @@ protected:
 TEST_F(ConnectionJobs, ConnectListsTheFolderInDisplayOrderAndLogsTheDialogue) {
     OpenWithHost();
     Connect();
-    ASSERT_TRUE(app.dialog->m_connected);
+    ASSERT_TRUE(app.dialog->View().m_connected);
     // Folders first, then files by kind, names without regard to case; dot names hidden.
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
               (std::vector<std::string>{"0 Alpha", "0 zeta", "1 A.html", "6 b.txt",
@@ -73,7 +73,7 @@ TEST_F(ConnectionJobs, ConnectListsTheFolderInDisplayOrderAndLogsTheDialogue) {
 TEST_F(ConnectionJobs, SavedFolderIsEnteredAndGoesOnTopOfTheHistory) {
     OpenWithHost("/Alpha");
     Connect();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/Alpha");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/Alpha");
     EXPECT_EQ(ComboItems(app), (std::vector<std::string>{"/Alpha", "/"}));
     EXPECT_EQ(ComboSelection(app), "/Alpha");
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
@@ -82,8 +82,8 @@ TEST_F(ConnectionJobs, SavedFolderIsEnteredAndGoesOnTopOfTheHistory) {
 TEST_F(ConnectionJobs, GoneSavedFolderLeavesThePwdFolder) {
     OpenWithHost("/gone");
     Connect();
-    EXPECT_TRUE(app.dialog->m_connected);
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_TRUE(app.dialog->View().m_connected);
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
     EXPECT_NE(app.Log().find(">CWD /gone\r\n550"), std::string::npos) << app.Log();
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList).size(), 5u);
 }
@@ -91,18 +91,18 @@ TEST_F(ConnectionJobs, GoneSavedFolderLeavesThePwdFolder) {
 TEST_F(ConnectionJobs, SavedFolderEqualToThePwdReplySendsNoCwd) {
     OpenWithHost("/");
     Connect();
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_TRUE(app.dialog->View().m_connected);
     EXPECT_EQ(app.Log().find(">CWD"), std::string::npos) << app.Log();
 }
 
 TEST_F(ConnectionJobs, ConnectButtonDoesNothingWhileBusy) {
     OpenWithHost();
-    app.dialog->m_busy = true;
+    app.dialog->Arrange().m_busy = true;
     app.Win().Click(res::kConnectButton);
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_FALSE(app.Win().TimerRunning(res::kConnectTimer));
     EXPECT_EQ(app.Log(), "");
-    app.dialog->m_busy = false;
+    app.dialog->Arrange().m_busy = false;
 }
 
 TEST_F(ConnectionJobs, HostListsTabWithoutSelectionLogsNothingAndKeepsTheLog) {
@@ -110,7 +110,7 @@ TEST_F(ConnectionJobs, HostListsTabWithoutSelectionLogsNothingAndKeepsTheLog) {
     app.dialog->AppendLog("earlier text\r\n");
     app.Win().SelectTab(6);
     Connect();
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_EQ(app.Log(), "earlier text\r\n");
 }
 
@@ -122,22 +122,22 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
     std::size_t logBefore = app.Log().size();
     win.Activate(res::kRemoteList, "b.txt");
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
     EXPECT_EQ(app.Log().size(), logBefore) << "a file row sends nothing";
 
     win.Activate(res::kRemoteList, "zeta");
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/zeta");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/zeta");
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"6 inner.txt"});
 
     win.Click(res::kRemoteUpButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
 
     win.Activate(res::kRemoteList, "toalpha -> Alpha");
     app.WaitIdle();
     // A relative target is taken from the folder that holds the link: a whole path.
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/Alpha");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/Alpha");
     EXPECT_NE(app.Log().find(">CWD /Alpha\r\n250"), std::string::npos);
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList), std::vector<std::string>{"0 deep"});
 
@@ -147,11 +147,11 @@ TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
     app.WaitIdle();
     win.Activate(res::kRemoteList, "my link -> zeta");
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/zeta");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/zeta");
     EXPECT_NE(app.Log().find(">CWD /zeta\r\n250"), std::string::npos) << app.Log();
     win.Click(res::kRemoteUpButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
 }
 
 TEST_F(ConnectionJobs, HistoryEntryMatchesFoldersWithoutRegardToCase) {
@@ -166,17 +166,17 @@ TEST_F(ConnectionJobs, HistoryEntryMatchesFoldersWithoutRegardToCase) {
 TEST_F(ConnectionJobs, ClimbingEndsAtTheRoot) {
     OpenWithHost("/Alpha/deep");
     Connect();
-    ASSERT_EQ(app.dialog->m_remoteFolder, "/Alpha/deep");
+    ASSERT_EQ(app.dialog->View().m_remoteFolder, "/Alpha/deep");
     app.Win().Click(res::kRemoteUpButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/Alpha");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/Alpha");
     app.Win().Click(res::kRemoteUpButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
     std::size_t logBefore = app.Log().size();
     app.Win().Click(res::kRemoteUpButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
     EXPECT_EQ(app.Log().size(), logBefore) << "up from the root sends nothing";
 }
 
@@ -187,8 +187,8 @@ TEST_F(ConnectionJobs, ClimbingSkipsParentsThatCannotBeListed) {
     std::filesystem::remove_all(server.Root() / "Alpha");
     app.Win().Click(res::kRemoteRefreshButton);
     app.WaitIdle();
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/");
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/");
+    EXPECT_TRUE(app.dialog->View().m_connected);
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList).size(), 4u);
 }
 
@@ -197,37 +197,37 @@ TEST_F(ConnectionJobs, DisconnectEmptiesThePanesAndStoresTheFolders) {
     Connect();
     app.Win().Activate(res::kRemoteList, "zeta");
     app.WaitIdle();
-    app.dialog->m_localFolder = server.Root().Path();
+    app.dialog->Arrange().m_localFolder = server.Root().Path();
     Connect(); // the same button disconnects
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_TRUE(app.Win().Get(res::kRemoteList).Rows().empty());
     EXPECT_TRUE(ComboItems(app).empty());
     EXPECT_EQ(app.Win().Button(res::kConnectButton).GetIcon(), res::kIconConnect);
     std::string log = app.Log();
     EXPECT_NE(log.find(">QUIT\r\n221"), std::string::npos) << log;
     EXPECT_EQ(log.substr(log.size() - 15), "Disconnected.\r\n");
-    EXPECT_EQ(app.dialog->m_hosts[0].serverFolder, "/zeta");
-    EXPECT_EQ(app.dialog->m_hosts[0].localFolder, server.Root().Path());
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverFolder, "/zeta");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].localFolder, server.Root().Path());
 }
 
 TEST_F(ConnectionJobs, ServerGoneDuringRefreshDisconnectsAndAllowsANewConnect) {
     OpenWithHost();
     Connect();
-    ASSERT_TRUE(app.dialog->m_connected);
+    ASSERT_TRUE(app.dialog->View().m_connected);
     server.Stop();
     app.Win().Click(res::kRemoteRefreshButton);
     app.WaitIdle();
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     std::string log = app.Log();
     EXPECT_EQ(log.substr(log.size() - 15), "Disconnected.\r\n") << log;
     EXPECT_TRUE(app.Win().Get(res::kRemoteList).Rows().empty());
     // The worker found the loss; the host's folders are saved on the window's thread.
-    EXPECT_EQ(app.dialog->m_hosts[0].serverFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverFolder, "/");
 
     ASSERT_TRUE(server.Start());
     app.Win().Type(res::kServerNameEdit, server.Address());
     Connect();
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_TRUE(app.dialog->View().m_connected);
 }
 
 TEST_F(ConnectionJobs, RefusedConnectionShowsTheSystemTextAndTheFailureLine) {
@@ -236,7 +236,7 @@ TEST_F(ConnectionJobs, RefusedConnectionShowsTheSystemTextAndTheFailureLine) {
     server.Stop();
     app.Win().Type(res::kServerNameEdit, address);
     Connect();
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     auto boxes = app.Win().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Connection refused\r\n");
@@ -265,7 +265,7 @@ TEST(DosListingPane, FoldersShowTheFolderImageAndFilesTheImageOfTheirExtension) 
     app.Open();
     app.Win().Click(res::kConnectButton);
     app.WaitIdle();
-    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+    ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
     EXPECT_EQ(testsupport::Rows(app, res::kRemoteList),
               (std::vector<std::string>{"0 Billing", "0 My Folder", "1 readme.htm", "6 notes.txt",
                                         "11 backup.zip", "15 Disc Intercity.tsv"}));

@@ -64,7 +64,7 @@ protected:
         app.Open();
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+        ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
     }
 
     PyFtpdServer server;
@@ -133,7 +133,7 @@ TEST_F(DownloadJobs, EachFileIsFetchedResumedOrLeftAloneByItsLocalCopy) {
     EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
 
     // The local pane showing the drive list has no folder to download into.
-    for (int i = 0; i < 20 && !app.dialog->m_localFolder.empty(); ++i) {
+    for (int i = 0; i < 20 && !app.dialog->View().m_localFolder.empty(); ++i) {
         app.Win().Click(res::kLocalUpButton);
     }
     const std::size_t boxesBefore = app.Win().Boxes().size();
@@ -176,17 +176,17 @@ TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {
     server.Root().Write("big.bin", data);
     Connect();
     // The cancel request stands when the first block arrives, as after a click on 1016.
-    app.dialog->m_cancelRequested = true;
+    app.dialog->Arrange().m_cancelRequested = true;
     std::string log = Download(app, {"big.bin"}, {win::kAnswerYes, win::kAnswerNo});
     EXPECT_EQ(app.Win().Boxes().back().text, Text(res::kTextCancelDownload));
     EXPECT_TRUE(log.ends_with("1 file(s) downloaded\r\n" + kCompleted)) << log;
     EXPECT_EQ(local.Read("big.bin"), data);
 
     fs::remove(local / "big.bin");
-    app.dialog->m_cancelRequested = true;
+    app.dialog->Arrange().m_cancelRequested = true;
     log = Download(app, {"big.bin"}, {win::kAnswerYes, win::kAnswerYes});
     EXPECT_TRUE(log.ends_with(Text(res::kTextDownloadCanceled))) << log;
-    EXPECT_FALSE(app.dialog->m_cancelRequested);
+    EXPECT_FALSE(app.dialog->View().m_cancelRequested);
     // What came waits beside the file's place, which stays empty until the file is whole.
     EXPECT_FALSE(fs::exists(local / "big.bin"));
     const auto partial = fs::file_size(local / "big.bin.ftpquorrel-part");
@@ -275,7 +275,7 @@ TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlo
     const std::string log = Download(app, {"big.bin"}, {win::kAnswerYes});
     server.Stop();
 
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_TRUE(log.ends_with(Text(res::kTextDisconnected))) << log;
     EXPECT_EQ(log.find(Text(res::kTextFilesDownloaded)), std::string::npos) << log;
     EXPECT_EQ(fs::file_size(local / "big.bin.ftpquorrel-part"), 40000u); // for a resume

@@ -79,7 +79,7 @@ struct Session {
         app.Win().SetDefaultAnswer(win::kAnswerYes);
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        return app.dialog->m_connected;
+        return app.dialog->View().m_connected;
     }
     // Does `fault` once, on the worker, when the job logs its first line holding `trigger`.
     void OnFirstLog(const std::string& trigger, std::function<void(const std::string&)> fault) {
@@ -103,7 +103,7 @@ struct Session {
     void ExpectStillConnected() {
         app.Win().Click(res::kRemoteRefreshButton);
         app.WaitIdle();
-        EXPECT_TRUE(app.dialog->m_connected);
+        EXPECT_TRUE(app.dialog->View().m_connected);
         EXPECT_TRUE(app.Log().ends_with("226 Transfer complete.\r\n")) << app.Log();
     }
     // The texts of the boxes shown after the first `skip`.

@@ -39,7 +39,7 @@ protected:
         app.Open();
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+        ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
     }
     void TearDown() override {
         savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
@@ -114,8 +114,8 @@ TEST_F(Mirroring, OptionsAndAnswersDecideWhichExtrasGoAndTheRestAlwaysStays) {
         }
         SetAge(local / "keep.txt", 120); // the server's copy is newer in the server's zone
         fs::create_symlink("nowhere", local / "ghost.bak"); // a dangling link is a name too
-        app.dialog->m_options.m_doNotDeleteFiles = c.doNotDelete;
-        app.dialog->m_options.m_doNotConfirmDelete = c.doNotConfirm;
+        app.dialog->Arrange().m_options.m_doNotDeleteFiles = c.doNotDelete;
+        app.dialog->Arrange().m_options.m_doNotConfirmDelete = c.doNotConfirm;
         Refresh();
 
         const std::string log = Mirror(c.answers);
@@ -150,7 +150,7 @@ TEST_F(Mirroring, FolderByFolderThenASecondRunFindsNothingToDo) {
     }
     server.Root().Write("site/stale.txt", "x");
     server.Root().Write("site/sub/old/deep.txt", "x");
-    app.dialog->m_options.m_doNotConfirmDelete = 1;
+    app.dialog->Arrange().m_options.m_doNotConfirmDelete = 1;
     Refresh();
     std::string log = Mirror();
     EXPECT_TRUE(log.ends_with(Text(res::kTextMirroringCompleted) + "3" +

@@ -34,7 +34,7 @@ protected:
         app.Open();
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        ASSERT_TRUE(app.dialog->m_connected) << app.Log();
+        ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
     }
 
     // Right-clicks the remote pane over `rows` and chooses `command`.

@@ -41,7 +41,7 @@ TEST(UnreadableUpload, SendsNoStorShowsTheFileAndEndsIncomplete) {
                              {Text(res::kTextUploadPrefix) + "1" + Text(res::kTextSelectedFiles),
                               path + "\n" + platform::SystemErrorText(ENOENT)});
     EXPECT_TRUE(app.Log().ends_with(Text(res::kTextUploadIncomplete))) << app.Log();
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_TRUE(app.dialog->View().m_connected);
     server.Stop();
     EXPECT_EQ(server.Problems(), ""); // nothing after the listing: no TYPE, PORT or STOR
 }

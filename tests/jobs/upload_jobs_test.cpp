@@ -57,8 +57,8 @@ protected:
         app.Open();
         app.Win().Click(res::kConnectButton);
         app.WaitIdle();
-        ASSERT_TRUE(app.dialog->m_connected) << app.Log();
-        app.dialog->m_localUtcOffset = [](std::int64_t) { return 0; };
+        ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
+        app.dialog->Arrange().m_localUtcOffset = [](std::int64_t) { return 0; };
     }
     void TearDown() override {
         savedZone.empty() ? unsetenv("TZ") : setenv("TZ", savedZone.c_str(), 1);
@@ -105,9 +105,9 @@ TEST_F(UploadJobs, TheServerCopyCountsAsNewerAfterTheHostAndLocalZoneShift) {
         local.Write("f.txt", "new");
         // The year row's local file is from 1972: only counting as missing stores it.
         SetModified(local / "f.txt", c.clockAhead ? 70000000 : listed + c.localMinusListed);
-        app.dialog->m_hosts[0].TimeZoneIndex = c.zone;
-        app.dialog->m_localUtcOffset = [&c](std::int64_t) { return c.localOffset; };
-        app.dialog->m_clock = [&c] { return std::time(nullptr) + c.clockAhead; };
+        app.dialog->Arrange().m_hosts[0].TimeZoneIndex = c.zone;
+        app.dialog->Arrange().m_localUtcOffset = [&c](std::int64_t) { return c.localOffset; };
+        app.dialog->Arrange().m_clock = [&c] { return std::time(nullptr) + c.clockAhead; };
         Upload({"f.txt"}, c.command);
         EXPECT_EQ(server.Root().Read("f.txt"), c.stored ? "new" : "old");
         EXPECT_TRUE(LogEndsWith(Text(res::kTextUploadCompleted) +
@@ -127,7 +127,7 @@ TEST_F(UploadJobs, TreesGoLevelByLevelWithoutLinkedFoldersFifosOrSockets) {
     fs::create_symlink("..", local / "site/sub/up");
     ASSERT_EQ(::mkfifo((local / "site/fifo").c_str(), 0644), 0);
     ASSERT_EQ(::mknod((local / "site/sock").c_str(), S_IFSOCK | 0644, 0), 0);
-    app.dialog->m_options.m_lowercaseFileName = 1;
+    app.dialog->Arrange().m_options.m_lowercaseFileName = 1;
 
     Upload({"empty", "site"});
     for (const char* made : {"empty", "site", "site/sub", "site/sub/deep"}) {
@@ -155,7 +155,7 @@ TEST_F(UploadJobs, CancelFailedStoresAndUploadAllRefusals) {
     local.Write("a.txt", "a");
     app.Win().Click(res::kLocalRefreshButton);
     // A cancel standing when the job starts (the refresh would honour it too).
-    app.dialog->m_cancelRequested = true;
+    app.dialog->Arrange().m_cancelRequested = true;
     ::Upload(app, {"a.txt"}, res::kCmdLocalUpload);
     EXPECT_TRUE(
         LogEndsWith(Text(res::kTextCancellationAccepted) + Text(res::kTextTransferCanceled)));
@@ -171,7 +171,7 @@ TEST_F(UploadJobs, CancelFailedStoresAndUploadAllRefusals) {
     app.Win().QueueAnswer(win::kAnswerYes);
     fs::remove(local / "box/sub/x.txt");
     for (const std::string& folder : {local / "box/sub", std::string()}) {
-        app.dialog->m_localFolder = folder;
+        app.dialog->Arrange().m_localFolder = folder;
         ASSERT_TRUE(app.dialog->ListLocalFolder());
         app.Win().Click(res::kUploadAllButton);
     }
@@ -199,7 +199,7 @@ TEST(UploadConnectionLost, ADropDuringStorEndsWithDisconnectedAndTheWindowLives)
     app.WaitIdle();
     Upload(app, {"a.bin", "b.bin"}, res::kCmdLocalUpload);
     EXPECT_TRUE(app.Log().ends_with(Text(res::kTextDisconnected))) << app.Log();
-    EXPECT_FALSE(app.dialog->m_connected || app.dialog->IsClosed());
+    EXPECT_FALSE(app.dialog->View().m_connected || app.dialog->IsClosed());
     EXPECT_TRUE(app.Win().Get(res::kHostTab).IsEnabled());
     server.Stop();
     EXPECT_EQ(server.Problems(), "") << "b.bin is never tried";

@@ -31,7 +31,7 @@ public:
 
     void Open() {
         dialog = std::make_unique<CMainDialog>(window, store);
-        dialog->m_exitWhileBusy = [] {};
+        dialog->Arrange().m_exitWhileBusy = [] {};
         window.SetHandler(dialog.get());
         dialog->Start();
         window.CentreIfNotMoved();
@@ -43,7 +43,7 @@ public:
         dialog.reset();
         window2 = std::make_unique<headless::HeadlessMainWindow>();
         dialog = std::make_unique<CMainDialog>(*window2, store);
-        dialog->m_exitWhileBusy = [] {};
+        dialog->Arrange().m_exitWhileBusy = [] {};
         window2->SetHandler(dialog.get());
         dialog->Start();
         window2->CentreIfNotMoved();
@@ -52,7 +52,7 @@ public:
     headless::HeadlessMainWindow& Win() { return window2 ? *window2 : window; }
 
     void WaitIdle() {
-        Win().PumpUntil([this] { return !dialog->m_busy; });
+        Win().PumpUntil([this] { return !dialog->View().m_busy; });
         dialog->WaitForWorker();
         Win().Pump();
     }

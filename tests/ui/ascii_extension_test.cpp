@@ -62,7 +62,7 @@ TEST(AsciiExtensionSettings, MissingKeyGivesTheSixDefaultsAndEmptyValueGivesNone
         testsupport::HeadlessApp app;
         app.WriteSettings("c1=0\r\n");
         app.Open();
-        const auto& slots = app.dialog->m_asciiExtensions.Slots();
+        const auto& slots = app.dialog->View().m_asciiExtensions.Slots();
         for (std::size_t i = 0; i < slots.size(); ++i) {
             EXPECT_EQ(slots[i], i < defaults.size() ? defaults[i] : "") << i;
         }
@@ -70,14 +70,14 @@ TEST(AsciiExtensionSettings, MissingKeyGivesTheSixDefaultsAndEmptyValueGivesNone
         // Written back in full, so the next start reads the same six.
         app.Restart();
         EXPECT_EQ(app.Setting("ab_ext"), "htm;html;xml;txt;cgi;pl;" + std::string(24, ';'));
-        EXPECT_EQ(app.dialog->m_asciiExtensions.Slots()[5], "pl");
+        EXPECT_EQ(app.dialog->View().m_asciiExtensions.Slots()[5], "pl");
         EXPECT_EQ(app.dialog->AsciiTypeFor("run.pl"), "A");
     }
     {
         testsupport::HeadlessApp app;
         app.WriteSettings("ab_ext=\r\n");
         app.Open();
-        for (const auto& slot : app.dialog->m_asciiExtensions.Slots()) {
+        for (const auto& slot : app.dialog->View().m_asciiExtensions.Slots()) {
             EXPECT_EQ(slot, "");
         }
         EXPECT_EQ(app.dialog->AsciiTypeFor("readme.txt"), "I");
@@ -89,7 +89,7 @@ TEST(AsciiExtensionSettings, MissingKeyGivesTheSixDefaultsAndEmptyValueGivesNone
         testsupport::HeadlessApp app;
         app.WriteSettings("ab_ext=enpty\r\n");
         app.Open();
-        EXPECT_EQ(app.dialog->m_asciiExtensions.Slots()[0], "htm");
+        EXPECT_EQ(app.dialog->View().m_asciiExtensions.Slots()[0], "htm");
     }
 }
 
@@ -97,7 +97,7 @@ TEST(AsciiExtensionSettings, StoredSlotsAreKeptInTheirPlaces) {
     testsupport::HeadlessApp app;
     app.WriteSettings("ab_ext=;;Md;x\r\n");
     app.Open();
-    const auto& slots = app.dialog->m_asciiExtensions.Slots();
+    const auto& slots = app.dialog->View().m_asciiExtensions.Slots();
     EXPECT_EQ(slots[0], "");
     EXPECT_EQ(slots[1], "");
     EXPECT_EQ(slots[2], "Md");

@@ -110,9 +110,9 @@ TEST_F(FileListsTest, ContextMenusGrayWhatCannotBeDoneNow) {
     };
     for (const MenuCase& c : cases) {
         SCOPED_TRACE(c.what);
-        app.dialog->m_localFolder = c.driveList ? "" : folder.Path();
+        app.dialog->Arrange().m_localFolder = c.driveList ? "" : folder.Path();
         ASSERT_TRUE(app.dialog->ListLocalFolder());
-        app.dialog->m_connected = c.connected;
+        app.dialog->Arrange().m_connected = c.connected;
         ASSERT_TRUE(app.Win().Select(c.list, c.selected));
         const std::size_t before = app.Win().Menus().size();
         app.Win().RightClick(c.list);
@@ -141,15 +141,15 @@ TEST_F(FileListsTest, DragsNeedAConnectionAndDropsWhileOfflineAreRefused) {
 }
 
 TEST_F(FileListsTest, ADragReleasedOverItsOwnListOnlyEnds) {
-    app.dialog->m_connected = true;
+    app.dialog->Arrange().m_connected = true;
     app.Win().Select(res::kLocalList, {"a.txt"});
     app.Win().DragAndRelease(res::kLocalList, res::kLocalList);
     EXPECT_EQ(app.Win().CapturedList(), 0) << "the capture ends with the release";
     EXPECT_EQ(app.Win().Cursor(), 0);
-    EXPECT_FALSE(app.dialog->m_busy) << "no job starts";
+    EXPECT_FALSE(app.dialog->View().m_busy) << "no job starts";
     EXPECT_EQ(app.Log(), "");
     EXPECT_TRUE(app.Win().Boxes().empty());
-    app.dialog->m_connected = false;
+    app.dialog->Arrange().m_connected = false;
 }
 
 TEST_F(FileListsTest, TheStatusLineDescribesTheRowJustSelected) {

@@ -84,7 +84,7 @@ TEST(HostBook, DeleteFreesTheSlotAndKeepsItsTimeZone) {
     app.Win().QueueAnswer(win::kAnswerNo);
     app.Win().RightClick(res::kHostList);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(app.dialog->m_hosts[0].serverName, "a");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverName, "a");
 
     app.Win().QueueMenuChoice(res::kCmdHostDelete);
     app.Win().QueueAnswer(win::kAnswerYes);
@@ -96,13 +96,13 @@ TEST(HostBook, DeleteFreesTheSlotAndKeepsItsTimeZone) {
     EXPECT_EQ(boxes.back().icon, win::Icon::Question);
 
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"c"}));
-    const ui::HostRecord& freed = app.dialog->m_hosts[0];
+    const ui::HostRecord& freed = app.dialog->View().m_hosts[0];
     EXPECT_FALSE(freed.InUse());
     EXPECT_EQ(freed.userName, "");
     EXPECT_EQ(freed.localFolder, "");
     EXPECT_EQ(freed.serverFolder, "");
     EXPECT_EQ(freed.TimeZoneIndex, 4);
-    EXPECT_EQ(app.dialog->m_hosts[2].serverName, "c");
+    EXPECT_EQ(app.dialog->View().m_hosts[2].serverName, "c");
     EXPECT_EQ(app.dialog->HostSlotFromRow(0), 2);
 }
 
@@ -112,13 +112,13 @@ TEST(HostBook, LeavingTheHostListWithNoRowSelectedStoresNothing) {
     HeadlessApp app;
     app.WriteSettings("tabX=6\r\nSname=a;;c;\r\nlc=" + folders / "one" + ";;;\r\n");
     app.Open();
-    app.dialog->m_localFolder = folders.Path();
+    app.dialog->Arrange().m_localFolder = folders.Path();
 
     app.Win().SelectTab(0);
     EXPECT_EQ(CurrentTab(app), 0);
-    EXPECT_EQ(app.dialog->m_hosts[0].localFolder, folders / "one");
-    EXPECT_EQ(app.dialog->m_hosts[2].localFolder, "");
-    EXPECT_EQ(app.dialog->m_localFolder, folders / "one");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].localFolder, folders / "one");
+    EXPECT_EQ(app.dialog->View().m_hosts[2].localFolder, "");
+    EXPECT_EQ(app.dialog->View().m_localFolder, folders / "one");
 }
 
 TEST(HostBook, TabChangeIsRefusedWhileBusyOrWhenTheUserKeepsTheConnection) {
@@ -126,9 +126,9 @@ TEST(HostBook, TabChangeIsRefusedWhileBusyOrWhenTheUserKeepsTheConnection) {
     app.WriteSettings("Sname=a;b;c;\r\n");
     app.Open();
 
-    app.dialog->m_busy = true;
+    app.dialog->Arrange().m_busy = true;
     app.Win().SelectTab(1);
-    app.dialog->m_busy = false;
+    app.dialog->Arrange().m_busy = false;
     EXPECT_EQ(CurrentTab(app), 0);
     ASSERT_EQ(app.Win().Boxes().size(), 1u);
     EXPECT_EQ(app.Win().Boxes()[0].text, res::LoadString(110));
@@ -137,17 +137,17 @@ TEST(HostBook, TabChangeIsRefusedWhileBusyOrWhenTheUserKeepsTheConnection) {
     EXPECT_EQ(app.Win().Boxes()[0].buttons, win::Buttons::Ok);
     EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
 
-    app.dialog->m_connected = true;
+    app.dialog->Arrange().m_connected = true;
     app.Win().QueueAnswer(win::kAnswerNo);
     app.Win().SelectTab(2);
     EXPECT_EQ(CurrentTab(app), 0);
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_TRUE(app.dialog->View().m_connected);
     ASSERT_EQ(app.Win().Boxes().size(), 2u);
     EXPECT_EQ(app.Win().Boxes()[1].text, "Do you wish to disconnect and connect to a new host?");
     EXPECT_EQ(app.Win().Boxes()[1].buttons, win::Buttons::YesNo);
     EXPECT_EQ(app.Win().Boxes()[1].icon, win::Icon::Question);
     EXPECT_EQ(app.Win().Text(res::kServerNameEdit).GetText(), "a");
-    app.dialog->m_connected = false;
+    app.dialog->Arrange().m_connected = false;
 }
 
 TEST(HostBook, YesToDisconnectLogsOutOnTheWindowThreadAndChangesTheTab) {
@@ -157,15 +157,15 @@ TEST(HostBook, YesToDisconnectLogsOutOnTheWindowThreadAndChangesTheTab) {
     app.Win().Type(res::kUserNameEdit, "typed");
 
     // No control connection exists, so the logout finds the connection lost and cleans up.
-    app.dialog->m_connected = true;
+    app.dialog->Arrange().m_connected = true;
     app.Win().QueueAnswer(win::kAnswerYes);
     app.Win().SelectTab(1);
-    EXPECT_FALSE(app.dialog->m_busy);
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_busy);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_EQ(CurrentTab(app), 1);
     EXPECT_EQ(app.Win().Text(res::kServerNameEdit).GetText(), "b");
     // What was typed on the tab left behind is kept in its slot.
-    EXPECT_EQ(app.dialog->m_hosts[0].userName, "typed");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].userName, "typed");
 }
 
 TEST(HostBook, MenusAndTheirGrayingFollowSelectionAndConnection) {
@@ -183,8 +183,8 @@ TEST(HostBook, MenusAndTheirGrayingFollowSelectionAndConnection) {
     EXPECT_EQ(lastMenu().menuId, res::kMenuHostConnect);
     EXPECT_TRUE(lastMenu().disabled.empty());
 
-    app.dialog->m_connected = true;
-    app.dialog->m_hostList.m_connectedRow = 0;
+    app.dialog->Arrange().m_connected = true;
+    app.dialog->Arrange().m_hostList.m_connectedRow = 0;
     app.Win().RightClick(res::kHostList);
     EXPECT_EQ(lastMenu().menuId, res::kMenuHostDisconnect);
     EXPECT_EQ(lastMenu().disabled, (std::set<int>{183, 185, 189}));
@@ -202,10 +202,10 @@ TEST(HostBook, MenusAndTheirGrayingFollowSelectionAndConnection) {
 
     // Activating a row other than the connection's own does nothing.
     app.Win().Activate(res::kHostList, "c");
-    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 0);
-    EXPECT_FALSE(app.dialog->m_busy);
-    EXPECT_TRUE(app.dialog->m_connected);
-    app.dialog->m_connected = false;
+    EXPECT_EQ(app.dialog->View().m_hostList.m_connectedRow, 0);
+    EXPECT_FALSE(app.dialog->View().m_busy);
+    EXPECT_TRUE(app.dialog->View().m_connected);
+    app.dialog->Arrange().m_connected = false;
 }
 
 TEST(HostBook, ACommandOutsideTheMenuShownIsIgnored) {
@@ -255,24 +255,24 @@ TEST(HostBook, FoldersFollowTheSelectedHostRow) {
     app.WriteSettings("tabX=6\r\nSname=a;;c;\r\nlc=" + folders / "a" + ";;" + folders / "c" +
                       ";\r\nsc=/ra;;/rc;\r\n");
     app.Open();
-    EXPECT_EQ(app.dialog->m_localFolder, "");
-    EXPECT_EQ(app.dialog->m_remoteFolder, "");
+    EXPECT_EQ(app.dialog->View().m_localFolder, "");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "");
 
     app.Win().Select(res::kHostList, {"a"});
-    EXPECT_EQ(app.dialog->m_localFolder, folders / "a");
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/ra");
+    EXPECT_EQ(app.dialog->View().m_localFolder, folders / "a");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/ra");
 
     // The user moves on to another local folder; leaving the row keeps it with the host.
-    app.dialog->m_localFolder = folders / "b";
+    app.dialog->Arrange().m_localFolder = folders / "b";
     app.Win().Select(res::kHostList, {"c"});
-    EXPECT_EQ(app.dialog->m_hosts[0].localFolder, folders / "b");
-    EXPECT_EQ(app.dialog->m_localFolder, folders / "c");
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/rc");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].localFolder, folders / "b");
+    EXPECT_EQ(app.dialog->View().m_localFolder, folders / "c");
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/rc");
 
     // A tab change from the list stores the local folder of the row at the selection mark.
-    app.dialog->m_localFolder = folders / "a";
+    app.dialog->Arrange().m_localFolder = folders / "a";
     app.Win().SelectTab(0);
-    EXPECT_EQ(app.dialog->m_hosts[2].localFolder, folders / "a");
+    EXPECT_EQ(app.dialog->View().m_hosts[2].localFolder, folders / "a");
 }
 
 TEST(HostBook, ARunningJobKeepsItsRemoteFolderWhenAnotherRowIsSelected) {
@@ -284,11 +284,11 @@ TEST(HostBook, ARunningJobKeepsItsRemoteFolderWhenAnotherRowIsSelected) {
                       ";\r\nsc=/ra;;/rc;\r\n");
     app.Open();
     app.Win().Select(res::kHostList, {"a"});
-    app.dialog->m_busy = true;
+    app.dialog->Arrange().m_busy = true;
     app.Win().Select(res::kHostList, {"c"});
-    EXPECT_EQ(app.dialog->m_remoteFolder, "/ra") << "the job's folder stays";
-    EXPECT_EQ(app.dialog->m_localFolder, folders / "c") << "the local side follows the row";
-    app.dialog->m_busy = false;
+    EXPECT_EQ(app.dialog->View().m_remoteFolder, "/ra") << "the job's folder stays";
+    EXPECT_EQ(app.dialog->View().m_localFolder, folders / "c") << "the local side follows the row";
+    app.dialog->Arrange().m_busy = false;
 }
 
 TEST(HostBook, ConnectAndDisconnectFromTheHostListAgainstAServer) {
@@ -305,37 +305,37 @@ TEST(HostBook, ConnectAndDisconnectFromTheHostListAgainstAServer) {
 
     app.Win().Activate(res::kHostList, address);
     app.WaitIdle();
-    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
-    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
+    ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
+    EXPECT_EQ(app.dialog->View().m_hostList.m_connectedRow, 1);
 
     // Another row's double click leaves the connection alone; its own row's ends it.
     app.Win().Activate(res::kHostList, "other");
     app.WaitIdle();
-    EXPECT_TRUE(app.dialog->m_connected);
-    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
+    EXPECT_TRUE(app.dialog->View().m_connected);
+    EXPECT_EQ(app.dialog->View().m_hostList.m_connectedRow, 1);
     app.Win().Activate(res::kHostList, address);
     app.WaitIdle();
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_NE(app.Log().find(">QUIT\r\n221"), std::string::npos) << app.Log();
 
     // "&Connect" from the menu, then a tab change: No keeps it, Yes logs out at once.
-    app.dialog->m_hostList.m_connectedRow = 0;
+    app.dialog->Arrange().m_hostList.m_connectedRow = 0;
     app.Win().QueueMenuChoice(res::kCmdHostConnect);
     app.Win().RightClick(res::kHostList);
     EXPECT_EQ(app.Win().Menus().back().menuId, res::kMenuHostConnect);
     app.WaitIdle();
-    ASSERT_TRUE(app.dialog->m_connected) << app.Log();
-    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 1);
+    ASSERT_TRUE(app.dialog->View().m_connected) << app.Log();
+    EXPECT_EQ(app.dialog->View().m_hostList.m_connectedRow, 1);
 
     app.Win().QueueAnswer(win::kAnswerNo);
     app.Win().SelectTab(0);
     EXPECT_EQ(CurrentTab(app), 6);
-    EXPECT_TRUE(app.dialog->m_connected);
+    EXPECT_TRUE(app.dialog->View().m_connected);
 
     app.Win().QueueAnswer(win::kAnswerYes);
     app.Win().SelectTab(0);
-    EXPECT_FALSE(app.dialog->m_busy);
-    EXPECT_FALSE(app.dialog->m_connected);
+    EXPECT_FALSE(app.dialog->View().m_busy);
+    EXPECT_FALSE(app.dialog->View().m_connected);
     EXPECT_EQ(CurrentTab(app), 0);
     EXPECT_EQ(app.Win().Button(res::kConnectButton).GetIcon(), res::kIconConnect);
     const std::string log = app.Log();
@@ -362,7 +362,7 @@ TEST(HostBook, HostsSurviveACloseAndANewStart) {
                       "\r\n"
                       "Htime=bacaaaaaaaaaaaaaaaaaaaaaaaaaa{\r\n");
     app.Open();
-    const ui::HostSlots before = app.dialog->m_hosts;
+    const ui::HostSlots before = app.dialog->View().m_hosts;
     EXPECT_EQ(before[0].password, "p0");
     EXPECT_EQ(before[29].TimeZoneIndex, 26);
 
@@ -372,7 +372,7 @@ TEST(HostBook, HostsSurviveACloseAndANewStart) {
     EXPECT_EQ(app.dialog->HostSlotFromRow(2), 29);
     for (std::size_t i = 0; i < before.size(); ++i) {
         const ui::HostRecord& a = before[i];
-        const ui::HostRecord& b = app.dialog->m_hosts[i];
+        const ui::HostRecord& b = app.dialog->View().m_hosts[i];
         EXPECT_EQ(a.serverName, b.serverName) << i;
         EXPECT_EQ(a.userName, b.userName) << i;
         EXPECT_EQ(a.password, b.password) << i;

@@ -66,8 +66,8 @@ TEST(HostPro, EditShowsTheHostAndOkStoresTheShownTimeZone) {
     });
     EditHost(app, "b");
     EXPECT_TRUE(checked);
-    EXPECT_EQ(app.dialog->m_hosts[1].TimeZoneIndex, 8);
-    EXPECT_EQ(app.dialog->m_hosts[1].serverFolder, "/home/b");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].TimeZoneIndex, 8);
+    EXPECT_EQ(app.dialog->View().m_hosts[1].serverFolder, "/home/b");
 }
 
 TEST(HostPro, TimeZoneValuesMapToEntriesAndBack) {
@@ -85,7 +85,7 @@ TEST(HostPro, TimeZoneValuesMapToEntriesAndBack) {
         d.Click(1);
     });
     EditHost(app, "b");
-    EXPECT_EQ(app.dialog->m_hosts[1].TimeZoneIndex, 0);
+    EXPECT_EQ(app.dialog->View().m_hosts[1].TimeZoneIndex, 0);
 }
 
 TEST(HostPro, ZoneGmtPlus13IsSavedAsBraceAndReadBack) {
@@ -97,11 +97,11 @@ TEST(HostPro, ZoneGmtPlus13IsSavedAsBraceAndReadBack) {
         d.Click(1);
     });
     EditHost(app, "a");
-    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 26);
+    EXPECT_EQ(app.dialog->View().m_hosts[0].TimeZoneIndex, 26);
 
     app.Restart();
     EXPECT_EQ(app.Setting("Htime"), "{aaaaaaaaaaaaaaaaaaaaaaaaaaaaa");
-    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 26);
+    EXPECT_EQ(app.dialog->View().m_hosts[0].TimeZoneIndex, 26);
     std::string shown;
     app.Win().QueueDialogDriver([&](HeadlessDialog& d) {
         shown = ZoneShown(d);
@@ -131,7 +131,7 @@ TEST(HostPro, CreateFillsTheLowestFreeSlotAtItsRow) {
     CreateHost(app);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a", "b", "new", "d"}));
     EXPECT_EQ(app.Win().Get(res::kHostList).Rows()[2].image, 0);
-    const ui::HostRecord& h = app.dialog->m_hosts[2];
+    const ui::HostRecord& h = app.dialog->View().m_hosts[2];
     EXPECT_EQ(h.serverName, "new");
     EXPECT_EQ(h.userName, "user");
     EXPECT_EQ(h.password, "secret");
@@ -157,8 +157,8 @@ TEST(HostPro, CreateAfterDeletingRowZeroReusesSlotZeroAndKeepsItsLocalFolder) {
     });
     CreateHost(app);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"z", "c"}));
-    EXPECT_EQ(app.dialog->m_hosts[0].serverName, "z");
-    EXPECT_EQ(app.dialog->m_hosts[0].localFolder, "");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverName, "z");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].localFolder, "");
 
     app.Win().QueueDialogDriver([](HeadlessDialog& d) {
         d.Type(1000, "y");
@@ -166,8 +166,8 @@ TEST(HostPro, CreateAfterDeletingRowZeroReusesSlotZeroAndKeepsItsLocalFolder) {
     });
     CreateHost(app);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"z", "y", "c"}));
-    EXPECT_EQ(app.dialog->m_hosts[1].serverName, "y");
-    EXPECT_EQ(app.dialog->m_hosts[1].localFolder, "/kept");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].serverName, "y");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].localFolder, "/kept");
 }
 
 TEST(HostPro, EmptyServerNameKeepsTheDialogOpenAndChangesNothing) {
@@ -191,9 +191,9 @@ TEST(HostPro, EmptyServerNameKeepsTheDialogOpenAndChangesNothing) {
     EXPECT_EQ(app.Win().Boxes()[0].buttons, win::Buttons::Ok);
     EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(app.dialog->m_hosts[0].serverName, "a");
-    EXPECT_EQ(app.dialog->m_hosts[0].userName, "u");
-    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 2);
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverName, "a");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].userName, "u");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].TimeZoneIndex, 2);
 
     // The same holds when creating: nothing is inserted.
     app.Win().QueueDialogDriver([&](HeadlessDialog& d) {
@@ -202,7 +202,7 @@ TEST(HostPro, EmptyServerNameKeepsTheDialogOpenAndChangesNothing) {
     });
     CreateHost(app);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a"}));
-    EXPECT_FALSE(app.dialog->m_hosts[1].InUse());
+    EXPECT_FALSE(app.dialog->View().m_hosts[1].InUse());
 }
 
 TEST(HostPro, CancelChangesNothing) {
@@ -222,10 +222,10 @@ TEST(HostPro, CancelChangesNothing) {
     });
     CreateHost(app);
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(app.dialog->m_hosts[0].serverName, "a");
-    EXPECT_EQ(app.dialog->m_hosts[0].serverFolder, "/s");
-    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 0);
-    EXPECT_FALSE(app.dialog->m_hosts[1].InUse());
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverName, "a");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].serverFolder, "/s");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].TimeZoneIndex, 0);
+    EXPECT_FALSE(app.dialog->View().m_hosts[1].InUse());
 }
 
 TEST(HostPro, EditRenamesTheRowAndSetsTheServerFolder) {
@@ -239,9 +239,9 @@ TEST(HostPro, EditRenamesTheRowAndSetsTheServerFolder) {
     });
     EditHost(app, "b");
     EXPECT_EQ(HostRows(app), (std::vector<std::string>{"a", "bee"}));
-    EXPECT_EQ(app.dialog->m_hosts[1].serverName, "bee");
-    EXPECT_EQ(app.dialog->m_hosts[1].serverFolder, "/pub");
-    EXPECT_EQ(app.dialog->m_hosts[1].localFolder, "/lb");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].serverName, "bee");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].serverFolder, "/pub");
+    EXPECT_EQ(app.dialog->View().m_hosts[1].localFolder, "/lb");
 }
 
 TEST(HostPro, CreatingAboveTheConnectedRowKeepsTheConnectionOnItsHost) {
@@ -249,15 +249,15 @@ TEST(HostPro, CreatingAboveTheConnectedRowKeepsTheConnectionOnItsHost) {
     app.WriteSettings("tabX=6\r\nSname=;b;c;\r\n");
     app.Open();
     // Connected through row 1 ("c", slot 2).
-    app.dialog->m_connected = true;
-    app.dialog->m_hostList.m_connectedRow = 1;
+    app.dialog->Arrange().m_connected = true;
+    app.dialog->Arrange().m_hostList.m_connectedRow = 1;
     app.Win().QueueDialogDriver([](HeadlessDialog& d) {
         d.Type(1000, "a");
         d.Click(1);
     });
     CreateHost(app);
     ASSERT_EQ(HostRows(app), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(app.dialog->m_hostList.m_connectedRow, 2);
+    EXPECT_EQ(app.dialog->View().m_hostList.m_connectedRow, 2);
 
     // "&Disconnect" is offered on "c" only.
     app.Win().Select(res::kHostList, {"c"});
@@ -266,7 +266,7 @@ TEST(HostPro, CreatingAboveTheConnectedRowKeepsTheConnectionOnItsHost) {
     app.Win().Select(res::kHostList, {"b"});
     app.Win().RightClick(res::kHostList);
     EXPECT_EQ(app.Win().Menus().back().disabled, (std::set<int>{183, 185, 189}));
-    app.dialog->m_connected = false;
+    app.dialog->Arrange().m_connected = false;
 }
 
 } // namespace

@@ -235,7 +235,7 @@ TEST_F(LocalFileOperationsTest, OpeningHandsWholePathsToTheDesktopAndEntersFolde
     EXPECT_FALSE(Exists(dir / "x"));
 
     Menu(app, {"sub"}, kCmdOpen);
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "sub");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "sub");
     win.Click(kOpenFolderButton);
     EXPECT_EQ(win.ShellOpens().back(), dir / "sub");
     win.SetShellResult(false);
@@ -250,8 +250,8 @@ TEST_F(LocalFileOperationsTest, OpeningHandsWholePathsToTheDesktopAndEntersFolde
     Menu(drives, {"/"}, kCmdOpen);
     EXPECT_EQ(drives.Win().ShellOpens(), Strings{"/"});
     ASSERT_TRUE(drives.Win().Activate(kLocalList, "/"));
-    EXPECT_EQ(drives.dialog->m_localFolder, "/");
-    EXPECT_FALSE(drives.dialog->m_localList.m_driveList);
+    EXPECT_EQ(drives.dialog->View().m_localFolder, "/");
+    EXPECT_FALSE(drives.dialog->View().m_localList.m_driveList);
 }
 
 // What the window system starts for an open: the path is one argument, no shell reads it.

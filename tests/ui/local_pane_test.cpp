@@ -89,8 +89,8 @@ TEST_F(LocalPaneTest, FolderListsInDisplayOrderWithoutSystemEntries) {
 
     HeadlessApp app;
     OpenIn(app, dir.Path() + "/");
-    EXPECT_EQ(app.dialog->m_localFolder, dir.Path());
-    EXPECT_FALSE(app.dialog->m_localList.m_driveList);
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir.Path());
+    EXPECT_FALSE(app.dialog->View().m_localList.m_driveList);
     EXPECT_EQ(Rows(app, kLocalList),
               (std::vector<std::string>{"Alpha:0", "zeta:0", "page.HTM:1", "A.TXT:6", "b.txt:6",
                                         "x.exe:12", ".hidden:15"}));
@@ -111,7 +111,7 @@ TEST_F(LocalPaneTest, EmptyFolderShowsNothingAndStillSelectsItsName) {
     HeadlessApp app;
     OpenIn(app, dir / "empty one");
     EXPECT_TRUE(Rows(app, kLocalList).empty());
-    EXPECT_FALSE(app.dialog->m_localList.m_driveList);
+    EXPECT_FALSE(app.dialog->View().m_localList.m_driveList);
     EXPECT_EQ(ComboSelection(app), "empty one");
 }
 
@@ -145,13 +145,13 @@ TEST_F(LocalPaneTest, DropDownShowsTheChainAndChoosingAnItemGoesThere) {
     EXPECT_LE(inner, last);
 
     ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "outer-step"));
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "outer-step");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "outer-step");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"inner-step:0", "file.txt:6"}));
     EXPECT_EQ(ComboSelection(app), "outer-step");
 
     // The root drive followed by nothing is "/" itself.
     ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "/"));
-    EXPECT_EQ(app.dialog->m_localFolder, "/");
+    EXPECT_EQ(app.dialog->View().m_localFolder, "/");
     EXPECT_EQ(CurrentDirectory(), "/");
     EXPECT_EQ(ComboSelection(app), "/");
     EXPECT_TRUE(app.Win().Boxes().empty());
@@ -168,9 +168,9 @@ TEST_F(LocalPaneTest, ShortenedChainNameFailsAndTheFolderIsListedAgain) {
     ASSERT_EQ(app.Win().Boxes().size(), 1u);
     EXPECT_EQ(app.Win().Boxes()[0].text, "No such file or directory\r\n");
     EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
-    EXPECT_EQ(app.dialog->m_localFolder, dir / (longName + "/inner"));
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / (longName + "/inner"));
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"kept.txt:6"}));
-    EXPECT_EQ(app.dialog->m_lastError, ENOENT);
+    EXPECT_EQ(app.dialog->View().m_lastError, ENOENT);
 }
 
 TEST_F(LocalPaneTest, CurrentFolderItemWithNoDriveAboveKeepsTheFolder) {
@@ -183,7 +183,7 @@ TEST_F(LocalPaneTest, CurrentFolderItemWithNoDriveAboveKeepsTheFolder) {
     app.Win().Get(kDriveCombo).SetCurSel(0);
     win::Message m(win::MessageKind::ComboSelChange, kDriveCombo, 0);
     app.dialog->Dispatch(m);
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "here");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "here");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"a.txt:6"}));
     EXPECT_TRUE(app.Win().Boxes().empty());
 }
@@ -194,15 +194,15 @@ TEST_F(LocalPaneTest, UpClimbsToTheDriveListAndStopsThere) {
     HeadlessApp app;
     OpenIn(app, dir / "a/b");
     app.Win().Click(kUpButton);
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "a");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "a");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"b:0"}));
 
-    app.dialog->m_localFolder = "/";
+    app.dialog->Arrange().m_localFolder = "/";
     app.Win().Click(kRefreshButton);
     EXPECT_EQ(ComboSelection(app), "/");
     app.Win().Click(kUpButton);
-    EXPECT_EQ(app.dialog->m_localFolder, "");
-    EXPECT_TRUE(app.dialog->m_localList.m_driveList);
+    EXPECT_EQ(app.dialog->View().m_localFolder, "");
+    EXPECT_TRUE(app.dialog->View().m_localList.m_driveList);
     auto rows = app.Win().Get(kLocalList).Rows();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0].text, "/");
@@ -211,7 +211,7 @@ TEST_F(LocalPaneTest, UpClimbsToTheDriveListAndStopsThere) {
     EXPECT_EQ(ComboSelection(app), "<none>");
 
     app.Win().Click(kUpButton);
-    EXPECT_EQ(app.dialog->m_localFolder, "");
+    EXPECT_EQ(app.dialog->View().m_localFolder, "");
     EXPECT_EQ(app.Win().Get(kLocalList).Rows().size(), rows.size());
     EXPECT_TRUE(app.Win().Boxes().empty());
 }
@@ -224,15 +224,15 @@ TEST_F(LocalPaneTest, VanishedFolderClimbsToItsParentOnRefresh) {
     OpenIn(app, dir / "a/b/c");
     std::filesystem::remove_all(dir / "a/b");
     app.Win().Click(kRefreshButton);
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "a");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "a");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"left.txt:6"}));
     EXPECT_TRUE(app.Win().Boxes().empty());
 
     // A folder saved in another system's form is no folder here: the pane shows the drives.
     HeadlessApp other;
     OpenIn(other, "C:\\Data");
-    EXPECT_EQ(other.dialog->m_localFolder, "");
-    EXPECT_TRUE(other.dialog->m_localList.m_driveList);
+    EXPECT_EQ(other.dialog->View().m_localFolder, "");
+    EXPECT_TRUE(other.dialog->View().m_localList.m_driveList);
 }
 
 TEST_F(LocalPaneTest, UnreadableFolderShowsTheSystemTextAndThePreviousFolderStays) {
@@ -252,9 +252,9 @@ TEST_F(LocalPaneTest, UnreadableFolderShowsTheSystemTextAndThePreviousFolderStay
     ASSERT_EQ(boxes.size(), 2u); // the scan's, then the drive box's
     EXPECT_EQ(boxes[0].text, "Permission denied\r\n");
     EXPECT_EQ(boxes[1].text, "Permission denied\r\n");
-    EXPECT_EQ(app.dialog->m_localFolder, dir / "locked/sub");
+    EXPECT_EQ(app.dialog->View().m_localFolder, dir / "locked/sub");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"mine.txt:6"}));
-    EXPECT_EQ(app.dialog->m_lastError, EACCES);
+    EXPECT_EQ(app.dialog->View().m_lastError, EACCES);
 }
 
 TEST_F(LocalPaneTest, StatusTextShowsLocalTimeAndTheTrueSize) {

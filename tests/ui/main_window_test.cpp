@@ -28,7 +28,7 @@ std::vector<std::string> KeysInOrder(const std::string& file) {
 TEST(MainWindowSettings, NoFileGivesTheDefaultsAndClosingWritesEveryKeyInOrder) {
     HeadlessApp app;
     app.Open();
-    auto& d = *app.dialog;
+    const auto d = app.dialog->View();
     EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0);
     EXPECT_EQ(d.m_options.m_doNotSavePassword + d.m_options.m_doNotConfirmDelete +
                   d.m_options.m_lowercaseFileName + d.m_options.m_lowercaseExtension +
@@ -61,9 +61,9 @@ TEST(MainWindowSettings, OutOfRangeValuesReadAsZero) {
         app.WriteSettings(std::string("tabX=") + tab + "\r\nc1=2\r\nc2=-1\r\nc3=1\r\n");
         app.Open();
         EXPECT_EQ(app.Win().Tab(res::kHostTab).GetCurSel(), 0) << tab;
-        EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
-        EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 0);
-        EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
+        EXPECT_EQ(app.dialog->View().m_options.m_doNotSavePassword, 0);
+        EXPECT_EQ(app.dialog->View().m_options.m_doNotConfirmDelete, 0);
+        EXPECT_EQ(app.dialog->View().m_options.m_lowercaseFileName, 1);
     }
 }
 
@@ -71,7 +71,7 @@ TEST(MainWindowSettings, EmptyExtensionListStaysEmpty) {
     HeadlessApp app;
     app.WriteSettings("ab_ext=\r\n");
     app.Open();
-    for (const auto& e : app.dialog->m_asciiExtensions.Slots()) {
+    for (const auto& e : app.dialog->View().m_asciiExtensions.Slots()) {
         EXPECT_EQ(e, "");
     }
 }
@@ -80,9 +80,9 @@ TEST(MainWindowSettings, ShortTimeZoneTextLeavesTheRestUnset) {
     HeadlessApp app;
     app.WriteSettings("Htime=b{\r\n");
     app.Open();
-    EXPECT_EQ(app.dialog->m_hosts[0].TimeZoneIndex, 1);
-    EXPECT_EQ(app.dialog->m_hosts[1].TimeZoneIndex, 26);
-    EXPECT_EQ(app.dialog->m_hosts[2].TimeZoneIndex, 0);
+    EXPECT_EQ(app.dialog->View().m_hosts[0].TimeZoneIndex, 1);
+    EXPECT_EQ(app.dialog->View().m_hosts[1].TimeZoneIndex, 26);
+    EXPECT_EQ(app.dialog->View().m_hosts[2].TimeZoneIndex, 0);
     app.Close();
     EXPECT_EQ(app.Setting("Htime"), "b{" + std::string(28, 'a'));
 }
@@ -129,12 +129,12 @@ TEST(MainWindowSettings, PasswordsAreStoredReversedOrNotAtAll) {
     app.Close();
     EXPECT_EQ(app.Setting("pin"), "1e\xc3\x9f\xc3\xbcrg" + std::string(30, ';'));
     app.Restart();
-    EXPECT_EQ(app.dialog->m_hosts[0].password, "gr\xc3\xbc\xc3\x9f"
-                                               "e1");
+    EXPECT_EQ(app.dialog->View().m_hosts[0].password, "gr\xc3\xbc\xc3\x9f"
+                                                      "e1");
     EXPECT_EQ(app.Win().Get(res::kPasswordEdit).GetText(), "gr\xc3\xbc\xc3\x9f"
                                                            "e1");
 
-    app.dialog->m_options.m_doNotSavePassword = 1;
+    app.dialog->Arrange().m_options.m_doNotSavePassword = 1;
     app.Close();
     EXPECT_EQ(app.Setting("pin"), std::string(30, ';'));
     EXPECT_EQ(app.Setting("c1"), "1");
@@ -172,8 +172,8 @@ TEST(MainWindowTimer, DotsEveryTenthTickWhileConnecting) {
     HeadlessApp app;
     app.Open();
     auto& win = app.Win();
-    app.dialog->m_connectPhase = 0;
-    app.dialog->m_tickCount = 0;
+    app.dialog->Arrange().m_connectPhase = 0;
+    app.dialog->Arrange().m_tickCount = 0;
     win.StartTimer(res::kConnectTimer, 50);
     for (int i = 0; i < 20; ++i) {
         win.FireTimer(res::kConnectTimer);
@@ -214,7 +214,7 @@ TEST(MainWindowProgress, LargeFilesStillFillTheBarAndTheCounterShowsTheTrueCount
 TEST(MainWindowClose, WhileBusyAsksAndNoKeepsTheWindow) {
     HeadlessApp app;
     app.Open();
-    app.dialog->m_busy = true;
+    app.dialog->Arrange().m_busy = true;
     app.Win().QueueAnswer(win::kAnswerNo);
     win::Message close(win::MessageKind::Close);
     app.dialog->Dispatch(close);
@@ -228,12 +228,12 @@ TEST(MainWindowClose, WhileBusyAsksAndNoKeepsTheWindow) {
     EXPECT_FALSE(std::filesystem::exists(app.dir / "DEVurorure.ini"));
 
     bool ended = false;
-    app.dialog->m_exitWhileBusy = [&] { ended = true; };
+    app.dialog->Arrange().m_exitWhileBusy = [&] { ended = true; };
     app.Win().QueueAnswer(win::kAnswerYes);
     app.dialog->Dispatch(close);
     EXPECT_TRUE(ended) << "a running job ends with the process";
     EXPECT_TRUE(std::filesystem::exists(app.dir / "DEVurorure.ini")) << "settings first";
-    app.dialog->m_busy = false;
+    app.dialog->Arrange().m_busy = false;
 }
 
 TEST(MainWindowClose, NotBusyAsksNothing) {
@@ -263,7 +263,7 @@ TEST(MainWindowButtons, RemoteButtonsNeedAConnection) {
     for (int id : {res::kUploadAllButton, res::kMirrorButton, res::kRemoteRefreshButton,
                    res::kRemoteUpButton}) {
         app.Win().Click(id);
-        EXPECT_FALSE(app.dialog->m_busy) << id;
+        EXPECT_FALSE(app.dialog->View().m_busy) << id;
     }
     EXPECT_TRUE(app.Win().Boxes().empty());
 }

@@ -86,18 +86,18 @@ TEST_F(OptionDialogTest, OpensWithTheListAndFlagsAndStoresThemOnOk) {
         EXPECT_TRUE(d.Ended());
         EXPECT_EQ(d.Result(), 1);
     });
-    const auto& slots = app.dialog->m_asciiExtensions.Slots();
+    const auto& slots = app.dialog->View().m_asciiExtensions.Slots();
     EXPECT_EQ(slots[0], "txt");
     EXPECT_EQ(slots[1], "MD");
     EXPECT_EQ(slots[2], "abcde");
     for (std::size_t i = 3; i < slots.size(); ++i) {
         EXPECT_EQ(slots[i], "");
     }
-    EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
-    EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 0);
-    EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
-    EXPECT_EQ(app.dialog->m_options.m_lowercaseExtension, 0);
-    EXPECT_EQ(app.dialog->m_options.m_doNotDeleteFiles, 1);
+    EXPECT_EQ(app.dialog->View().m_options.m_doNotSavePassword, 0);
+    EXPECT_EQ(app.dialog->View().m_options.m_doNotConfirmDelete, 0);
+    EXPECT_EQ(app.dialog->View().m_options.m_lowercaseFileName, 1);
+    EXPECT_EQ(app.dialog->View().m_options.m_lowercaseExtension, 0);
+    EXPECT_EQ(app.dialog->View().m_options.m_doNotDeleteFiles, 1);
     EXPECT_TRUE(app.Win().Boxes().empty());
     // Nothing reaches the file before the window closes.
     EXPECT_EQ(app.Setting("ab_ext"), ";txt;;MD;");
@@ -128,7 +128,7 @@ TEST_F(OptionDialogTest, AddRefusesEmptyDuplicateAndUnstorableTexts) {
         EXPECT_EQ(box.icon, win::Icon::Warning);
         EXPECT_EQ(box.buttons, win::Buttons::Ok);
     }
-    const auto& slots = app.dialog->m_asciiExtensions.Slots();
+    const auto& slots = app.dialog->View().m_asciiExtensions.Slots();
     EXPECT_EQ(slots[6], "tx");
     EXPECT_EQ(slots[7], ".txt");
     EXPECT_EQ(slots[8], "");
@@ -136,7 +136,7 @@ TEST_F(OptionDialogTest, AddRefusesEmptyDuplicateAndUnstorableTexts) {
     // on its own, "txt" still does.
     EXPECT_EQ(app.dialog->AsciiTypeFor("a.tx"), "A");
     EXPECT_EQ(app.dialog->AsciiTypeFor("a.txt"), "A");
-    app.dialog->m_asciiExtensions.Slots()[3] = "";
+    app.dialog->Arrange().m_asciiExtensions.Slots()[3] = "";
     EXPECT_EQ(app.dialog->AsciiTypeFor("a.txt"), "I");
 }
 
@@ -157,7 +157,7 @@ TEST_F(OptionDialogTest, ThirtyEntriesAreTheLimitUntilOneIsDeleted) {
     });
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Cannot add an extension any more.",
                                                     "Choose an item to delete."}));
-    const auto& slots = app.dialog->m_asciiExtensions.Slots();
+    const auto& slots = app.dialog->View().m_asciiExtensions.Slots();
     EXPECT_EQ(slots[6], "e6");
     EXPECT_EQ(slots[7], "e8");
     EXPECT_EQ(slots[28], "e29");
@@ -176,12 +176,12 @@ TEST_F(OptionDialogTest, EnterInTheExtensionBoxAddsWithoutClosing) {
         d.Click(2);
     });
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Type an extension you wish to add."}));
-    EXPECT_EQ(app.dialog->m_asciiExtensions.Slots()[6], "");
+    EXPECT_EQ(app.dialog->View().m_asciiExtensions.Slots()[6], "");
 }
 
 TEST_F(OptionDialogTest, CancelStoresNothing) {
     Open("c2=1\r\n");
-    auto before = app.dialog->m_asciiExtensions.Slots();
+    auto before = app.dialog->View().m_asciiExtensions.Slots();
     for (bool viaClose : {false, true}) {
         RunDialog([viaClose](HeadlessDialog& d) {
             Add(d, "php");
@@ -200,9 +200,9 @@ TEST_F(OptionDialogTest, CancelStoresNothing) {
             EXPECT_TRUE(d.Ended());
             EXPECT_EQ(d.Result(), 2);
         });
-        EXPECT_EQ(app.dialog->m_asciiExtensions.Slots(), before);
-        EXPECT_EQ(app.dialog->m_options.m_doNotConfirmDelete, 1);
-        EXPECT_EQ(app.dialog->m_options.m_doNotSavePassword, 0);
+        EXPECT_EQ(app.dialog->View().m_asciiExtensions.Slots(), before);
+        EXPECT_EQ(app.dialog->View().m_options.m_doNotConfirmDelete, 1);
+        EXPECT_EQ(app.dialog->View().m_options.m_doNotSavePassword, 0);
     }
 }
 
@@ -220,9 +220,9 @@ TEST_F(OptionDialogTest, MasterBoxesDisableTheirDependentsForThisOpeningOnly) {
         EXPECT_TRUE(d.Get(1017).IsEnabled());
         d.Click(1);
     });
-    EXPECT_EQ(app.dialog->m_options.m_lowercaseFileName, 1);
-    EXPECT_EQ(app.dialog->m_options.m_lowercaseExtension, 1); // stored although disabled
-    EXPECT_EQ(app.dialog->m_options.m_doNotDeleteFiles, 1);
+    EXPECT_EQ(app.dialog->View().m_options.m_lowercaseFileName, 1);
+    EXPECT_EQ(app.dialog->View().m_options.m_lowercaseExtension, 1); // stored although disabled
+    EXPECT_EQ(app.dialog->View().m_options.m_doNotDeleteFiles, 1);
     RunDialog([](HeadlessDialog& d) {
         for (int id : {1017, 1025, 1031, 1032, 1033}) {
             EXPECT_TRUE(d.Get(id).IsEnabled()) << id;
@@ -270,9 +270,9 @@ TEST_F(OptionDialogTest, RefusedWhileAJobRuns) {
     Open();
     bool opened = false;
     app.Win().QueueDialogDriver([&](HeadlessDialog&) { opened = true; });
-    app.dialog->m_busy = true;
+    app.dialog->Arrange().m_busy = true;
     app.Win().Click(1013);
-    app.dialog->m_busy = false;
+    app.dialog->Arrange().m_busy = false;
     EXPECT_FALSE(opened);
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Cannot setup the option now."}));
     EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
