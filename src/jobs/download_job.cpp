@@ -18,9 +18,6 @@
 
 namespace {
 
-// Pending folders of one folder tree; one more stops the tree with text 120.
-constexpr std::size_t kMaxPendingFolders = 1000;
-
 // A file fetched from its start arrives under its name and this, until it is whole.
 constexpr const char* kPartSuffix = ".ftpquorrel-part";
 
@@ -178,21 +175,12 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
                         win::Icon::Warning);
             result = false;
-        } else if (!WithinTreeBounds(
-                       current, ui::TreeWalkBounds::Depth(current.substr(remoteBase.size())))) {
-            return false;
         } else {
-            std::string text;
-            const int lines = m_engine.FtpListFolder(text, current, true);
-            if (m_engine.ConnectionLost() || lines == -1) {
+            ftp::ListingIndex listing;
+            int lines = 0;
+            if (!ListTreeFolder(current, remoteBase, false, listing, lines)) {
                 return false;
             }
-            if (lines > ftp::kMaxListingLines) {
-                ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
-                            win::Icon::Warning);
-                return false;
-            }
-            const ftp::ListingIndex listing(std::move(text));
             for (int j = 0; j < lines; ++j) {
                 const std::string entry = listing.Field(j, ftp::kFieldName, true);
                 const bool shown = ftp::IsShownName(entry);
@@ -203,12 +191,9 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                 } else if (!ftp::IsSafeEntryName(entry)) {
                     result = false; // a name that could step out of its folder
                 } else if (permission == 'd') {
-                    if (pending.size() == kMaxPendingFolders) {
-                        ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
-                                    win::Icon::Warning);
+                    if (!QueueTreeFolder(pending, current + "/" + entry)) {
                         return false;
                     }
-                    pending.push_back(current + "/" + entry);
                 } else {
                     if (!DownloadFile(localFolder + "/" + entry, current + "/" + entry,
                                       AsciiTypeFor(entry), listing.Size(entry),

@@ -1,4 +1,5 @@
 // One job at a time on a worker thread.
+#include "local/folder_tree.h"
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -36,5 +37,34 @@ bool CMainDialog::WithinTreeBounds(const std::string& path, int depth) {
         ShowMessage(res::LoadString(text) + path, win::Buttons::Ok, win::Icon::Warning);
         return false;
     }
+    return true;
+}
+
+bool CMainDialog::ListTreeFolder(const std::string& folder, const std::string& top, bool allEntries,
+                                 ftp::ListingIndex& listing, int& lines) {
+    if (!WithinTreeBounds(folder, ui::TreeWalkBounds::Depth(folder.substr(top.size())))) {
+        return false;
+    }
+    std::string text;
+    lines = m_engine.FtpListFolder(text, folder, true, allEntries);
+    if (m_engine.ConnectionLost() || lines == -1) {
+        return false;
+    }
+    if (lines > ftp::kMaxListingLines) {
+        ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
+                    win::Icon::Warning);
+        return false;
+    }
+    listing = ftp::ListingIndex(std::move(text));
+    return true;
+}
+
+bool CMainDialog::QueueTreeFolder(std::vector<std::string>& folders, std::string folder) {
+    if (folders.size() >= local::kMaxPendingFolders) {
+        ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
+                    win::Icon::Warning);
+        return false;
+    }
+    folders.push_back(std::move(folder));
     return true;
 }

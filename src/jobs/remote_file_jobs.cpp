@@ -16,9 +16,6 @@
 
 namespace {
 
-// A recursive delete keeps at most this many folders still to remove.
-constexpr std::size_t kMaxTreeFolders = 1000;
-
 std::string FolderWithSlash(const std::string& folder) {
     return !folder.empty() && folder.back() == '/' ? folder : folder + '/';
 }
@@ -70,21 +67,12 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
     std::string current = path;
     std::size_t next = 0;
     for (;;) {
-        if (!WithinTreeBounds(current, ui::TreeWalkBounds::Depth(current.substr(path.size())))) {
-            return false;
-        }
         // Every entry, dot names included: a folder that still holds one cannot be removed.
-        std::string text;
-        const int lines = m_engine.FtpListFolder(text, current, false, true);
-        if (lines == -1) {
+        ftp::ListingIndex listing;
+        int lines = 0;
+        if (!ListTreeFolder(current, path, true, listing, lines)) {
             return false;
         }
-        if (lines > ftp::kMaxListingLines) {
-            ShowMessage(res::LoadString(res::kTextTooManyEntries), win::Buttons::Ok,
-                        win::Icon::Warning);
-            return false;
-        }
-        const ftp::ListingIndex listing(std::move(text));
         for (int line = 0; line < listing.LineCount(); ++line) {
             const std::string entry = listing.Field(line, ftp::kFieldName, true);
             const std::string permission = listing.Field(line, ftp::kFieldPermissions, false);
@@ -96,12 +84,9 @@ bool CMainDialog::DeleteRemoteTree(const std::string& path) {
                 // everything it would have taken with it.
                 leftBehind = true;
             } else if (permission[0] == 'd') {
-                if (folders.size() >= kMaxTreeFolders) {
-                    ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
-                                win::Icon::Warning);
+                if (!QueueTreeFolder(folders, current + "/" + entry)) {
                     return false;
                 }
-                folders.push_back(current + "/" + entry);
             } else {
                 m_engine.FtpDelete(current + "/" + entry);
                 if (m_engine.ConnectionLost()) {

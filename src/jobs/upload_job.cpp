@@ -16,9 +16,6 @@
 
 namespace {
 
-// A folder upload keeps at most this many folders still to store.
-constexpr std::size_t kMaxPendingFolders = 1000;
-
 constexpr std::int64_t kSecondsPerHour = 3600;
 
 // An offset from UTC in whole hours, to the nearest hour (+05:30 counts as +6, -03:30 as -4).
@@ -147,12 +144,9 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
             if (entry.kind == platform::EntryKind::Folder) {
                 // A link to a folder is not followed: one to a parent would never end.
                 if (!entry.link) {
-                    if (pending.size() >= kMaxPendingFolders) {
-                        ShowMessage(res::LoadString(res::kTextTooManyFolders), win::Buttons::Ok,
-                                    win::Icon::Warning);
+                    if (!QueueTreeFolder(pending, path)) {
                         return 0;
                     }
-                    pending.push_back(path);
                 }
             } else if (entry.kind == platform::EntryKind::File) {
                 // A link to a file sends the file's contents under the link's name.

@@ -6,8 +6,8 @@
 
 namespace local {
 
-// The most folders a tree deletion keeps waiting to be read; a tree with more below its top
-// folder is not removed.
+// The most folders a walk of one tree keeps waiting (local or remote, any job); one more ends
+// that tree with text 120.
 constexpr std::size_t kMaxPendingFolders = 1000;
 
 enum class TreeDeletion { Removed, NotRemoved, TooManyFolders };

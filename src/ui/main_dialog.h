@@ -263,6 +263,13 @@ public:
     // A tree walk that may go one level deeper and list one more folder; false, after a
     // message naming `path`, when the job's bounds end that tree.
     bool WithinTreeBounds(const std::string& path, int depth);
+    // One folder of a walk down the remote tree `top`: within the job's bounds, listed (dot
+    // names too with `allEntries`), and not too long. False when the walk ends there, the
+    // reason said or the connection lost; `listing` and `lines` then mean nothing.
+    bool ListTreeFolder(const std::string& folder, const std::string& top, bool allEntries,
+                        ftp::ListingIndex& listing, int& lines);
+    // A folder the walk found, queued; false, after the message, once too many wait.
+    bool QueueTreeFolder(std::vector<std::string>& folders, std::string folder);
 
     // ---- What tests and script mode see ----
     template <bool ReadOnly> struct StateView;
