@@ -31,6 +31,17 @@ void CMainDialog::DownloadJob() {
     m_treeBounds.Reset();
     // Nothing lists the current folder while this job runs, so the index stays as it is.
     const ftp::ListingIndex& listing = m_remoteEntries.Index();
+    // The selected files are known at once; a folder's files once it is listed.
+    StartJobProgress();
+    for (int i = 0; i < m_job.Count(); ++i) {
+        const std::string& item = m_job.items[static_cast<std::size_t>(i)];
+        const int kind = m_job.kinds[static_cast<std::size_t>(i)];
+        const std::string name = kind == res::kImageLink ? ftp::LinkName(item) : item;
+        if (kind != res::kImageFolder && ftp::IsSafeEntryName(name)) {
+            m_jobProgress.AddFile(
+                kind != res::kImageLink && listing.FindLine(item) >= 0 ? listing.Size(item) : -1);
+        }
+    }
 
     for (int i = 0; i < m_job.Count(); ++i) {
         const std::string& item = m_job.items[static_cast<std::size_t>(i)];
@@ -49,6 +60,7 @@ void CMainDialog::DownloadJob() {
             ok = DownloadFile(localPath, name, AsciiTypeFor(name), listing.Size(item),
                               RemoteTimeOf(m_remoteFolder, item, listing),
                               kind != res::kImageLink && listing.FindLine(item) >= 0);
+            m_jobProgress.FileDone(listing.Size(item));
         } else {
             ok = DownloadFolder(name);
         }
@@ -69,6 +81,7 @@ void CMainDialog::DownloadJob() {
         }
     }
 
+    FinishJobProgress();
     m_job.FreeItems();
     m_window.Combo(res::kRemotePathCombo).Enable(true);
     m_window.Tab(res::kHostTab).Enable(true);
@@ -134,7 +147,7 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
         asked = true;
         if (askResume() && resumable) {
             offset = local.size;
-            target = localPath; // resumed in place, as it always was
+            target = localPath; // resumed in place: the partial copy is the local file itself
         }
     }
     if (!asked && exists && local.size != remoteSize) {
@@ -146,6 +159,7 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
                     win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
         return true; // the user keeps the newer file
     }
+    m_jobProgress.BeginFile(offset);
     if (!m_engine.FtpRetrieve(target, remotePath, type, remoteSize, offset,
                               sizeKnown ? remoteSize : -1)) {
         return false;
@@ -183,6 +197,15 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
             }
             for (int j = 0; j < lines; ++j) {
                 const std::string entry = listing.Field(j, ftp::kFieldName, true);
+                const char permission = ftp::IsShownName(entry)
+                                            ? listing.FieldView(j, ftp::kFieldPermissions, false)[0]
+                                            : 'l';
+                if (permission != 'l' && permission != 'd' && ftp::IsSafeEntryName(entry)) {
+                    m_jobProgress.AddFile(listing.Size(entry));
+                }
+            }
+            for (int j = 0; j < lines; ++j) {
+                const std::string entry = listing.Field(j, ftp::kFieldName, true);
                 const bool shown = ftp::IsShownName(entry);
                 const char permission =
                     shown ? listing.FieldView(j, ftp::kFieldPermissions, false)[0] : '\0';
@@ -195,9 +218,11 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                         return false;
                     }
                 } else {
-                    if (!DownloadFile(localFolder + "/" + entry, current + "/" + entry,
-                                      AsciiTypeFor(entry), listing.Size(entry),
-                                      RemoteTimeOf(current, entry, listing), true)) {
+                    const bool downloaded = DownloadFile(
+                        localFolder + "/" + entry, current + "/" + entry, AsciiTypeFor(entry),
+                        listing.Size(entry), RemoteTimeOf(current, entry, listing), true);
+                    m_jobProgress.FileDone(listing.Size(entry));
+                    if (!downloaded) {
                         result = false;
                         // The folder was removed under the job: the rest of this tree has
                         // nowhere to go, and one message has said why.

@@ -42,6 +42,18 @@ void CMainDialog::UploadJob() {
     if (job.mirroring) {
         changed = MirrorDeleteExtras(job.localBase, job.remoteBase, listing);
     }
+    // The selected files are known at once; a folder's files once it is read.
+    StartJobProgress();
+    for (int i = 0; i < job.Count(); ++i) {
+        platform::FileStatus status;
+        if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
+            const bool found =
+                platform::GetFileStatus(job.localBase + job.items[static_cast<std::size_t>(i)],
+                                        status) &&
+                status.kind == platform::EntryKind::File;
+            m_jobProgress.AddFile(found ? status.size : -1);
+        }
+    }
     bool cancelled = m_cancelRequested;
     for (int i = 0; i < job.Count() && !cancelled && !m_engine.ConnectionLost(); ++i) {
         const std::string& name = job.items[static_cast<std::size_t>(i)];
@@ -53,6 +65,7 @@ void CMainDialog::UploadJob() {
             const bool system = found && status.kind == platform::EntryKind::System;
             if (!system && NeedsUpload(found ? std::optional(status.modified) : std::nullopt, name,
                                        listing, m_remoteFolder, job.remoteBase + name)) {
+                m_jobProgress.BeginFile(0);
                 if (m_engine.FtpStore(path, job.remoteBase + name, AsciiTypeFor(name))) {
                     changed = true;
                     KeepUploadTime(path, job.remoteBase + name);
@@ -60,6 +73,7 @@ void CMainDialog::UploadJob() {
                     incomplete = true;
                 }
             }
+            m_jobProgress.FileDone(found ? status.size : -1);
         } else {
             const int result = UploadFolder(name, incomplete);
             incomplete = incomplete || result == 0;
@@ -71,6 +85,7 @@ void CMainDialog::UploadJob() {
         AppendLog(res::LoadString(res::kTextCancellationAccepted));
     }
 
+    FinishJobProgress();
     m_job.FreeItems();
     m_window.Combo(res::kRemotePathCombo).Enable(true);
     m_window.Tab(res::kHostTab).Enable(true);
@@ -140,6 +155,11 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
             }
         }
         for (const platform::FolderEntry& entry : entries) {
+            if (entry.kind == platform::EntryKind::File) {
+                m_jobProgress.AddFile(entry.size);
+            }
+        }
+        for (const platform::FolderEntry& entry : entries) {
             const std::string path = current + "/" + entry.name;
             if (entry.kind == platform::EntryKind::Folder) {
                 // A link to a folder is not followed: one to a parent would never end.
@@ -155,12 +175,14 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
                     entry.modifiedRead ? std::optional(entry.modified) : std::nullopt;
                 const std::string remotePath = remote + "/" + entry.name;
                 if (NeedsUpload(modified, entry.name, listing, remote, remotePath)) {
+                    m_jobProgress.BeginFile(0);
                     if (m_engine.FtpStore(path, remotePath, AsciiTypeFor(entry.name))) {
                         KeepUploadTime(path, remotePath);
                     } else {
                         incomplete = true;
                     }
                 }
+                m_jobProgress.FileDone(entry.size);
                 if (m_engine.ConnectionLost()) {
                     return 0;
                 }

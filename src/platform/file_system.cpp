@@ -198,6 +198,7 @@ bool ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) {
         if (::fstatat(fd, e.d_name, &st, 0) == 0) {
             entry.modifiedRead = true;
             entry.modified = static_cast<std::int64_t>(st.st_mtime);
+            entry.size = static_cast<std::int64_t>(st.st_size);
             entry.kind = KindOfMode(st.st_mode);
         } else if (::fstatat(fd, e.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
             entry.kind = KindOfMode(st.st_mode);

@@ -20,6 +20,7 @@ struct FolderEntry {
     // Last write of what the entry names (a link's target), when that could be read.
     bool modifiedRead = false;
     std::int64_t modified = 0;
+    std::int64_t size = -1; // of what the entry names, when that could be read
 };
 
 struct FileStatus {

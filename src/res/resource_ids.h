@@ -42,6 +42,8 @@ constexpr int kServerNameLabel = 1037;
 constexpr int kUserNameLabel = 1038;
 constexpr int kPasswordLabel = 1039;
 constexpr int kStatusBar = 1040;
+// Beside the byte counter: the whole transfer job's files, bytes, rate and time left.
+constexpr int kJobStatus = 1043;
 
 // Host property dialog (190)
 constexpr int kHostProServer = 1000;

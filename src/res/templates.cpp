@@ -32,6 +32,7 @@ const std::vector<DialogTemplate>& Templates() {
              {kProgressBar, K::ProgressBar, 238, 56, 155, 9, "", kBorder},
              {kByteCounter, K::Static, 395, 56, 46, 9, "0", kRightAligned | kSunken},
              {kBytesLabel, K::Static, 444, 57, 20, 8, "Bytes"},
+             {kJobStatus, K::Static, 334, 69, 133, 18, ""},
              {kHostTab, K::TabControl, 2, 0, 233, 65, ""},
              {kLocalUpButton, K::IconButton, 3, 88, 21, 15, "", kNone, kIconUp},
              {kRemoteUpButton, K::IconButton, 236, 88, 21, 15, "", kNone, kIconUp},

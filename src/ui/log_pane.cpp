@@ -123,6 +123,25 @@ void CMainDialog::SetProgress(std::int64_t done) {
     m_window.Text(res::kByteCounter)
         .SetText(local::FormatByteCount(static_cast<std::uint64_t>(done)));
     m_window.Progress(res::kProgressBar).SetPos(static_cast<int>(done >> m_progressShift));
+    const auto now = ui::JobProgress::Clock::now();
+    m_jobProgress.Progress(done, now);
+    if (m_jobProgress.Due(now)) {
+        ShowJobProgress();
+    }
+}
+
+void CMainDialog::StartJobProgress() {
+    m_jobProgress.Start(ui::JobProgress::Clock::now());
+    ShowJobProgress();
+}
+
+void CMainDialog::FinishJobProgress() {
+    m_jobProgress.Finish(ui::JobProgress::Clock::now());
+    ShowJobProgress();
+}
+
+void CMainDialog::ShowJobProgress() {
+    m_window.Text(res::kJobStatus).SetText(m_jobProgress.Text(ui::JobProgress::Clock::now()));
 }
 
 void CMainDialog::ResetProgress() {

@@ -24,6 +24,7 @@
 #include "ui/file_lists.h"
 #include "ui/host_record.h"
 #include "ui/job_inputs.h"
+#include "ui/job_progress.h"
 #include "ui/options.h"
 #include "ui/permission_dialog.h"
 #include "ui/remote_time.h"
@@ -82,6 +83,11 @@ public:
     void SetProgressRange(std::int64_t total) override;
     void SetProgress(std::int64_t done) override;
     void ResetProgress(); // bar 0, byte counter "0"
+    // The transfer job's line beside the byte counter: started with the job, shown a few
+    // times a second while it runs, and left with its summary when it ends.
+    void StartJobProgress();
+    void FinishJobProgress();
+    void ShowJobProgress();
     void ClearLog();
     int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon);
     ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
@@ -329,6 +335,7 @@ private:
 
     // Job inputs
     ui::JobInputs m_job;
+    ui::JobProgress m_jobProgress;
     // The running job's walks of remote trees (worker only).
     ui::TreeWalkBounds m_treeBounds;
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to

@@ -93,6 +93,10 @@ TEST_F(ProgramWindowTest, AFileDraggedWithTheMouseOntoTheRemoteListArrivesOnTheS
     })) << Log();
     EXPECT_EQ(server.Root().Read("dragged.html"), "<p>moved by mouse</p>");
     EXPECT_EQ(Log().find("Do you wish"), std::string::npos);
+    // Beside the byte counter, the job summed up in real widgets too.
+    EXPECT_TRUE(window->Text(res::kJobStatus).GetText().starts_with("1 of 1 files, 21 B of 21 B\n"))
+        << window->Text(res::kJobStatus).GetText();
+    Screenshot(window->Frame(), "main_window_after_upload.png");
 }
 
 } // namespace

@@ -169,6 +169,10 @@ TEST_F(DownloadJobs, FolderTreesArriveWholeWithoutTheirLinksAndDotNames) {
     EXPECT_TRUE(log.ends_with("4 file(s) downloaded\r\n" + kCompleted)) << log;
     EXPECT_EQ(testsupport::Rows(app, res::kLocalList),
               (std::vector<std::string>{"0 tree", "15 lnk"}));
+    // Beside the byte counter, the job summed up: a link's size is not known, so no total.
+    const std::string summary = app.Win().Get(res::kJobStatus).GetText();
+    EXPECT_TRUE(summary.starts_with("4 of 4 files, 76 KB\n")) << summary;
+    EXPECT_NE(summary.find("/s, done in 0:0"), std::string::npos) << summary;
 }
 
 TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {

@@ -149,6 +149,9 @@ TEST_F(UploadJobs, TreesGoLevelByLevelWithoutLinkedFoldersFifosOrSockets) {
     EXPECT_EQ(Count(again, ">STOR "), 1) << again;
     EXPECT_EQ(Count(again, ">STOR /site/up.txt"), 1) << again;
     EXPECT_EQ(app.Win().Boxes().size(), 2u) << "the two questions only";
+    // The files passed over count as done, with their bytes.
+    const std::string summary = app.Win().Get(res::kJobStatus).GetText();
+    EXPECT_TRUE(summary.starts_with("5 of 5 files, 5 B of 5 B\n")) << summary;
 }
 
 TEST_F(UploadJobs, CancelFailedStoresAndUploadAllRefusals) {
