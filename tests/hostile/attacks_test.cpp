@@ -131,12 +131,13 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
     // The greeting never comes; the user cancels.
     testsupport::Script silent = testsupport::Script().Greeting("");
     Attacked first(silent);
-    std::thread cancel([&first] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        first.app.dialog->Arrange().m_cancelRequested = true;
-    });
-    first.Open({});
-    cancel.join();
+    first.app.WriteSettings("Sname=127.0.0.1:" + std::to_string(first.server.Port()) +
+                            ";\r\nUname=u;\r\npin=p;\r\n");
+    first.app.Open();
+    first.app.Win().Click(res::kConnectButton);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    first.app.dialog->Arrange().m_cancelRequested = true;
+    first.app.WaitIdle();
     EXPECT_FALSE(first.app.dialog->View().m_connected);
     EXPECT_NE(first.app.Log().find(Text(res::kTextWaitCanceled)), std::string::npos)
         << first.app.Log();
