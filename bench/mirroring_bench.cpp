@@ -55,8 +55,8 @@ struct Result {
     int toStore = 0, toDelete = 0;
 };
 
-Result Decide(CMainDialog& dialog, headless::HeadlessMainWindow& window, const std::string& folder,
-              const std::string& listingText) {
+Result Decide(ui::CMainDialog& dialog, headless::HeadlessMainWindow& window,
+              const std::string& folder, const std::string& listingText) {
     const std::size_t boxesBefore = window.Boxes().size();
     const double cpuStart = CpuMilliseconds();
     const auto wallStart = std::chrono::steady_clock::now();
@@ -116,8 +116,8 @@ int main() {
     }
 
     headless::HeadlessMainWindow window;
-    SettingsStore settings(folder + "/unused.ini");
-    CMainDialog dialog(window, settings);
+    settings::SettingsStore settings(folder + "/unused.ini");
+    ui::CMainDialog dialog(window, settings);
     dialog.Arrange().m_job.mirroring = true;
     dialog.Arrange().m_job.timeZoneIndex = 13;
 

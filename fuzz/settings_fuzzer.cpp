@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream file(g_path, std::ios::binary | std::ios::trunc);
         file << bytes;
     }
-    SettingsStore store(g_path);
+    settings::SettingsStore store(g_path);
     std::string items[30];
     // Every read parses the whole file: one key per input, chosen by its last byte, reaches the
     // same parser three times faster than all three keys would.

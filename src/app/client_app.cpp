@@ -17,12 +17,12 @@ int CClientApp::InitInstance(int argc, char** argv) {
     // A file-size limit reached while a download writes is a write error the transfer
     // reports (EFBIG), like a full disk, not a signal that ends the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    m_settingsPath = SettingsFilePath();
+    m_settingsPath = settings::SettingsFilePath();
 #ifdef QUORREL_HAVE_WX
-    SettingsStore store(m_settingsPath);
-    std::unique_ptr<CMainDialog> dialog;
+    settings::SettingsStore store(m_settingsPath);
+    std::unique_ptr<ui::CMainDialog> dialog;
     int status = wxwin::RunMainWindow(argc, argv, [&](win::IMainWindow& window) {
-        dialog = std::make_unique<CMainDialog>(window, store);
+        dialog = std::make_unique<ui::CMainDialog>(window, store);
         window.SetHandler(dialog.get());
         dialog->Start();
     });

@@ -478,9 +478,9 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     std::mutex m_outMutex;
-    SettingsStore m_store;
+    settings::SettingsStore m_store;
     HeadlessMainWindow m_window;
-    CMainDialog m_dialog;
+    ui::CMainDialog m_dialog;
     int m_lineNumber = 0;
     bool m_failed = false;
     bool m_stopped = false;
@@ -498,7 +498,7 @@ int RunScriptMode(const std::string& file, bool answerYes) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN); // a file-size limit is a write error, as in the window
     std::ios::sync_with_stdio(true);
-    std::string path = SettingsFilePath();
+    std::string path = settings::SettingsFilePath();
     if (file == "-") {
         return RunScript(std::cin, std::cout, std::cerr, path, answerYes);
     }

@@ -5,6 +5,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 void CMainDialog::ConnectJob() {
     if (m_connectSlot == ui::kNoSlot) {
         return; // "Host Lists" with no row selected: nothing is logged
@@ -200,3 +202,5 @@ void CMainDialog::RefreshJob() {
 void CMainDialog::ChangeFolderJob() {
     RefreshRemoteList(false, true);
 }
+
+} // namespace ui

@@ -16,6 +16,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // A file fetched from its start arrives under its name and this, until it is whole.
@@ -262,3 +264,5 @@ void CMainDialog::ShowDownloadedItem(const std::string& name, int kind) {
         }
     });
 }
+
+} // namespace ui

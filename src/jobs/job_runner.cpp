@@ -5,6 +5,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 void CMainDialog::RunJob(JobBody body, bool cancellable) {
     // The previous worker has done its last act once m_busy is false; joining is immediate.
     if (m_worker.joinable()) {
@@ -68,3 +70,5 @@ bool CMainDialog::QueueTreeFolder(std::vector<std::string>& folders, std::string
     folders.push_back(std::move(folder));
     return true;
 }
+
+} // namespace ui

@@ -13,6 +13,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 std::string WithSlash(const std::string& folder) {
@@ -123,3 +125,5 @@ bool CMainDialog::MirrorDeleteExtras(const std::string& localFolder,
     }
     return changed;
 }
+
+} // namespace ui

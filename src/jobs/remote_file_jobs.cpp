@@ -14,6 +14,8 @@
 #include "ui/main_dialog.h"
 #include "ui/remote_row_name.h"
 
+namespace ui {
+
 namespace {
 
 std::string FolderWithSlash(const std::string& folder) {
@@ -56,7 +58,7 @@ void CMainDialog::DeleteJob() {
         return;
     }
     AppendLog(res::LoadString(incomplete ? res::kTextDeleteIncomplete : res::kTextDeleteCompleted));
-    LogValueAndText(FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
+    LogValueAndText(settings::FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
 }
 
 bool CMainDialog::DeleteRemoteTree(const std::string& path) {
@@ -170,3 +172,5 @@ void CMainDialog::ChmodJob() {
     AppendLog(
         res::LoadString(changed ? res::kTextPermissionChanged : res::kTextCannotChangePermission));
 }
+
+} // namespace ui

@@ -9,6 +9,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 std::string WithSlash(const std::string& folder) {
@@ -107,3 +109,5 @@ bool CMainDialog::ExactRemoteTime(ui::RemoteFileTime& remote, const std::string&
     }
     return true;
 }
+
+} // namespace ui

@@ -14,6 +14,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 constexpr std::int64_t kSecondsPerHour = 3600;
@@ -109,10 +111,10 @@ void CMainDialog::UploadJob() {
                                                   : res::kTextUploadCompleted));
     }
     if (m_engine.TransferCount() != 0) {
-        LogValueAndText(FormatDecimal(m_engine.TransferCount()), res::kTextFilesUploaded);
+        LogValueAndText(settings::FormatDecimal(m_engine.TransferCount()), res::kTextFilesUploaded);
     }
     if (m_engine.DeletedCount() != 0) {
-        LogValueAndText(FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
+        LogValueAndText(settings::FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
     }
 }
 
@@ -241,3 +243,5 @@ bool CMainDialog::NeedsUpload(std::optional<std::int64_t> localModified, const s
     const std::int64_t adjusted = remoteTime + 1 - (serverHours - localHours) * kSecondsPerHour;
     return *localModified >= adjusted;
 }
+
+} // namespace ui

@@ -7,6 +7,8 @@
 
 #include "platform/profile.h"
 
+namespace settings {
+
 namespace {
 
 constexpr const char* kSection = "data";
@@ -230,3 +232,5 @@ std::string SettingsFilePath() {
     }
     return dir + "DEVurorure.ini";
 }
+
+} // namespace settings

@@ -8,6 +8,8 @@
 
 #include "platform/profile.h"
 
+namespace settings {
+
 class SettingsStore {
 public:
     explicit SettingsStore(std::string path) : m_settingsPath(std::move(path)) {}
@@ -65,3 +67,5 @@ std::string ReverseCharacters(const std::string& text);
 
 // The settings file "DEVurorure.ini" in the directory that is current now.
 std::string SettingsFilePath();
+
+} // namespace settings

@@ -6,6 +6,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 void CMainDialog::OnDownloadCommand(win::Message&) {
     const int count = m_window.ListView(res::kRemoteList).GetSelectedCount();
     const std::string question = res::LoadString(res::kTextDownloadPrefix) + std::to_string(count) +
@@ -38,3 +40,5 @@ void CMainDialog::StartDownload() {
     }
     RunJob(&CMainDialog::DownloadJob, true);
 }
+
+} // namespace ui

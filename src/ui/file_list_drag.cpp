@@ -7,6 +7,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // The kind a dropped file gets: the upload job asks only whether an item is a folder.
@@ -107,3 +109,5 @@ void CMainDialog::OnFileListFocus(win::Message& message) {
         ShowStatusOfRow(message.id, mark);
     }
 }
+
+} // namespace ui

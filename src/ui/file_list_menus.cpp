@@ -6,6 +6,8 @@
 #include "res/resource_ids.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // Local pane, items selected (menu 137) or none (138).
@@ -72,3 +74,5 @@ void CMainDialog::OnFileListContextMenu(win::Message& message) {
     }
     TrackContextMenu(menuId, grayed, message.x, message.y);
 }
+
+} // namespace ui

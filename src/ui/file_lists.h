@@ -1,6 +1,8 @@
 // State of the three list controls of the main window; their messages reach CMainDialog.
 #pragma once
 
+namespace ui {
+
 struct CHostList {
     int m_connectedRow = 0; // row from which the last connect or disconnect was started
 };
@@ -13,3 +15,5 @@ struct CLocalFileList {
 struct CRemoteFileList {
     bool m_dragging = false;
 };
+
+} // namespace ui

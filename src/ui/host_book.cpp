@@ -7,6 +7,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 using ui::kHostListTab;
@@ -217,3 +219,5 @@ void CMainDialog::OnHostDelete(win::Message&) {
     host.localFolder.clear();
     host.serverFolder.clear();
 }
+
+} // namespace ui

@@ -5,6 +5,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 const char* const CHostPro::kTimeZones[CHostPro::kTimeZoneCount] = {
     "GMT-12:00",
     "GMT-11:00",
@@ -132,3 +134,5 @@ void CMainDialog::RunHostPropertyDialog(bool editExisting) {
     dialog.m_editExisting = editExisting;
     m_window.RunModal(res::kHostProTemplate, dialog);
 }
+
+} // namespace ui

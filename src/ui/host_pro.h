@@ -5,6 +5,8 @@
 
 #include "ui/modal_dialog.h"
 
+namespace ui {
+
 class CMainDialog;
 
 class CHostPro : public ui::ModalDialog {
@@ -31,3 +33,5 @@ private:
 
     CMainDialog& m_parent;
 };
+
+} // namespace ui

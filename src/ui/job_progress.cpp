@@ -155,10 +155,9 @@ std::string JobProgress::FormatDuration(std::int64_t seconds) {
     seconds = std::max<std::int64_t>(seconds, 0);
     char text[32];
     if (seconds >= 3600) {
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld",
-                      static_cast<long long>(seconds / 3600),
-                      static_cast<long long>(seconds / 60 % 60),
-                      static_cast<long long>(seconds % 60));
+        std::snprintf(
+            text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+            static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     } else {
         std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
                       static_cast<long long>(seconds % 60));

@@ -18,6 +18,8 @@
 #include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // The largest number FormatInteger writes; NewFolder names stop there.
@@ -216,3 +218,5 @@ void CMainDialog::OnLocalEndLabelEdit(win::Message& message) {
 void CMainDialog::OnLocalCreateFolderCommand(win::Message&) {
     CreateLocalFolder();
 }
+
+} // namespace ui

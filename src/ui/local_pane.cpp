@@ -15,6 +15,8 @@
 #include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // The roots by name only, for questions about paths; no volume is touched.
@@ -278,3 +280,5 @@ void CMainDialog::OnDriveComboChange(win::Message& message) {
         }
     }
 }
+
+} // namespace ui

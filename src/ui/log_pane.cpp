@@ -5,6 +5,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // A full log drops this much more than the new text needs, so that a long job trims it once in
@@ -185,3 +187,5 @@ ftp::StoreOptions CMainDialog::GetStoreOptions() {
 bool CMainDialog::PassiveMode() {
     return m_options.m_passiveMode != 0;
 }
+
+} // namespace ui

@@ -12,9 +12,11 @@
 #include "res/templates.h"
 #include "ui/cannot_run.h"
 
+namespace ui {
+
 using win::MessageKind;
 
-CMainDialog::CMainDialog(win::IMainWindow& window, SettingsStore& settings)
+CMainDialog::CMainDialog(win::IMainWindow& window, settings::SettingsStore& settings)
     : m_window(window), m_settings(settings), m_engine(*this) {
     m_hostList.m_connectedRow = 0;
 }
@@ -312,3 +314,5 @@ void CMainDialog::TrackContextMenu(int menuId, const std::set<int>& grayed, int 
     win::Message chosen(win::MessageKind::Command, command);
     Dispatch(chosen);
 }
+
+} // namespace ui

@@ -29,6 +29,8 @@
 #include "ui/permission_dialog.h"
 #include "ui/remote_time.h"
 
+namespace ui {
+
 class CMainDialog;
 
 // A handler of the command table.
@@ -44,7 +46,7 @@ enum class LabelEditMode { None, Rename, CreateFolder };
 
 class CMainDialog : public win::IMessageHandler, public ftp::IEngineOwner {
 public:
-    CMainDialog(win::IMainWindow& window, SettingsStore& settings);
+    CMainDialog(win::IMainWindow& window, settings::SettingsStore& settings);
     ~CMainDialog() override;
     CMainDialog(const CMainDialog&) = delete;
     CMainDialog& operator=(const CMainDialog&) = delete;
@@ -299,7 +301,7 @@ private:
 
     // ---- State ----
     win::IMainWindow& m_window;
-    SettingsStore& m_settings;
+    settings::SettingsStore& m_settings;
 
     // Options
     ui::Options m_options;
@@ -413,3 +415,5 @@ inline CMainDialog::StateView<false> CMainDialog::Arrange() {
             m_job,           m_lastError,    m_exitWhileBusy,   m_clock,
             m_localUtcOffset};
 }
+
+} // namespace ui

@@ -4,6 +4,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 void CMainDialog::OnMirroringCommand(win::Message&) {
     if (m_busy || !m_connected) {
         return;
@@ -21,3 +23,5 @@ void CMainDialog::OnMirroringCommand(win::Message&) {
     m_job.overwrite = false;
     StartUploadAll();
 }
+
+} // namespace ui

@@ -6,6 +6,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 // The settings file keeps the list as items each followed by ';', one line per key: an
@@ -184,3 +186,5 @@ void CMainDialog::RunOptionDialog() {
     COptionDialog dialog(*this);
     m_window.RunModal(res::kOptionTemplate, dialog);
 }
+
+} // namespace ui

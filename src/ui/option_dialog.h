@@ -7,6 +7,8 @@
 #include "ui/modal_dialog.h"
 #include "ui/options.h"
 
+namespace ui {
+
 class CMainDialog;
 
 class COptionDialog : public ui::ModalDialog {
@@ -38,3 +40,5 @@ private:
 
     CMainDialog& m_parent;
 };
+
+} // namespace ui

@@ -3,6 +3,8 @@
 #include "ftp/permission_mode.h"
 #include "res/resource_ids.h"
 
+namespace ui {
+
 void CPermissionDialog::OnInitDialog(win::IDialogWindow& window) {
     m_window = &window;
     m_changed = false;
@@ -18,3 +20,5 @@ void CPermissionDialog::OnOK() {
     m_changed = m_mode != m_initialMode;
     m_window->EndDialog(win::kAnswerOk);
 }
+
+} // namespace ui

@@ -6,6 +6,8 @@
 
 #include "ui/modal_dialog.h"
 
+namespace ui {
+
 class CPermissionDialog : public ui::ModalDialog {
 public:
     static constexpr std::size_t kMaxModeLength = 3;
@@ -21,3 +23,5 @@ public:
 private:
     void OnOK() override;
 };
+
+} // namespace ui

@@ -10,12 +10,15 @@
 #include "ui/main_dialog.h"
 #include "ui/remote_row_name.h"
 
+namespace ui {
+
 void CMainDialog::OnRemoteDeleteCommand(win::Message&) {
     if (m_busy || !m_connected) {
         return;
     }
     const int count = m_window.ListView(res::kRemoteList).GetSelectedCount();
-    const std::string question = res::LoadString(res::kTextDeletePrefix) + FormatDecimal(count) +
+    const std::string question = res::LoadString(res::kTextDeletePrefix) +
+                                 settings::FormatDecimal(count) +
                                  res::LoadString(res::kTextSelectedFiles);
     if (m_window.MessageBox(question, win::Buttons::YesNo, win::Icon::Question) ==
         win::kAnswerYes) {
@@ -98,3 +101,5 @@ void CMainDialog::OnPermissionCommand(win::Message&) {
         RunJob(&CMainDialog::ChmodJob);
     }
 }
+
+} // namespace ui

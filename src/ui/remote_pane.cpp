@@ -6,6 +6,8 @@
 #include "res/resource_ids.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 void CMainDialog::OnConnectButton(win::Message&) {
     ConnectToggle();
 }
@@ -124,3 +126,5 @@ void CMainDialog::OnRemoteRefreshCommand(win::Message&) {
         RunJob(&CMainDialog::RefreshJob, true);
     }
 }
+
+} // namespace ui

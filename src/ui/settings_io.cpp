@@ -4,6 +4,8 @@
 #include "res/resource_ids.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 constexpr int kSlots = ui::kHostSlots;
@@ -118,3 +120,5 @@ void CMainDialog::SaveSettings() {
     }
     m_settings.EndBatch();
 }
+
+} // namespace ui

@@ -6,6 +6,8 @@
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 std::string FolderWithSlash(const std::string& folder) {
@@ -39,7 +41,8 @@ void CMainDialog::UploadSelectionAfterQuestion(bool overwrite) {
         return;
     }
     const int count = m_window.ListView(res::kLocalList).GetSelectedCount();
-    const std::string question = res::LoadString(res::kTextUploadPrefix) + FormatDecimal(count) +
+    const std::string question = res::LoadString(res::kTextUploadPrefix) +
+                                 settings::FormatDecimal(count) +
                                  res::LoadString(res::kTextSelectedFiles);
     if (ShowMessage(question, win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
         return;
@@ -118,3 +121,5 @@ void CMainDialog::StartUploadDropped() {
     m_job.timeZoneIndex = UploadTimeZone();
     RunJob(&CMainDialog::UploadJob, true);
 }
+
+} // namespace ui

@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, CheckBoxesReportClicksAndTheMouseComingAndGoing) {
 }
 
 TEST_F(MainWindowTest, PermissionDialogShowsTheModeBesideItsLabelAboveTheButtons) {
-    CPermissionDialog dialog;
+    ui::CPermissionDialog dialog;
     dialog.m_permission = "-rwxr-x---";
     WhenShown([](wxwin::WxDialogWindow& shown) {
         EXPECT_EQ(shown.GetCaption(), "Permission Window");

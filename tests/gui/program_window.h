@@ -37,11 +37,11 @@ protected:
     void StartProgram(const std::string& localFolder) {
         home.Write("DEVurorure.ini",
                    "[data]\r\nSname=" + server.Address() +
-                       ";\r\nUname=" + testsupport::PyFtpdServer::kUser +
-                       ";\r\npin=" + ReverseCharacters(testsupport::PyFtpdServer::kPassword) +
+                       ";\r\nUname=" + testsupport::PyFtpdServer::kUser + ";\r\npin=" +
+                       settings::ReverseCharacters(testsupport::PyFtpdServer::kPassword) +
                        ";\r\nlc=" + localFolder + ";\r\n");
-        store = std::make_unique<SettingsStore>(home / "DEVurorure.ini");
-        dialog = std::make_unique<CMainDialog>(*window, *store);
+        store = std::make_unique<settings::SettingsStore>(home / "DEVurorure.ini");
+        dialog = std::make_unique<ui::CMainDialog>(*window, *store);
         window->SetHandler(dialog.get());
         dialog->Start();
         window->ShowWindow();
@@ -78,8 +78,8 @@ protected:
     testsupport::PyFtpdServer server;
     testsupport::TempDir local;
     testsupport::TempDir home;
-    std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<CMainDialog> dialog;
+    std::unique_ptr<settings::SettingsStore> store;
+    std::unique_ptr<ui::CMainDialog> dialog;
 };
 
 } // namespace guitest

@@ -61,8 +61,8 @@ TEST_F(MainWindowTest, TheProgramsWindowLogicRunsOnTheRealWindow) {
     const std::string settings =
         (wxFileName::GetTempDir() + "/quorrel_gui_test_settings.ini").ToStdString();
     std::remove(settings.c_str());
-    SettingsStore store(settings);
-    auto dialog = std::make_unique<CMainDialog>(*window, store);
+    settings::SettingsStore store(settings);
+    auto dialog = std::make_unique<ui::CMainDialog>(*window, store);
     window->SetHandler(dialog.get());
     dialog->Start();
     EXPECT_FALSE(window->IsDestroyed());
@@ -89,8 +89,8 @@ TEST_F(MainWindowTest, ScreenshotOfTheHostListTab) {
     home.Write("DEVurorure.ini",
                "[data]\r\ntabX=6\r\nSname=ftp.example.org;files.example.net;;mirror.example.com;"
                "\r\nUname=anonymous;user;;guest;\r\n");
-    SettingsStore store(home / "DEVurorure.ini");
-    auto dialog = std::make_unique<CMainDialog>(*window, store);
+    settings::SettingsStore store(home / "DEVurorure.ini");
+    auto dialog = std::make_unique<ui::CMainDialog>(*window, store);
     window->SetHandler(dialog.get());
     dialog->Start();
     window->ShowWindow();

@@ -261,7 +261,7 @@ TEST(DosListingPane, FoldersShowTheFolderImageAndFilesTheImageOfTheirExtension) 
             .Reply("226 Transfer complete.\r\n"));
     HeadlessApp app;
     app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +
-                      ";\r\nUname=u;\r\npin=" + ReverseCharacters("p") + ";\r\n");
+                      ";\r\nUname=u;\r\npin=" + settings::ReverseCharacters("p") + ";\r\n");
     app.Open();
     app.Win().Click(res::kConnectButton);
     app.WaitIdle();

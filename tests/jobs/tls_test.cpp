@@ -194,7 +194,7 @@ TEST(TlsTrust, YesKeepsTheFingerprintAndAChangedCertificateAsksAgain) {
                       std::string::npos)
                 << log;
         }
-        SettingsStore store(dir / "DEVurorure.ini");
+        settings::SettingsStore store(dir / "DEVurorure.ini");
         std::string stored[30];
         ASSERT_TRUE(store.ReadList(stored, 30, "cert", false)) << settings;
         EXPECT_EQ(stored[0], run.stored) << run.name;

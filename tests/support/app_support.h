@@ -62,7 +62,7 @@ private:
     std::string Line(const char* key, std::string Host::*field, bool reversed = false) const {
         std::string text = std::string(key) + "=";
         for (const Host& h : m_hosts) {
-            text += (reversed ? ReverseCharacters(h.*field) : h.*field) + ";";
+            text += (reversed ? settings::ReverseCharacters(h.*field) : h.*field) + ";";
         }
         return text + "\r\n";
     }

@@ -1,4 +1,4 @@
-// CMainDialog on the headless window with a settings file in a temporary folder: the whole
+// ui::CMainDialog on the headless window with a settings file in a temporary folder: the whole
 // program without a display, driven through the same entry point as the real window.
 #pragma once
 
@@ -30,7 +30,7 @@ public:
     }
 
     void Open() {
-        dialog = std::make_unique<CMainDialog>(window, store);
+        dialog = std::make_unique<ui::CMainDialog>(window, store);
         dialog->Arrange().m_exitWhileBusy = [] {};
         window.SetHandler(dialog.get());
         dialog->Start();
@@ -42,7 +42,7 @@ public:
         Close();
         dialog.reset();
         window2 = std::make_unique<headless::HeadlessMainWindow>();
-        dialog = std::make_unique<CMainDialog>(*window2, store);
+        dialog = std::make_unique<ui::CMainDialog>(*window2, store);
         dialog->Arrange().m_exitWhileBusy = [] {};
         window2->SetHandler(dialog.get());
         dialog->Start();
@@ -66,10 +66,10 @@ public:
     std::string Setting(const std::string& key) { return store.ReadString(key, "<missing>", 4096); }
 
     TempDir dir;
-    SettingsStore store;
+    settings::SettingsStore store;
     headless::HeadlessMainWindow window;
     std::unique_ptr<headless::HeadlessMainWindow> window2;
-    std::unique_ptr<CMainDialog> dialog;
+    std::unique_ptr<ui::CMainDialog> dialog;
 };
 
 } // namespace testsupport

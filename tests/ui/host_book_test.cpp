@@ -299,7 +299,7 @@ TEST(HostBook, ConnectAndDisconnectFromTheHostListAgainstAServer) {
     HeadlessApp app;
     app.WriteSettings("tabX=6\r\nSname=other;" + server.Address() + ";\r\nUname=;" +
                       testsupport::PyFtpdServer::kUser + ";\r\npin=;" +
-                      ReverseCharacters(testsupport::PyFtpdServer::kPassword) + ";\r\n");
+                      settings::ReverseCharacters(testsupport::PyFtpdServer::kPassword) + ";\r\n");
     app.Open();
     const std::string address = server.Address();
 
@@ -434,7 +434,7 @@ TEST(HostBook, ScriptSessionOnTheHostList) {
                          "show 1035:\n"
                          "[ ] 0 beta\n"
                          "[ ] 0 gamma\n");
-    SettingsStore store(dir / "DEVurorure.ini");
+    settings::SettingsStore store(dir / "DEVurorure.ini");
     EXPECT_EQ(store.ReadString("Sname", "", 4096), Thirty({{1, "beta"}, {2, "gamma"}}));
     EXPECT_EQ(store.ReadString("Uname", "", 4096), Thirty({{1, "bob"}}));
     EXPECT_EQ(store.ReadString("Htime", "", 256), "a{aaaaaaaaaaaaaaaaaaaaaaaaaaaa");

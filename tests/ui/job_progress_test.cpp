@@ -50,9 +50,14 @@ TEST(JobProgress, TheLineChangesAFewTimesASecondAtMost) {
 
 TEST(JobProgress, SizesAndDurationsReadAsPeopleWriteThem) {
     const std::pair<std::int64_t, const char*> sizes[] = {
-        {0, "0 B"},           {1023, "1023 B"},       {1024, "1.0 KB"},
-        {10 * 1024, "10 KB"}, {1572864, "1.5 MB"},    {1023 * 1024 * 1024LL, "1023 MB"},
-        {1LL << 40, "1.0 TB"}, {5LL << 50, "5120 TB"},
+        {0, "0 B"},
+        {1023, "1023 B"},
+        {1024, "1.0 KB"},
+        {10 * 1024, "10 KB"},
+        {1572864, "1.5 MB"},
+        {1023 * 1024 * 1024LL, "1023 MB"},
+        {1LL << 40, "1.0 TB"},
+        {5LL << 50, "5120 TB"},
     };
     for (const auto& [bytes, text] : sizes) {
         EXPECT_EQ(JobProgress::FormatSize(bytes), text) << bytes;

@@ -302,7 +302,7 @@ TEST(OptionDialogScript, AddCheckAndOkReachTheSettingsFile) {
                          "[ ] 0 php\n"
                          "show 1032:\n"
                          "off disabled\n");
-    SettingsStore store(dir / "DEVurorure.ini");
+    settings::SettingsStore store(dir / "DEVurorure.ini");
     EXPECT_EQ(store.ReadString("ab_ext", "", 2048),
               "htm;html;xml;txt;cgi;pl;php;" + std::string(23, ';'));
     EXPECT_EQ(store.ReadInt("c3", -1), 1);

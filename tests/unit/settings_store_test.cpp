@@ -24,17 +24,17 @@ protected:
     std::string File() { return dir.Read("DEVurorure.ini"); }
 
     TempDir dir;
-    SettingsStore store{dir / "DEVurorure.ini"};
+    settings::SettingsStore store{dir / "DEVurorure.ini"};
 };
 
 TEST(FormatDecimal, EdgeValues) {
-    EXPECT_EQ(FormatDecimal(0), "0");
-    EXPECT_EQ(FormatDecimal(7), "7");
-    EXPECT_EQ(FormatDecimal(1000000000), "1000000000");
-    EXPECT_EQ(FormatDecimal(9999999999LL), "9999999999");
-    EXPECT_EQ(FormatDecimal(10000000000LL), "Max");
-    EXPECT_EQ(FormatDecimal(-1), "-1");
-    EXPECT_EQ(FormatDecimal(-2147483648LL), "-2147483648");
+    EXPECT_EQ(settings::FormatDecimal(0), "0");
+    EXPECT_EQ(settings::FormatDecimal(7), "7");
+    EXPECT_EQ(settings::FormatDecimal(1000000000), "1000000000");
+    EXPECT_EQ(settings::FormatDecimal(9999999999LL), "9999999999");
+    EXPECT_EQ(settings::FormatDecimal(10000000000LL), "Max");
+    EXPECT_EQ(settings::FormatDecimal(-1), "-1");
+    EXPECT_EQ(settings::FormatDecimal(-2147483648LL), "-2147483648");
 }
 
 TEST_F(Settings, IntegersParseLeadingDigitsAndFallBackOnlyWhenMissing) {
@@ -180,7 +180,7 @@ TEST_F(Settings, WhatIsNoRegularFileOrTooLargeIsRefusedUnreadAndLeftAlone) {
         c.make();
         struct stat before {};
         ASSERT_EQ(::lstat(path.c_str(), &before), 0);
-        SettingsStore refused(path);
+        settings::SettingsStore refused(path);
         EXPECT_EQ(refused.Problem(), c.problem);
         EXPECT_EQ(refused.ReadInt("tabX", -1), -1);
         refused.WriteInt("tabX", 5);
@@ -243,7 +243,8 @@ TEST_F(Settings, ItemsTheListCannotCarrySurviveARestartAndOthersAreWrittenAsBefo
         }
         const std::string file = File();
         for (const Case& c : cases) {
-            const std::string stored = reversed ? ReverseCharacters(c.item) + ";" : c.item + ";";
+            const std::string stored =
+                reversed ? settings::ReverseCharacters(c.item) + ";" : c.item + ";";
             EXPECT_EQ(file.find(stored) != std::string::npos, !c.encoded) << c.item;
         }
     }
@@ -283,13 +284,13 @@ TEST_F(Settings, OddFilesReadAsFarAsTheyGoWithoutACrash) {
 }
 
 TEST_F(Settings, AWriterKilledMidWayLeavesTheOldFileOrTheNewOneWhole) {
-    SettingsStore first(dir / "DEVurorure.ini");
+    settings::SettingsStore first(dir / "DEVurorure.ini");
     first.WriteString("Sname", std::string(20000, 'a'));
     for (int round = 0; round < 20; ++round) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            SettingsStore writer(dir / "DEVurorure.ini");
+            settings::SettingsStore writer(dir / "DEVurorure.ini");
             for (char c = 'b';; c = c == 'z' ? 'b' : static_cast<char>(c + 1)) {
                 writer.WriteString("Sname", std::string(20000, c));
             }
@@ -304,7 +305,7 @@ TEST_F(Settings, AWriterKilledMidWayLeavesTheOldFileOrTheNewOneWhole) {
 }
 
 TEST_F(Settings, AFailedWriteIsReportedOnceWithItsReason) {
-    SettingsStore lost(dir / "gone/DEVurorure.ini"); // its folder is missing
+    settings::SettingsStore lost(dir / "gone/DEVurorure.ini"); // its folder is missing
     lost.WriteInt("x", 1);
     lost.WriteInt("y", 2);
     EXPECT_EQ(lost.TakeWriteError(), ENOENT);
