@@ -113,7 +113,7 @@ std::string JobProgress::Text(Clock::time_point now) const {
     if (s.finished) {
         const double seconds = std::chrono::duration<double>(s.ended - s.started).count();
         const auto rate = seconds > 0 ? static_cast<std::int64_t>(moved / seconds) : moved;
-        return text + "\n" + FormatSize(rate) + "/s, done in " +
+        return text + "\n" + FormatSize(rate) + "/s, took " +
                FormatDuration(static_cast<std::int64_t>(seconds + 0.5));
     }
     // Less than a second tells nothing of the rate yet.

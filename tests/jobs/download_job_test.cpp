@@ -172,7 +172,7 @@ TEST_F(DownloadJobs, FolderTreesArriveWholeWithoutTheirLinksAndDotNames) {
     // Beside the byte counter, the job summed up: a link's size is not known, so no total.
     const std::string summary = app.Win().Get(res::kJobStatus).GetText();
     EXPECT_TRUE(summary.starts_with("4 of 4 files, 76 KB\n")) << summary;
-    EXPECT_NE(summary.find("/s, done in 0:0"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("/s, took 0:0"), std::string::npos) << summary;
 }
 
 TEST_F(DownloadJobs, CancelAnsweredNoFinishesYesStopsAndTheRestResumesLater) {

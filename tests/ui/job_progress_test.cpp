@@ -34,7 +34,7 @@ TEST(JobProgress, TheLineCountsFilesAndBytesAndTellsTheRateAndTheTimeLeft) {
     EXPECT_EQ(p.Text(t0 + 4s), "3 of 4 files, 12 KB\n1.2 KB/s");
 
     p.Finish(t0 + 4s);
-    EXPECT_EQ(p.Text(t0 + 9s), "3 of 4 files, 12 KB\n1.2 KB/s, done in 0:04");
+    EXPECT_EQ(p.Text(t0 + 9s), "3 of 4 files, 12 KB\n1.2 KB/s, took 0:04");
     EXPECT_FALSE(p.Due(t0 + 9s)) << "an ended job's line stays as it is";
 }
 
