@@ -31,10 +31,10 @@ void JobProgress::BeginFile(std::int64_t offset) {
     m_state.current = offset;
 }
 
-void JobProgress::Progress(std::int64_t done, Clock::time_point now) {
+bool JobProgress::Progress(std::int64_t done, Clock::time_point now) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_state.running) {
-        return;
+        return false;
     }
     // The engine sets the counter back to 0 once a file is through: that is no step back.
     m_state.current = std::max(m_state.current, done);
@@ -49,6 +49,7 @@ void JobProgress::Progress(std::int64_t done, Clock::time_point now) {
     } else {
         m_state.samples.back().moved = std::max(m_state.samples.back().moved, moved);
     }
+    return DueLocked(now);
 }
 
 void JobProgress::FileDone(std::int64_t size) {
@@ -80,6 +81,10 @@ void JobProgress::Finish(Clock::time_point now) {
 
 bool JobProgress::Due(Clock::time_point now) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    return DueLocked(now);
+}
+
+bool JobProgress::DueLocked(Clock::time_point now) {
     if (!m_state.running || now - m_state.shown < kShowEvery) {
         return false;
     }

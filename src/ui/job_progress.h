@@ -27,7 +27,8 @@ public:
     // The file about to move starts at `offset` (a resumed download).
     void BeginFile(std::int64_t offset);
     // The bytes of the moving file done so far, `offset` included; never fewer than before.
-    void Progress(std::int64_t done, Clock::time_point now);
+    // True when the line is due again (see Due): one lock per block of a transfer.
+    bool Progress(std::int64_t done, Clock::time_point now);
     // The job is through with a file, moved or not; a file that did not move counts `size`.
     void FileDone(std::int64_t size);
     // The job is over: the line then tells the average rate and how long it took.
@@ -44,6 +45,7 @@ public:
     static std::string FormatDuration(std::int64_t seconds);
 
 private:
+    bool DueLocked(Clock::time_point now);
     struct Sample {
         Clock::time_point at;
         std::int64_t moved;

@@ -125,9 +125,7 @@ void CMainDialog::SetProgress(std::int64_t done) {
     m_window.Text(res::kByteCounter)
         .SetText(local::FormatByteCount(static_cast<std::uint64_t>(done)));
     m_window.Progress(res::kProgressBar).SetPos(static_cast<int>(done >> m_progressShift));
-    const auto now = ui::JobProgress::Clock::now();
-    m_jobProgress.Progress(done, now);
-    if (m_jobProgress.Due(now)) {
+    if (m_jobProgress.Progress(done, ui::JobProgress::Clock::now())) {
         ShowJobProgress();
     }
 }

@@ -28,6 +28,16 @@ std::string Sized(const std::string& name, std::size_t size) {
     return "-rw-r--r-- 1 u g " + std::to_string(size) + " Jan 1 2020 " + name + "\r\n";
 }
 
+// The root's listing, its data a byte every 100 ms.
+testsupport::Script TricklingListing() {
+    testsupport::Script listing = testsupport::Script::AtRoot();
+    listing.DataPreparation("A")
+        .On("LIST")
+        .Reply("150 Here it comes.\r\n")
+        .TrickleData(std::string(1000, 'x'), 100);
+    return listing;
+}
+
 // The program connected to a scripted server, its local folder holding `localFiles`.
 struct Attacked {
     explicit Attacked(testsupport::Script script) : server(std::move(script)) {}
@@ -36,6 +46,14 @@ struct Attacked {
             local.Write(name, content);
         }
         OpenAndConnect(app, server.Port(), local.Path());
+    }
+    // Opens and presses connect, then lets the server hold the job for 300 ms.
+    void StartConnecting() {
+        app.WriteSettings("Sname=127.0.0.1:" + std::to_string(server.Port()) +
+                          ";\r\nUname=u;\r\npin=p;\r\n");
+        app.Open();
+        app.Win().Click(res::kConnectButton);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
     std::string Download(const std::string& name, std::vector<int> answers) {
         answers.insert(answers.begin(), win::kAnswerYes);
@@ -116,12 +134,7 @@ TEST_F(Trickle, RepliesAndListingsThatNeverEndCountAsAServerThatStoppedAnswering
     EXPECT_FALSE(first.app.dialog->View().m_connected);
     EXPECT_NE(first.app.Log().find(stopped), std::string::npos) << first.app.Log();
 
-    testsupport::Script listing = testsupport::Script::AtRoot();
-    listing.DataPreparation("A")
-        .On("LIST")
-        .Reply("150 Here it comes.\r\n")
-        .TrickleData(std::string(1000, 'x'), 100);
-    Attacked second(listing);
+    Attacked second(TricklingListing());
     second.Open({});
     EXPECT_FALSE(second.app.dialog->View().m_connected);
     EXPECT_TRUE(second.app.Log().ends_with(stopped)) << second.app.Log();
@@ -131,11 +144,7 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
     // The greeting never comes; the user cancels.
     testsupport::Script silent = testsupport::Script().Greeting("");
     Attacked first(silent);
-    first.app.WriteSettings("Sname=127.0.0.1:" + std::to_string(first.server.Port()) +
-                            ";\r\nUname=u;\r\npin=p;\r\n");
-    first.app.Open();
-    first.app.Win().Click(res::kConnectButton);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    first.StartConnecting();
     first.app.dialog->Arrange().m_cancelRequested = true;
     first.app.WaitIdle();
     EXPECT_FALSE(first.app.dialog->View().m_connected);
@@ -145,17 +154,8 @@ TEST(Attacks, CancelEndsAConnectOrAListingThatTheServerHolds) {
 
     // A listing trickles; the connect button, pressed again, cancels it as the cancel button
     // does.
-    testsupport::Script listing = testsupport::Script::AtRoot();
-    listing.DataPreparation("A")
-        .On("LIST")
-        .Reply("150 Here it comes.\r\n")
-        .TrickleData(std::string(1000, 'x'), 100);
-    Attacked second(listing);
-    second.app.WriteSettings("Sname=127.0.0.1:" + std::to_string(second.server.Port()) +
-                             ";\r\nUname=u;\r\npin=p;\r\n");
-    second.app.Open();
-    second.app.Win().Click(res::kConnectButton);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Attacked second(TricklingListing());
+    second.StartConnecting();
     EXPECT_TRUE(second.app.Win().Get(res::kCancelButton).IsEnabled());
     second.app.Win().Click(res::kConnectButton);
     second.app.WaitIdle();
