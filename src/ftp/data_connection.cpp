@@ -117,10 +117,14 @@ bool DataConnection::Prepare(const std::string& type) {
         }
         m_listenPort = port;
     }
-    std::string reply;
-    if (!m_client.SendCommand(m_call, "TYPE " + type) ||
-        !m_client.ReadReply(m_call, reply, false)) {
-        return false;
+    if (!m_client.m_typeOnChangeOnly || m_client.m_currentType != type) {
+        std::string reply;
+        m_client.m_currentType.clear();
+        if (!m_client.SendCommand(m_call, "TYPE " + type) ||
+            !m_client.ReadReply(m_call, reply, false)) {
+            return false;
+        }
+        m_client.m_currentType = type;
     }
     return m_passive ? PreparePassive() : PrepareActive();
 }

@@ -305,6 +305,7 @@ bool FtpClient::FtpConnect(const std::string& host, const std::string& user,
 void FtpClient::ForgetConnection(const std::string& host) {
     m_fellBackToPassive = false;
     m_epsvRefused = false;
+    m_currentType.clear();
     m_features = {};
     m_setTimeRefused = false;
     m_exactTimes.clear();

@@ -156,6 +156,9 @@ public:
     bool FtpSetModificationTime(const std::string& path, std::int64_t utc);
     // Data connections are opened by us: the owner's option, or after a fall-back.
     bool PassiveMode() { return m_fellBackToPassive || m_owner.PassiveMode(); }
+    // A connection that only this program's jobs use: TYPE is sent only when the type
+    // changes. The browsing connection keeps sending it before every transfer.
+    void SendTypeOnChangeOnly() { m_typeOnChangeOnly = true; }
 
     // The control connection's socket: the building blocks above take it as their stream.
     platform::Socket& ControlSocket() { return m_controlSocket; }
@@ -183,6 +186,8 @@ private:
     // Per connection: active mode failed once, and the server does not know EPSV.
     bool m_fellBackToPassive = false;
     bool m_epsvRefused = false;
+    bool m_typeOnChangeOnly = false;
+    std::string m_currentType; // the type the server last accepted, "" when not known
     std::atomic<int> m_transferCount{0};
     std::atomic<int> m_deletedCount{0};
 

@@ -86,6 +86,10 @@ void CMainDialog::DisconnectJob() {
 }
 
 void CMainDialog::DisconnectCleanup() {
+    if (m_pool) {
+        // The job's extra connections stop with it, and "Disconnected." stays the last line.
+        m_pool->Abandon();
+    }
     m_connected = false;
     m_window.ListView(res::kRemoteList).DeleteAllItems();
     ResetProgress();

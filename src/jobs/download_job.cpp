@@ -35,6 +35,7 @@ void CMainDialog::DownloadJob() {
     const ftp::ListingIndex& listing = m_remoteEntries.Index();
     // The selected files are known at once; a folder's files once it is listed.
     StartJobProgress();
+    OpenTransferPool(res::kTextCancelDownload);
     for (int i = 0; i < m_job.Count(); ++i) {
         const std::string& item = m_job.items[static_cast<std::size_t>(i)];
         const int kind = m_job.kinds[static_cast<std::size_t>(i)];
@@ -45,6 +46,17 @@ void CMainDialog::DownloadJob() {
         }
     }
 
+    // The items through with, for the pane once they are there.
+    std::vector<std::pair<std::string, int>> arrived;
+    auto showArrived = [&](std::vector<std::pair<std::string, int>>& items) {
+        for (const auto& [name, kind] : items) {
+            platform::FileStatus status;
+            if (platform::GetStatusNoFollow(m_job.localBase + name, status)) {
+                ShowDownloadedItem(name, kind);
+            }
+        }
+        items.clear();
+    };
     for (int i = 0; i < m_job.Count(); ++i) {
         const std::string& item = m_job.items[static_cast<std::size_t>(i)];
         const int kind = m_job.kinds[static_cast<std::size_t>(i)];
@@ -62,7 +74,7 @@ void CMainDialog::DownloadJob() {
             ok = DownloadFile(localPath, name, AsciiTypeFor(name), listing.Size(item),
                               RemoteTimeOf(m_remoteFolder, item, listing),
                               kind != res::kImageLink && listing.FindLine(item) >= 0);
-            m_jobProgress.FileDone(listing.Size(item));
+            FileThrough(listing.Size(item));
         } else {
             ok = DownloadFolder(name);
         }
@@ -72,16 +84,17 @@ void CMainDialog::DownloadJob() {
         if (m_engine.ConnectionLost()) {
             break;
         }
-        platform::FileStatus status;
-        if (platform::GetStatusNoFollow(localPath, status)) {
-            // A link arrives as a plain file and shows as one.
-            ShowDownloadedItem(name,
-                               kind == res::kImageLink ? local::IconIndexForName(name) : kind);
+        // A link arrives as a plain file and shows as one.
+        arrived.emplace_back(name, kind == res::kImageLink ? local::IconIndexForName(name) : kind);
+        if (!m_pool) {
+            showArrived(arrived);
         }
-        if (m_cancelRequested) {
+        if (StopRequested()) {
             break;
         }
     }
+    CloseTransferPool(incomplete);
+    showArrived(arrived);
 
     FinishJobProgress();
     m_job.FreeItems();
@@ -91,8 +104,8 @@ void CMainDialog::DownloadJob() {
     if (m_engine.ConnectionLost()) {
         return; // the log already ends with "Disconnected."
     }
-    if (m_engine.TransferCount() != 0) {
-        LogValueAndText(std::to_string(m_engine.TransferCount()), res::kTextFilesDownloaded);
+    if (JobTransferCount() != 0) {
+        LogValueAndText(std::to_string(JobTransferCount()), res::kTextFilesDownloaded);
     }
     if (m_cancelRequested) {
         m_cancelRequested = false;
@@ -161,21 +174,29 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
                     win::Buttons::YesNo, win::Icon::Question) != win::kAnswerYes) {
         return true; // the user keeps the newer file
     }
-    m_jobProgress.BeginFile(offset);
-    if (!m_engine.FtpRetrieve(target, remotePath, type, remoteSize, offset,
-                              sizeKnown ? remoteSize : -1)) {
-        return false;
-    }
-    if (target == part && !platform::ReplaceEntry(part, localPath)) {
-        ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
-                    win::Icon::Warning);
-        return false;
-    }
-    // With the option on, the copy keeps the server's time where the server tells it.
-    if (m_options.m_keepFileTimes != 0 && ExactRemoteTime(remoteTime, remotePath)) {
-        platform::SetModificationTime(localPath, remoteTime.earliest);
-    }
-    return true;
+    // With the option on, the copy keeps the server's time where the server tells it; an
+    // extra connection gets it from the browsing one first.
+    const bool keepTime = m_options.m_keepFileTimes != 0;
+    const bool timeKnown = m_pool && keepTime && ExactRemoteTime(remoteTime, remotePath);
+    ui::PoolTask task;
+    task.size = remoteSize;
+    task.move = [=, this](ftp::FtpClient& engine, int lane) mutable {
+        m_jobProgress.BeginFile(offset, lane);
+        if (!engine.FtpRetrieve(target, remotePath, type, remoteSize, offset,
+                                sizeKnown ? remoteSize : -1)) {
+            return false;
+        }
+        if (target == part && !platform::ReplaceEntry(part, localPath)) {
+            ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
+                        win::Icon::Warning);
+            return false;
+        }
+        if (keepTime && (lane == 0 ? ExactRemoteTime(remoteTime, remotePath) : timeKnown)) {
+            platform::SetModificationTime(localPath, remoteTime.earliest);
+        }
+        return true;
+    };
+    return MoveFile(std::move(task));
 }
 
 bool CMainDialog::DownloadFolder(const std::string& name) {
@@ -223,7 +244,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                     const bool downloaded = DownloadFile(
                         localFolder + "/" + entry, current + "/" + entry, AsciiTypeFor(entry),
                         listing.Size(entry), RemoteTimeOf(current, entry, listing), true);
-                    m_jobProgress.FileDone(listing.Size(entry));
+                    FileThrough(listing.Size(entry));
                     if (!downloaded) {
                         result = false;
                         // The folder was removed under the job: the rest of this tree has
@@ -238,7 +259,7 @@ bool CMainDialog::DownloadFolder(const std::string& name) {
                         return false;
                     }
                 }
-                if (m_cancelRequested) {
+                if (StopRequested()) {
                     return false;
                 }
             }

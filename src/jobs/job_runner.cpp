@@ -1,4 +1,7 @@
-// One job at a time on a worker thread.
+// One job at a time on a worker thread, with the extra connections of a transfer job.
+#include <algorithm>
+
+#include "ftp/ftp_client.h"
 #include "local/folder_tree.h"
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
@@ -69,6 +72,74 @@ bool CMainDialog::QueueTreeFolder(std::vector<std::string>& folders, std::string
     }
     folders.push_back(std::move(folder));
     return true;
+}
+
+// Lane 0 is the browsing connection's, one more for each extra connection.
+static_assert(ui::JobProgress::kLanes == ui::kMaxSimultaneousTransfers + 1);
+
+void CMainDialog::OpenTransferPool(int cancelQuestion) {
+    m_fileQueued = false;
+    m_poolTransfers = 0;
+    const int count = m_options.m_simultaneousTransfers;
+    if (count <= 1 || !m_connected) {
+        return;
+    }
+    const ftp::ServerName server = ftp::ParseServerName(m_connectHost.serverName);
+    ui::PoolLogin login{server.host,
+                        server.port,
+                        m_connectHost.userName,
+                        m_connectHost.password,
+                        {server.security, m_connectHost.certificate},
+                        m_remoteFolder};
+    ui::TransferPool::Reports reports{
+        [this](int lane, std::int64_t done) {
+            if (m_jobProgress.Progress(done, ui::JobProgress::Clock::now(), lane)) {
+                ShowJobProgress();
+            }
+        },
+        [this](int lane, std::int64_t size) { m_jobProgress.FileDone(size, lane); },
+        [this](int lane) { m_jobProgress.AbandonFile(lane); }};
+    m_pool = std::make_unique<ui::TransferPool>(*this, std::move(reports), login,
+                                                std::min(count, ui::kMaxSimultaneousTransfers),
+                                                cancelQuestion);
+}
+
+void CMainDialog::CloseTransferPool(bool& incomplete) {
+    if (!m_pool) {
+        return;
+    }
+    m_pool->Finish(m_engine);
+    incomplete = incomplete || m_pool->Failures() != 0;
+    m_poolTransfers = m_pool->TransferCount();
+    m_pool.reset();
+}
+
+bool CMainDialog::MoveFile(ui::PoolTask task) {
+    if (m_pool) {
+        if (m_pool->Queue(task)) {
+            m_fileQueued = true;
+            return true;
+        }
+        // No extra connection is left: the files queued go first, here.
+        m_pool->RunHere(m_engine);
+    }
+    return task.move(m_engine, 0);
+}
+
+void CMainDialog::FileThrough(std::int64_t size) {
+    if (m_fileQueued) {
+        m_fileQueued = false; // counted when its connection is through with it
+    } else {
+        m_jobProgress.FileDone(size);
+    }
+}
+
+bool CMainDialog::StopRequested() {
+    return m_cancelRequested && (!m_pool || m_pool->ConfirmCancel());
+}
+
+int CMainDialog::JobTransferCount() const {
+    return m_engine.TransferCount() + m_poolTransfers;
 }
 
 } // namespace ui

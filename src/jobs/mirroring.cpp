@@ -107,6 +107,9 @@ bool CMainDialog::MirrorDeleteExtras(const std::string& localFolder,
                                            win::Buttons::YesNoCancel, win::Icon::Question);
             if (answer == win::kAnswerCancel) {
                 m_cancelRequested = true;
+                if (m_pool) {
+                    m_pool->StopQueue(); // the files on their way still arrive
+                }
                 break;
             }
             if (answer != win::kAnswerYes) {

@@ -46,6 +46,7 @@ void CMainDialog::UploadJob() {
     }
     // The selected files are known at once; a folder's files once it is read.
     StartJobProgress();
+    OpenTransferPool(res::kTextCancelUpload);
     for (int i = 0; i < job.Count(); ++i) {
         platform::FileStatus status;
         if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
@@ -56,7 +57,7 @@ void CMainDialog::UploadJob() {
             m_jobProgress.AddFile(found ? status.size : -1);
         }
     }
-    bool cancelled = m_cancelRequested;
+    bool cancelled = StopRequested();
     for (int i = 0; i < job.Count() && !cancelled && !m_engine.ConnectionLost(); ++i) {
         const std::string& name = job.items[static_cast<std::size_t>(i)];
         if (job.kinds[static_cast<std::size_t>(i)] != res::kImageFolder) {
@@ -67,22 +68,21 @@ void CMainDialog::UploadJob() {
             const bool system = found && status.kind == platform::EntryKind::System;
             if (!system && NeedsUpload(found ? std::optional(status.modified) : std::nullopt, name,
                                        listing, m_remoteFolder, job.remoteBase + name)) {
-                m_jobProgress.BeginFile(0);
-                if (m_engine.FtpStore(path, job.remoteBase + name, AsciiTypeFor(name))) {
+                if (MoveFile(StoreTask(path, job.remoteBase + name, found ? status.size : -1))) {
                     changed = true;
-                    KeepUploadTime(path, job.remoteBase + name);
                 } else {
                     incomplete = true;
                 }
             }
-            m_jobProgress.FileDone(found ? status.size : -1);
+            FileThrough(found ? status.size : -1);
         } else {
             const int result = UploadFolder(name, incomplete);
             incomplete = incomplete || result == 0;
             changed = changed || result == 2;
         }
-        cancelled = m_cancelRequested;
+        cancelled = StopRequested();
     }
+    CloseTransferPool(incomplete);
     if (cancelled && !m_engine.ConnectionLost()) {
         AppendLog(res::LoadString(res::kTextCancellationAccepted));
     }
@@ -110,8 +110,8 @@ void CMainDialog::UploadJob() {
         AppendLog(res::LoadString(m_job.mirroring ? res::kTextMirroringCompleted
                                                   : res::kTextUploadCompleted));
     }
-    if (m_engine.TransferCount() != 0) {
-        LogValueAndText(settings::FormatDecimal(m_engine.TransferCount()), res::kTextFilesUploaded);
+    if (JobTransferCount() != 0) {
+        LogValueAndText(settings::FormatDecimal(JobTransferCount()), res::kTextFilesUploaded);
     }
     if (m_engine.DeletedCount() != 0) {
         LogValueAndText(settings::FormatDecimal(m_engine.DeletedCount()), res::kTextFilesDeleted);
@@ -152,7 +152,7 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
             MirrorDeleteExtras(current, remote, listing);
             // A Cancel to one of its questions stores nothing more, not even this folder's
             // first file.
-            if (m_engine.ConnectionLost() || m_cancelRequested) {
+            if (m_engine.ConnectionLost() || StopRequested()) {
                 return 0;
             }
         }
@@ -176,20 +176,16 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
                 const auto modified =
                     entry.modifiedRead ? std::optional(entry.modified) : std::nullopt;
                 const std::string remotePath = remote + "/" + entry.name;
-                if (NeedsUpload(modified, entry.name, listing, remote, remotePath)) {
-                    m_jobProgress.BeginFile(0);
-                    if (m_engine.FtpStore(path, remotePath, AsciiTypeFor(entry.name))) {
-                        KeepUploadTime(path, remotePath);
-                    } else {
-                        incomplete = true;
-                    }
+                if (NeedsUpload(modified, entry.name, listing, remote, remotePath) &&
+                    !MoveFile(StoreTask(path, remotePath, entry.size))) {
+                    incomplete = true;
                 }
-                m_jobProgress.FileDone(entry.size);
+                FileThrough(entry.size);
                 if (m_engine.ConnectionLost()) {
                     return 0;
                 }
             }
-            if (m_cancelRequested) {
+            if (StopRequested()) {
                 return 0;
             }
         }
@@ -202,11 +198,28 @@ int CMainDialog::UploadFolder(const std::string& name, bool& incomplete) {
     }
 }
 
-void CMainDialog::KeepUploadTime(const std::string& localPath, const std::string& remotePath) {
+void CMainDialog::KeepUploadTime(ftp::FtpClient& engine, const std::string& localPath,
+                                 const std::string& remotePath) {
     platform::FileStatus status;
     if (m_options.m_keepFileTimes != 0 && platform::GetFileStatus(localPath, status)) {
-        m_engine.FtpSetModificationTime(remotePath, status.modified);
+        engine.FtpSetModificationTime(remotePath, status.modified);
     }
+}
+
+ui::PoolTask CMainDialog::StoreTask(const std::string& localPath, const std::string& remotePath,
+                                    std::int64_t size) {
+    ui::PoolTask task;
+    task.size = size;
+    task.move = [this, localPath, remotePath, type = AsciiTypeFor(remotePath)](
+                    ftp::FtpClient& engine, int lane) {
+        m_jobProgress.BeginFile(0, lane);
+        if (!engine.FtpStore(localPath, remotePath, type)) {
+            return false;
+        }
+        KeepUploadTime(engine, localPath, remotePath);
+        return true;
+    };
+    return task;
 }
 
 bool CMainDialog::NeedsUpload(std::optional<std::int64_t> localModified, const std::string& name,

@@ -102,6 +102,11 @@ enum TextId : int {
     kTextTooManyListings = 204, // + path
     kTextListOffset = 205,      // logged: the server's listed times are UTC + the offset
     kTextHelpKeepFileTimes = 206,
+    kTextConnectionName = 207,   // "Connection " + number: the extra connection a block is from
+    kTextLaneLostRetry = 208,    // logged after its name: lost, its file goes again
+    kTextLaneLost = 209,         // logged after its name: lost on its file's second attempt
+    kTextFewerConnections = 210, // logged once: extra connections refused + how many move files
+    kTextHelpTransfers = 211,
 };
 
 } // namespace res

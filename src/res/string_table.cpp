@@ -113,6 +113,12 @@ const std::map<int, std::string>& Table() {
         {205, "The server lists its times in UTC"},
         {206, "After a transfer the copy keeps the original's modification time: set on the "
               "server (MFMT, or MDTM) after an upload, on the local file after a download."},
+        {207, "Connection "},
+        {208, " was lost; another connection takes its file.\r\n"},
+        {209, " was lost; its file is not tried again.\r\n"},
+        {210, "The server refused some of the extra connections; connections moving files: "},
+        {211, "Files of a download, an upload or mirroring move over this many connections at "
+              "once; 1 moves them over the browsing connection alone."},
     };
     return table;
 }

@@ -24,22 +24,20 @@ void JobProgress::AddFile(std::int64_t size) {
     }
 }
 
-void JobProgress::BeginFile(std::int64_t offset) {
+void JobProgress::BeginFile(std::int64_t offset, int lane) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_state.moving = true;
-    m_state.offset = offset;
-    m_state.current = offset;
+    m_state.lanes[lane] = {true, offset, offset};
 }
 
-bool JobProgress::Progress(std::int64_t done, Clock::time_point now) {
+bool JobProgress::Progress(std::int64_t done, Clock::time_point now, int lane) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_state.running) {
         return false;
     }
     // The engine sets the counter back to 0 once a file is through: that is no step back.
-    m_state.current = std::max(m_state.current, done);
-    const std::int64_t moved =
-        m_state.movedBefore + std::max<std::int64_t>(0, m_state.current - m_state.offset);
+    State::Lane& moving = m_state.lanes[lane];
+    moving.current = std::max(moving.current, done);
+    const std::int64_t moved = m_state.movedBefore + MovingMovedLocked();
     // A sample every tenth of a second is enough for a rate over seconds.
     if (now - m_state.samples.back().at >= std::chrono::milliseconds(100)) {
         m_state.samples.push_back({now, moved});
@@ -52,21 +50,41 @@ bool JobProgress::Progress(std::int64_t done, Clock::time_point now) {
     return DueLocked(now);
 }
 
-void JobProgress::FileDone(std::int64_t size) {
+void JobProgress::FileDone(std::int64_t size, int lane) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_state.running) {
         return;
     }
     ++m_state.filesDone;
-    if (m_state.moving) {
-        m_state.bytesDone += m_state.current;
-        m_state.movedBefore += std::max<std::int64_t>(0, m_state.current - m_state.offset);
+    State::Lane& moving = m_state.lanes[lane];
+    if (moving.moving) {
+        m_state.bytesDone += moving.current;
+        m_state.movedBefore += std::max<std::int64_t>(0, moving.current - moving.offset);
     } else {
         m_state.bytesDone += std::max<std::int64_t>(0, size);
     }
-    m_state.moving = false;
-    m_state.offset = 0;
-    m_state.current = 0;
+    moving = {};
+}
+
+void JobProgress::AbandonFile(int lane) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state.lanes[lane] = {};
+}
+
+std::int64_t JobProgress::MovingDoneLocked() const {
+    std::int64_t done = 0;
+    for (const State::Lane& lane : m_state.lanes) {
+        done += lane.moving ? lane.current : 0;
+    }
+    return done;
+}
+
+std::int64_t JobProgress::MovingMovedLocked() const {
+    std::int64_t moved = 0;
+    for (const State::Lane& lane : m_state.lanes) {
+        moved += lane.moving ? std::max<std::int64_t>(0, lane.current - lane.offset) : 0;
+    }
+    return moved;
 }
 
 void JobProgress::Finish(Clock::time_point now) {
@@ -94,9 +112,7 @@ bool JobProgress::DueLocked(Clock::time_point now) {
 
 double JobProgress::RateLocked(Clock::time_point now) const {
     // Bytes per second over the samples of the window, the newest bytes included.
-    const std::int64_t moved =
-        m_state.movedBefore +
-        (m_state.moving ? std::max<std::int64_t>(0, m_state.current - m_state.offset) : 0);
+    const std::int64_t moved = m_state.movedBefore + MovingMovedLocked();
     const Sample& oldest = m_state.samples.front();
     const double seconds = std::chrono::duration<double>(now - oldest.at).count();
     return seconds > 0 ? static_cast<double>(moved - oldest.moved) / seconds : 0.0;
@@ -108,13 +124,13 @@ std::string JobProgress::Text(Clock::time_point now) const {
     if (!s.running && !s.finished) {
         return "";
     }
-    const std::int64_t done = s.bytesDone + (s.moving ? s.current : 0);
+    const std::int64_t done = s.bytesDone + MovingDoneLocked();
     std::string text = std::to_string(s.filesDone) + " of " + std::to_string(s.filesKnown) +
                        " files, " + FormatSize(done);
     if (s.sizesKnown) {
         text += " of " + FormatSize(s.bytesKnown);
     }
-    const std::int64_t moved = s.movedBefore + (s.moving ? s.current - s.offset : 0);
+    const std::int64_t moved = s.movedBefore + MovingMovedLocked();
     if (s.finished) {
         const double seconds = std::chrono::duration<double>(s.ended - s.started).count();
         const auto rate = seconds > 0 ? static_cast<std::int64_t>(moved / seconds) : moved;

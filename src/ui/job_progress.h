@@ -24,13 +24,19 @@ public:
     void Start(Clock::time_point now);
     // A file the job will move, of `size` bytes (negative: not known).
     void AddFile(std::int64_t size);
-    // The file about to move starts at `offset` (a resumed download).
-    void BeginFile(std::int64_t offset);
-    // The bytes of the moving file done so far, `offset` included; never fewer than before.
-    // True when the line is due again (see Due): one lock per block of a transfer.
-    bool Progress(std::int64_t done, Clock::time_point now);
+    // Files move side by side over several connections; each connection's file is its lane's.
+    // Lane 0 is the browsing connection's.
+    static constexpr int kLanes = 11;
+    // The file about to move on `lane` starts at `offset` (a resumed download).
+    void BeginFile(std::int64_t offset, int lane = 0);
+    // The bytes of the lane's moving file done so far, `offset` included; never fewer than
+    // before. True when the line is due again (see Due): one lock per block of a transfer.
+    bool Progress(std::int64_t done, Clock::time_point now, int lane = 0);
     // The job is through with a file, moved or not; a file that did not move counts `size`.
-    void FileDone(std::int64_t size);
+    // `lane`: the lane it moved on, if it did.
+    void FileDone(std::int64_t size, int lane = 0);
+    // The lane's file goes again on another lane: what it moved here no longer counts.
+    void AbandonFile(int lane);
     // The job is over: the line then tells the average rate and how long it took.
     void Finish(Clock::time_point now);
 
@@ -51,6 +57,9 @@ private:
         std::int64_t moved;
     };
     double RateLocked(Clock::time_point now) const;
+    // The bytes of the files moving now: as far as they are, and moved by this job.
+    std::int64_t MovingDoneLocked() const;
+    std::int64_t MovingMovedLocked() const;
 
     struct State {
         bool running = false;
@@ -63,9 +72,12 @@ private:
         bool sizesKnown = true;
         std::int64_t bytesKnown = 0;
         std::int64_t bytesDone = 0; // of the files done
-        bool moving = false;
-        std::int64_t offset = 0;
-        std::int64_t current = 0;
+        struct Lane {
+            bool moving = false;
+            std::int64_t offset = 0;
+            std::int64_t current = 0;
+        };
+        Lane lanes[kLanes];
         std::int64_t movedBefore = 0; // bytes moved by the files done
         std::deque<Sample> samples;
     };

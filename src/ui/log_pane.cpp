@@ -150,6 +150,10 @@ void CMainDialog::ResetProgress() {
 }
 
 int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon) {
+    if (OnWindowThread()) {
+        return m_window.MessageBox(text, buttons, icon);
+    }
+    std::lock_guard<std::mutex> lock(m_boxMutex);
     return m_window.MessageBox(text, buttons, icon);
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -28,6 +29,7 @@
 #include "ui/options.h"
 #include "ui/permission_dialog.h"
 #include "ui/remote_time.h"
+#include "ui/transfer_pool.h"
 
 namespace ui {
 
@@ -233,7 +235,11 @@ public:
                      const ftp::ListingIndex& listing, const std::string& folder,
                      const std::string& remotePath);
     // With the option on: the server's copy gets the local file's time.
-    void KeepUploadTime(const std::string& localPath, const std::string& remotePath);
+    void KeepUploadTime(ftp::FtpClient& engine, const std::string& localPath,
+                        const std::string& remotePath);
+    // The store of one file, on whichever connection takes it.
+    ui::PoolTask StoreTask(const std::string& localPath, const std::string& remotePath,
+                           std::int64_t size);
 
     // ---- Download job (ui/download_command.cpp, jobs/download_job.cpp) ----
     void OnDownloadCommand(win::Message& message); // 32780
@@ -279,6 +285,23 @@ public:
     // A folder the walk found, queued; false, after the message, once too many wait.
     bool QueueTreeFolder(std::vector<std::string>& folders, std::string folder);
 
+    // ---- Extra connections of a transfer job (jobs/job_runner.cpp) ----
+    // With the option above 1, the job's files move over that many more connections;
+    // `cancelQuestion` is the job's cancel question.
+    void OpenTransferPool(int cancelQuestion);
+    // Waits for the files still moving and closes the extra connections; a file that failed
+    // on one makes the job incomplete.
+    void CloseTransferPool(bool& incomplete);
+    // Moves one file: now on the browsing connection, or queued for an extra one (then true,
+    // and its outcome comes with CloseTransferPool).
+    bool MoveFile(ui::PoolTask task);
+    // The job is through with a file of `size` bytes: counted now unless it was queued.
+    void FileThrough(std::int64_t size);
+    // The user's cancel, confirmed once for every connection of the job.
+    bool StopRequested();
+    // Files the job moved over every connection.
+    int JobTransferCount() const;
+
     // ---- What tests and script mode see ----
     template <bool ReadOnly> struct StateView;
     // The window's state, read-only: what a test or script mode checks.
@@ -312,6 +335,7 @@ private:
     // The settings file had a "cert" key: it is written back even when no host trusts a
     // certificate any more (a file that never had one keeps its designed keys alone).
     bool m_certificateKeyRead = false;
+    bool m_transfersKeyRead = false; // the same for the count of simultaneous transfers
 
     // Flags shared with the worker
     std::atomic<bool> m_busy{false};
@@ -338,6 +362,12 @@ private:
     // Job inputs
     ui::JobInputs m_job;
     ui::JobProgress m_jobProgress;
+    // The running transfer job's extra connections (worker only), and what they moved.
+    std::unique_ptr<ui::TransferPool> m_pool;
+    bool m_fileQueued = false;
+    int m_poolTransfers = 0;
+    // Boxes asked for by several threads of one job come one at a time.
+    std::mutex m_boxMutex;
     // The running job's walks of remote trees (worker only).
     ui::TreeWalkBounds m_treeBounds;
     int m_connectSlot = ui::kNoSlot; // the host the connect job logs in to

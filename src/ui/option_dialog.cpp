@@ -1,6 +1,8 @@
 // The option dialog, and the transfer type its extension list decides.
 #include "ui/option_dialog.h"
 
+#include <algorithm>
+
 #include "res/resource_ids.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -26,6 +28,9 @@ bool StorableExtension(const std::string& text) {
 COptionDialog::COptionDialog(CMainDialog& parent) : m_parent(parent) {}
 
 int COptionDialog::HelpTextId(int checkBoxId) {
+    if (checkBoxId == res::kOptTransfers) {
+        return res::kTextHelpTransfers;
+    }
     for (const ui::OptionRow& row : ui::kOptionTable) {
         if (row.checkBox == checkBoxId) {
             return row.helpText;
@@ -43,6 +48,10 @@ void COptionDialog::OnInitDialog(win::IDialogWindow& window) {
         }
     }
     m_options = m_parent.m_options;
+    win::IComboBox& transfers = window.Combo(res::kOptTransfers);
+    for (int count = 1; count <= ui::kMaxSimultaneousTransfers; ++count) {
+        transfers.AddString(std::to_string(count));
+    }
     window.Edit(res::kOptExtensionEdit).SetLimit(kMaxExtensionLength);
     UpdateData(false);
     // Every box starts enabled whatever its state; only a click disables a dependent box.
@@ -58,11 +67,14 @@ void COptionDialog::UpdateData(bool saveAndValidate) {
         for (const ui::OptionRow& row : ui::kOptionTable) {
             m_options.*row.flag = m_window->CheckBox(row.checkBox).IsChecked() ? 1 : 0;
         }
+        m_options.m_simultaneousTransfers =
+            std::max(1, m_window->Combo(res::kOptTransfers).GetCurSel() + 1);
     } else {
         edit.SetText(m_extension);
         for (const ui::OptionRow& row : ui::kOptionTable) {
             m_window->CheckBox(row.checkBox).SetChecked(m_options.*row.flag != 0);
         }
+        m_window->Combo(res::kOptTransfers).SetCurSel(m_options.m_simultaneousTransfers - 1);
     }
 }
 

@@ -16,7 +16,12 @@ struct Options {
     int m_doNotDeleteFiles = 0;   // mirroring never deletes
     int m_passiveMode = 0;        // data connections are opened by us (EPSV, PASV)
     int m_keepFileTimes = 0;      // a transferred file gets the original's modification time
+    // Not a flag: files of a transfer job move over this many connections at once (1 to 10).
+    int m_simultaneousTransfers = 1;
 };
+
+// The most connections a transfer job moves files over at once.
+inline constexpr int kMaxSimultaneousTransfers = 10;
 
 struct OptionRow {
     const char* key; // settings key

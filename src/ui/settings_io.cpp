@@ -59,6 +59,11 @@ void CMainDialog::LoadSettings() {
         m_hosts[static_cast<std::size_t>(i)].TimeZoneIndex = c - 'a';
     }
     m_certificateKeyRead = readField("cert", false, &ui::HostRecord::certificate);
+    // A file that never had the key keeps its designed keys alone until the count changes.
+    const int transfers = m_settings.ReadInt("transfers", 0);
+    m_transfersKeyRead = transfers != 0;
+    m_options.m_simultaneousTransfers =
+        transfers < 1 || transfers > ui::kMaxSimultaneousTransfers ? 1 : transfers;
 }
 
 void CMainDialog::SaveSettings() {
@@ -117,6 +122,10 @@ void CMainDialog::SaveSettings() {
     }
     if (anyCertificate || m_certificateKeyRead) {
         writeField("cert", false, &ui::HostRecord::certificate);
+    }
+    // Written once it differs from the default, after every other key.
+    if (m_options.m_simultaneousTransfers != 1 || m_transfersKeyRead) {
+        m_settings.WriteInt("transfers", m_options.m_simultaneousTransfers);
     }
     m_settings.EndBatch();
 }
