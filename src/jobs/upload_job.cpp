@@ -210,8 +210,8 @@ ui::PoolTask CMainDialog::StoreTask(const std::string& localPath, const std::str
                                     std::int64_t size) {
     ui::PoolTask task;
     task.size = size;
-    task.move = [this, localPath, remotePath, type = AsciiTypeFor(remotePath)](
-                    ftp::FtpClient& engine, int lane) {
+    task.move = [this, localPath, remotePath,
+                 type = AsciiTypeFor(remotePath)](ftp::FtpClient& engine, int lane) {
         m_jobProgress.BeginFile(0, lane);
         if (!engine.FtpStore(localPath, remotePath, type)) {
             return false;

@@ -13,11 +13,6 @@ namespace ui {
 class TransferPool::Lane : public ftp::IEngineOwner {
 public:
     Lane(TransferPool& pool, int number) : m_pool(pool), m_number(number), m_engine(*this) {}
-    ~Lane() override {
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
 
     void AppendLog(const std::string& text) override { m_log += text; }
     ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
@@ -41,8 +36,9 @@ public:
             m_pool.m_job.ClearCancelRequest();
         }
     }
-    // A wait on this connection ends only when the job stops everything.
-    const std::atomic<bool>* CancelFlag() override { return &m_pool.m_abort; }
+    // A wait on this connection ends only when the job stops everything, or ends while this
+    // connection still logs in.
+    const std::atomic<bool>* CancelFlag() override { return &m_stop; }
     std::string RemoteFolder() override { return m_pool.m_login.folder; }
     void RestorePreviousRemoteFolder() override {}
     ftp::StoreOptions GetStoreOptions() override { return m_pool.m_job.GetStoreOptions(); }
@@ -53,6 +49,8 @@ public:
     ftp::FtpClient m_engine;
     std::string m_log;
     bool m_quiet = true;
+    std::atomic<bool> m_loggedIn{false};
+    std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
 
@@ -69,14 +67,17 @@ TransferPool::TransferPool(ftp::IEngineOwner& job, Reports reports, const PoolLo
 }
 
 TransferPool::~TransferPool() {
-    m_abort = true;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_closing = true;
-        m_queue.clear();
+    if (!m_lanes.empty()) {
+        StopAll();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_closing = true;
+        }
+        m_changed.notify_all();
+        for (auto& lane : m_lanes) {
+            lane->m_thread.join();
+        }
     }
-    m_changed.notify_all();
-    m_lanes.clear();
 }
 
 bool TransferPool::Login(Lane& lane) {
@@ -91,12 +92,13 @@ bool TransferPool::Login(Lane& lane) {
         engine.CloseControlConnection();
     }
     lane.m_quiet = false;
+    lane.m_loggedIn = true;
     engine.SendTypeOnChangeOnly();
     std::lock_guard<std::mutex> lock(m_mutex);
     --m_connecting;
     if (in) {
         ++m_live;
-    } else {
+    } else if (!m_closing) {
         ++m_refused;
     }
     if (m_connecting == 0 && m_refused > 0) {
@@ -231,20 +233,28 @@ void TransferPool::Finish(ftp::FtpClient& browsing) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_closing = true;
-        if (m_confirmed || m_abort) {
-            m_queue.clear();
-        }
+        m_queue.clear();
     }
     m_changed.notify_all();
-    m_lanes.clear(); // joins: each lane ends with QUIT once its file is through
+    // A connection the server has not let in by now is not waited for.
+    for (auto& lane : m_lanes) {
+        if (!lane->m_loggedIn) {
+            lane->m_stop = true;
+        }
+    }
+    // Each lane ends with QUIT once its file is through.
+    for (auto& lane : m_lanes) {
+        lane->m_thread.join();
+    }
+    m_lanes.clear();
 }
 
 bool TransferPool::ConfirmCancel() {
     if (!m_job.CancelRequested()) {
         return false;
     }
-    return Ask(res::LoadString(m_cancelQuestion), ftp::BoxButtons::YesNo,
-               ftp::BoxIcon::Question) == ftp::BoxAnswer::Yes;
+    return Ask(res::LoadString(m_cancelQuestion), ftp::BoxButtons::YesNo, ftp::BoxIcon::Question) ==
+           ftp::BoxAnswer::Yes;
 }
 
 void TransferPool::StopQueue() {
@@ -257,11 +267,17 @@ void TransferPool::Abandon() {
         std::lock_guard<std::mutex> lock(m_logMutex);
         m_silent = true;
     }
-    m_confirmed = true;
-    m_abort = true;
-    m_changed.notify_all();
+    StopAll();
 }
 
+void TransferPool::StopAll() {
+    m_confirmed = true;
+    m_abort = true;
+    for (auto& lane : m_lanes) {
+        lane->m_stop = true;
+    }
+    m_changed.notify_all();
+}
 
 ftp::BoxAnswer TransferPool::Ask(const std::string& text, ftp::BoxButtons buttons,
                                  ftp::BoxIcon icon) {
@@ -283,9 +299,7 @@ ftp::BoxAnswer TransferPool::Ask(const std::string& text, ftp::BoxButtons button
     }
     const ftp::BoxAnswer answer = m_job.ShowMessage(text, buttons, icon);
     if (answer == ftp::BoxAnswer::Yes) {
-        m_confirmed = true;
-        m_abort = true;
-        m_changed.notify_all();
+        StopAll();
     } else {
         m_job.ClearCancelRequest();
     }

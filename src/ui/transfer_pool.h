@@ -54,7 +54,7 @@ public:
     // confirmed with.
     TransferPool(ftp::IEngineOwner& job, Reports reports, const PoolLogin& login, int count,
                  int cancelQuestion);
-    // Waits for the files still queued and moving, then closes the connections (Finish).
+    // Stops everything still running (Finish ends a pool that ran its course).
     ~TransferPool();
     TransferPool(const TransferPool&) = delete;
     TransferPool& operator=(const TransferPool&) = delete;
@@ -94,6 +94,8 @@ private:
     // is not shown again; a question is the cancel question.
     ftp::BoxAnswer Ask(const std::string& text, ftp::BoxButtons buttons, ftp::BoxIcon icon);
     void Log(const std::string& text);
+    // Everything stops at once: no file starts, moving ones end, waits end.
+    void StopAll();
 
     ftp::IEngineOwner& m_job;
     Reports m_reports;
