@@ -143,6 +143,8 @@ public:
     static void SetCompletionLimit(int ms) { s_completionLimitMs = ms; }
 
     ListingCache& Cache() { return m_listingCache; }
+    // Whom this engine reports to: its boxes, for the steps that go with its transfers.
+    IEngineOwner& Owner() { return m_owner; }
     // What the server offered in its answer to FEAT after the login (nothing before).
     const ServerFeatures& Features() const { return m_features; }
     // The exact time (UTC) the last listing of `folder` (its cache key) gave its line `line`:

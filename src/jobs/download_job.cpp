@@ -187,8 +187,9 @@ bool CMainDialog::DownloadFile(const std::string& localPath, const std::string& 
             return false;
         }
         if (target == part && !platform::ReplaceEntry(part, localPath)) {
-            ShowMessage(platform::SystemErrorText(platform::LastFileError()), win::Buttons::Ok,
-                        win::Icon::Warning);
+            // On an extra connection it is one of that connection's boxes.
+            engine.Owner().ShowMessage(platform::SystemErrorText(platform::LastFileError()),
+                                       ftp::BoxButtons::Ok, ftp::BoxIcon::Warning);
             return false;
         }
         if (keepTime && (lane == 0 ? ExactRemoteTime(remoteTime, remotePath) : timeKnown)) {

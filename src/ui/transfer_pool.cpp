@@ -177,13 +177,11 @@ bool TransferPool::Move(Lane& lane, PoolTask& task) {
     return false;
 }
 
-bool TransferPool::NoLaneLeft() const {
-    return m_connecting == 0 && m_live == 0;
-}
-
 bool TransferPool::Queue(PoolTask& task) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (NoLaneLeft()) {
+    // Until an extra connection is in, files go over the browsing one as they come: a server
+    // that lets no second connection in sees the job exactly as one connection makes it.
+    if (m_live == 0) {
         return false;
     }
     m_queue.push_back(std::move(task));
@@ -218,8 +216,8 @@ void TransferPool::Finish(ftp::FtpClient& browsing) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, [&] {
-                return (m_queue.empty() && m_busy == 0) || NoLaneLeft() || m_abort ||
-                       (m_confirmed && m_busy == 0);
+                return (m_queue.empty() && m_busy == 0) || (m_live == 0 && !m_queue.empty()) ||
+                       m_abort || (m_confirmed && m_busy == 0);
             });
             if (m_abort || m_confirmed || m_queue.empty() || browsing.ConnectionLost()) {
                 break;

@@ -59,8 +59,9 @@ public:
     TransferPool(const TransferPool&) = delete;
     TransferPool& operator=(const TransferPool&) = delete;
 
-    // Queues a file (taking it from `task`); false when no connection is left (all refused
-    // or lost): then the caller moves it on the browsing connection, after RunHere.
+    // Queues a file (taking it from `task`); false while no extra connection is logged in
+    // (none yet, or all refused or lost): then the caller moves it on the browsing
+    // connection, after RunHere.
     bool Queue(PoolTask& task);
     // Moves the files still queued on the browsing connection (none is left to take them).
     void RunHere(ftp::FtpClient& browsing);
@@ -74,6 +75,10 @@ public:
     void StopQueue();
     // The browsing connection broke: everything stops at once and nothing more is logged.
     void Abandon();
+
+    // The boxes of the extra connections, one at a time: an error already shown in this job
+    // is not shown again; a question is the cancel question.
+    ftp::BoxAnswer Ask(const std::string& text, ftp::BoxButtons buttons, ftp::BoxIcon icon);
 
     // Files moved and files that failed over the extra connections (the browsing
     // connection counts its own moves).
@@ -89,10 +94,6 @@ private:
     bool Login(Lane& lane);
     // One file on a lane; false when the lane's connection is gone.
     bool Move(Lane& lane, PoolTask& task);
-    bool NoLaneLeft() const; // under m_mutex
-    // The boxes of the extra connections, one at a time: an error already shown in this job
-    // is not shown again; a question is the cancel question.
-    ftp::BoxAnswer Ask(const std::string& text, ftp::BoxButtons buttons, ftp::BoxIcon icon);
     void Log(const std::string& text);
     // Everything stops at once: no file starts, moving ones end, waits end.
     void StopAll();

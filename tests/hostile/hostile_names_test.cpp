@@ -34,6 +34,12 @@ const NameGroup& Group(const std::string& label) {
 
 void Nothing(testsupport::Script&) {}
 
+// Each transfer job runs with one connection and with four simultaneous transfers; this server
+// turns every further connection away, so the dialogue with it stays the same.
+std::string Transfers(int count) {
+    return "transfers=" + std::to_string(count) + "\r\n";
+}
+
 // One run: the scripted server, a work folder holding the local folder, the program.
 struct Session {
     void Start(testsupport::Script script, const std::string& extraSettings = "") {
@@ -78,21 +84,23 @@ TEST(HostileNames, DownloadWritesOnlyInsideTheLocalFolder) {
          res::kTextDownloadCompleted,
          {"local/d/Same.bin", "local/d/same.bin"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.group);
-        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
-        script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
-        script.Retrieval("I", "/d/ok.bin", "ok");
-        c.extra(script);
-        Session run;
-        run.Start(std::move(script));
-        const std::string log =
-            RunMenu(run.app, res::kRemoteList, {"d"}, res::kCmdDownload, {win::kAnswerYes});
-        run.ExpectDialogueKept();
-        EXPECT_TRUE(log.ends_with(Text(c.outcome))) << log;
-        std::set<std::string> expected = {"local", "local/d", "local/d/ok.bin"};
-        expected.insert(c.files.begin(), c.files.end());
-        EXPECT_EQ(Tree(run.work.Path()), expected);
+    for (const int transfers : {1, 4}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.group) + ", transfers: " + std::to_string(transfers));
+            testsupport::Script script = testsupport::Script::Connected(Folder("d"));
+            script.Listing("LIST /d", File("ok.bin") + Group(c.group).lines);
+            script.Retrieval("I", "/d/ok.bin", "ok");
+            c.extra(script);
+            Session run;
+            run.Start(std::move(script), Transfers(transfers));
+            const std::string log =
+                RunMenu(run.app, res::kRemoteList, {"d"}, res::kCmdDownload, {win::kAnswerYes});
+            run.ExpectDialogueKept();
+            EXPECT_TRUE(log.ends_with(Text(c.outcome))) << log;
+            std::set<std::string> expected = {"local", "local/d", "local/d/ok.bin"};
+            expected.insert(c.files.begin(), c.files.end());
+            EXPECT_EQ(Tree(run.work.Path()), expected);
+        }
     }
 }
 
@@ -109,24 +117,26 @@ void Store(testsupport::Script& script, const std::string& path) {
 }
 
 TEST(HostileNames, UploadSendsTheLocalFileWhateverTheListingSays) {
-    for (const NameGroup& group : NameGroups()) {
-        SCOPED_TRACE(group.label);
-        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
-        script.On("MKD d").Reply("550 Exists.\r\n");
-        script.Listing("LIST /d", group.lines + kLookAlikes);
-        Store(script, "/d/ok.bin");
-        Session run;
-        run.work.Write("local/d/ok.bin", "ok");
-        run.Start(std::move(script));
-        const std::string log =
-            RunMenu(run.app, res::kLocalList, {"d"}, res::kCmdLocalUpload, {win::kAnswerYes});
-        run.ExpectDialogueKept();
-        EXPECT_EQ(run.server->DataReceived(), "ok");
-        EXPECT_TRUE(
-            log.ends_with(Text(res::kTextUploadCompleted) + "1" + Text(res::kTextFilesUploaded)))
-            << log;
-        EXPECT_EQ(Tree(run.work.Path()),
-                  (std::set<std::string>{"local", "local/d", "local/d/ok.bin"}));
+    for (const int transfers : {1, 4}) {
+        for (const NameGroup& group : NameGroups()) {
+            SCOPED_TRACE(std::string(group.label) + ", transfers: " + std::to_string(transfers));
+            testsupport::Script script = testsupport::Script::Connected(Folder("d"));
+            script.On("MKD d").Reply("550 Exists.\r\n");
+            script.Listing("LIST /d", group.lines + kLookAlikes);
+            Store(script, "/d/ok.bin");
+            Session run;
+            run.work.Write("local/d/ok.bin", "ok");
+            run.Start(std::move(script), Transfers(transfers));
+            const std::string log =
+                RunMenu(run.app, res::kLocalList, {"d"}, res::kCmdLocalUpload, {win::kAnswerYes});
+            run.ExpectDialogueKept();
+            EXPECT_EQ(run.server->DataReceived(), "ok");
+            EXPECT_TRUE(log.ends_with(Text(res::kTextUploadCompleted) + "1" +
+                                      Text(res::kTextFilesUploaded)))
+                << log;
+            EXPECT_EQ(Tree(run.work.Path()),
+                      (std::set<std::string>{"local", "local/d", "local/d/ok.bin"}));
+        }
     }
 }
 
@@ -191,27 +201,29 @@ TEST(HostileNames, MirroringDeletesOnlyInsideTheFolderAndLeavesTheLocalSideAlone
          res::kTextMirroringCompleted,
          {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.group);
-        testsupport::Script script = testsupport::Script::Connected(Folder("d"));
-        script.On("MKD d").Reply("550 Exists.\r\n");
-        script.Listing("LIST /d", Group(c.group).lines);
-        c.extra(script);
-        Store(script, "/d/ok.bin");
-        Session run;
-        run.work.Write("local/d/ok.bin", "ok");
-        run.Start(std::move(script), "c2=1\r\n");
-        const std::size_t before = run.app.Log().size();
-        run.app.Win().QueueAnswer(win::kAnswerYes);
-        run.app.Win().Click(res::kMirrorButton);
-        run.app.WaitIdle();
-        const std::string log = run.app.Log().substr(before);
-        run.ExpectDialogueKept();
-        EXPECT_NE(log.find(Text(c.outcome) + "1" + Text(res::kTextFilesUploaded)),
-                  std::string::npos)
-            << log;
-        EXPECT_EQ(Tree(run.work.Path()),
-                  (std::set<std::string>{"local", "local/d", "local/d/ok.bin"}));
+    for (const int transfers : {1, 4}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.group);
+            testsupport::Script script = testsupport::Script::Connected(Folder("d"));
+            script.On("MKD d").Reply("550 Exists.\r\n");
+            script.Listing("LIST /d", Group(c.group).lines);
+            c.extra(script);
+            Store(script, "/d/ok.bin");
+            Session run;
+            run.work.Write("local/d/ok.bin", "ok");
+            run.Start(std::move(script), "c2=1\r\n" + Transfers(transfers));
+            const std::size_t before = run.app.Log().size();
+            run.app.Win().QueueAnswer(win::kAnswerYes);
+            run.app.Win().Click(res::kMirrorButton);
+            run.app.WaitIdle();
+            const std::string log = run.app.Log().substr(before);
+            run.ExpectDialogueKept();
+            EXPECT_NE(log.find(Text(c.outcome) + "1" + Text(res::kTextFilesUploaded)),
+                      std::string::npos)
+                << log;
+            EXPECT_EQ(Tree(run.work.Path()),
+                      (std::set<std::string>{"local", "local/d", "local/d/ok.bin"}));
+        }
     }
 }
 

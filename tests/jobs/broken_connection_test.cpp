@@ -385,3 +385,74 @@ INSTANTIATE_TEST_SUITE_P(Jobs, BrokenConnection, ::testing::ValuesIn(Jobs()),
                          });
 
 } // namespace
+
+namespace {
+
+// An extra connection of a transfer job ends at each command it sends, closed or reset without
+// an answer: the file it had goes over another connection, once, and the job ends whole with
+// the browsing connection kept and the counts of one connection. An end before its login is
+// through is a connection the server refused.
+TEST(BrokenExtraConnection, AtEachCommandItsFileGoesAgainAndTheJobEndsWhole) {
+    struct Direction {
+        const char* name;
+        int pane, command;
+        std::string closing; // the job's closing lines
+    };
+    const Direction directions[] = {
+        {"download", res::kRemoteList, res::kCmdDownload,
+         "12" + Text(res::kTextFilesDownloaded) + Text(res::kTextDownloadCompleted)},
+        {"upload", res::kLocalList, res::kCmdLocalUpload,
+         Text(res::kTextUploadCompleted) + "12" + Text(res::kTextFilesUploaded)},
+    };
+    for (const Direction& d : directions) {
+        for (int command = 1;; ++command) {
+            SCOPED_TRACE(std::string(d.name) + ", command " + std::to_string(command));
+            testsupport::PyFtpdServer server;
+            server.BreakAt(2, command, command % 2 == 0);
+            ASSERT_TRUE(server.Start());
+            TempDir local;
+            TempDir& from = d.pane == res::kRemoteList ? server.Root() : local;
+            for (int i = 0; i < 12; ++i) {
+                from.Write("tree/f" + std::to_string(i) + ".bin", std::string(20000 + i, 'a' + i));
+            }
+            HeadlessApp app;
+            app.WriteSettings(testsupport::SettingsFile()
+                                  .Set("transfers", "4")
+                                  .Set("pasv", "1")
+                                  .SetServerHost(0, server, local.Path())
+                                  .Body());
+            app.Open();
+            app.Win().SetDefaultAnswer(win::kAnswerYes);
+            app.Win().Click(res::kConnectButton);
+            app.WaitIdle();
+            Menu(app, d.pane, d.command, {"tree"});
+            ASSERT_TRUE(app.Win().PumpUntil([&] { return !app.dialog->View().m_busy; },
+                                            std::chrono::seconds(20)))
+                << app.Log();
+            app.WaitIdle();
+            const std::string broken = server.BrokenAt();
+            if (broken.empty()) {
+                EXPECT_GT(command, 4) << "the extra connection logged in" << app.Log();
+                break; // it sent fewer commands
+            }
+            SCOPED_TRACE("ended at " + broken);
+            const std::string log = app.Log();
+            EXPECT_TRUE(app.dialog->View().m_connected) << log;
+            EXPECT_TRUE(log.ends_with(d.closing)) << log;
+            for (int i = 0; i < 12; ++i) {
+                const std::string path = "tree/f" + std::to_string(i) + ".bin";
+                EXPECT_EQ(server.Root().Read(path), local.Read(path)) << path;
+            }
+            const bool refused = log.find(Text(res::kTextFewerConnections)) != std::string::npos;
+            const bool lost = log.find(Text(res::kTextLaneLostRetry)) != std::string::npos;
+            EXPECT_EQ(refused,
+                      broken == "USER" || broken == "PASS" || broken == "FEAT" || broken == "CWD")
+                << log;
+            EXPECT_EQ(lost, broken == "RETR" || broken == "STOR" || broken == "EPSV" ||
+                                (broken == "TYPE" && !refused))
+                << log;
+        }
+    }
+}
+
+} // namespace

@@ -31,34 +31,39 @@ int RunLimited(const TempDir& dir, const std::string& script, rlim_t maxFileSize
 }
 
 TEST(LocalFaults, ADiskFullDuringADownloadKeepsWhatFitAndGoesOnWithTheNextFile) {
-    PyFtpdServer server;
-    ASSERT_TRUE(server.Start());
-    server.Root().Write("big.bin", std::string(300000, 'b'));
-    server.Root().Write("small.txt", "fits");
-    TempDir dir;
-    dir.Write("local/keep.txt", "mine");
-    dir.Write("DEVurorure.ini",
-              "[data]\r\n" +
-                  testsupport::SettingsFile().SetServerHost(0, server, dir / "local").Body());
+    for (const int transfers : {1, 4}) {
+        SCOPED_TRACE(transfers);
+        PyFtpdServer server;
+        ASSERT_TRUE(server.Start());
+        server.Root().Write("big.bin", std::string(300000, 'b'));
+        server.Root().Write("small.txt", "fits");
+        TempDir dir;
+        dir.Write("local/keep.txt", "mine");
+        dir.Write("DEVurorure.ini", "[data]\r\n" + testsupport::SettingsFile()
+                                                       .Set("transfers", std::to_string(transfers))
+                                                       .SetServerHost(0, server, dir / "local")
+                                                       .Body());
 
-    const int status = RunLimited(dir,
-                                  "click 1012\nwait\nselect 1003 big.bin small.txt\n"
-                                  "menu 1003 32780\nwait\nclose\n",
-                                  100000);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << dir.Read("err");
-    const std::string tooLarge = platform::SystemErrorText(EFBIG);
-    EXPECT_NE(dir.Read("err").find("box warning ok: " + tooLarge.substr(0, tooLarge.find('\r'))),
-              std::string::npos)
-        << dir.Read("err");
-    EXPECT_TRUE(dir.Read("out").ends_with("1" + Text(res::kTextFilesDownloaded) +
-                                          Text(res::kTextDownloadIncomplete)))
-        << dir.Read("out");
-    EXPECT_EQ(fs::file_size(dir / "local/big.bin.ftpquorrel-part"), 100000u);
-    EXPECT_EQ(dir.Read("local/small.txt"), "fits");
-    EXPECT_EQ(dir.Read("local/keep.txt"), "mine");
-    EXPECT_NE(dir.Read("DEVurorure.ini").find("Sname=" + server.Address() + ";"),
-              std::string::npos);
+        const int status = RunLimited(dir,
+                                      "click 1012\nwait\nselect 1003 big.bin small.txt\n"
+                                      "menu 1003 32780\nwait\nclose\n",
+                                      100000);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << dir.Read("err");
+        const std::string tooLarge = platform::SystemErrorText(EFBIG);
+        EXPECT_NE(
+            dir.Read("err").find("box warning ok: " + tooLarge.substr(0, tooLarge.find('\r'))),
+            std::string::npos)
+            << dir.Read("err");
+        EXPECT_TRUE(dir.Read("out").ends_with("1" + Text(res::kTextFilesDownloaded) +
+                                              Text(res::kTextDownloadIncomplete)))
+            << dir.Read("out");
+        EXPECT_EQ(fs::file_size(dir / "local/big.bin.ftpquorrel-part"), 100000u);
+        EXPECT_EQ(dir.Read("local/small.txt"), "fits");
+        EXPECT_EQ(dir.Read("local/keep.txt"), "mine");
+        EXPECT_NE(dir.Read("DEVurorure.ini").find("Sname=" + server.Address() + ";"),
+                  std::string::npos);
+    }
 }
 
 // A connected program and a real server, made by the user a case runs as: `unprivileged` drops
@@ -69,12 +74,14 @@ struct Session {
               return unprivileged ? std::optional<testsupport::Unprivileged>(std::in_place)
                                   : std::nullopt;
           }()) {}
-    bool Connect() {
+    bool Connect(int transfers = 1) {
         if (!server.Start()) {
             return false;
         }
-        app.WriteSettings(
-            testsupport::SettingsFile().SetServerHost(0, server, local.Path()).Body());
+        app.WriteSettings(testsupport::SettingsFile()
+                              .Set("transfers", std::to_string(transfers))
+                              .SetServerHost(0, server, local.Path())
+                              .Body());
         app.Open();
         app.Win().SetDefaultAnswer(win::kAnswerYes);
         app.Win().Click(res::kConnectButton);
@@ -130,11 +137,15 @@ TEST(LocalFaults, AFileThatVanishesOrTurnsUnreadableBeforeItsUploadIsReportedAnd
         bool unprivileged;
         int error;
         void (*fault)(const std::string& path);
+        int transfers;
     };
+    auto vanish = [](const std::string& path) { fs::remove(path); };
+    auto unreadable = [](const std::string& path) { ::chmod(path.c_str(), 0); };
     const Case cases[] = {
-        {"vanishes", false, ENOENT, [](const std::string& path) { fs::remove(path); }},
-        {"turns unreadable", true, EACCES,
-         [](const std::string& path) { ::chmod(path.c_str(), 0); }},
+        {"vanishes", false, ENOENT, vanish, 1},
+        {"turns unreadable", true, EACCES, unreadable, 1},
+        {"vanishes, four transfers", false, ENOENT, vanish, 4},
+        {"turns unreadable, four transfers", true, EACCES, unreadable, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,11 +156,13 @@ TEST(LocalFaults, AFileThatVanishesOrTurnsUnreadableBeforeItsUploadIsReportedAnd
         for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
             s.local.Write(std::string("up/") + name, name);
         }
-        ASSERT_TRUE(s.Connect()) << s.app.Log();
+        ASSERT_TRUE(s.Connect(c.transfers)) << s.app.Log();
         const std::size_t boxesBefore = s.app.Win().Boxes().size();
-        // The folder has been read; as its first file goes, another one is hit.
+        // The folder has been read; as its first file goes, another one is hit. With four
+        // connections a file's lines come once it is through: the hit comes as the folder is
+        // made on the server.
         std::string victim;
-        s.OnFirstLog(">STOR /up/", [&](const std::string& line) {
+        s.OnFirstLog(c.transfers == 1 ? ">STOR /up/" : ">MKD up", [&](const std::string& line) {
             victim = line.find("a.txt") == std::string::npos ? "a.txt" : "b.txt";
             c.fault(s.local / ("up/" + victim));
         });
@@ -176,24 +189,33 @@ TEST(LocalFaults, AFileThatVanishesOrTurnsUnreadableBeforeItsUploadIsReportedAnd
 }
 
 TEST(LocalFaults, AFolderRemovedWhileItsDownloadRunsStopsWithTheReasonAndKeepsTheRest) {
-    Session s(false);
-    for (const char* path : {"tree/a.bin", "tree/b.bin", "tree/sub/c.bin"}) {
-        s.server.Root().Write(path, std::string(5000, 'x'));
-    }
-    s.local.Write("keep.txt", "mine");
-    ASSERT_TRUE(s.Connect()) << s.app.Log();
-    const std::size_t boxesBefore = s.app.Win().Boxes().size();
-    // The user removes the folder as its first file is asked for.
-    s.OnFirstLog(">RETR /tree/", [&](const std::string&) { fs::remove_all(s.local / "tree"); });
-    s.Menu(res::kRemoteList, res::kCmdDownload, {"tree"});
+    // The user removes the folder as its first file is asked for; with four connections, as
+    // its subfolder is read (a file's lines come once it is through).
+    for (const auto& [transfers, trigger] : {std::pair(1, ">RETR /tree/"), {4, " /tree/sub"}}) {
+        SCOPED_TRACE(transfers);
+        Session s(false);
+        for (const char* path : {"tree/a.bin", "tree/b.bin", "tree/sub/c.bin"}) {
+            s.server.Root().Write(path, std::string(5000, 'x'));
+        }
+        s.local.Write("keep.txt", "mine");
+        ASSERT_TRUE(s.Connect(transfers)) << s.app.Log();
+        const std::size_t boxesBefore = s.app.Win().Boxes().size();
+        s.OnFirstLog(trigger, [&](const std::string&) {
+            // Other connections may be writing in it meanwhile, as for a user's rm -r.
+            std::error_code error;
+            while (fs::remove_all(s.local / "tree", error) == static_cast<std::uintmax_t>(-1)) {
+            }
+        });
+        s.Menu(res::kRemoteList, res::kCmdDownload, {"tree"});
 
-    const auto boxes = s.Boxes(boxesBefore + 1);
-    EXPECT_EQ(boxes, std::vector<std::string>{platform::SystemErrorText(ENOENT)})
-        << "one message for the folder, not one per file";
-    EXPECT_TRUE(s.app.Log().ends_with(Text(res::kTextDownloadIncomplete))) << s.app.Log();
-    EXPECT_FALSE(fs::exists(s.local / "tree")) << "the removed folder is not made again";
-    EXPECT_EQ(s.local.Read("keep.txt"), "mine");
-    s.ExpectStillConnected();
+        const auto boxes = s.Boxes(boxesBefore + 1);
+        EXPECT_EQ(boxes, std::vector<std::string>{platform::SystemErrorText(ENOENT)})
+            << "one message for the folder, not one per file";
+        EXPECT_TRUE(s.app.Log().ends_with(Text(res::kTextDownloadIncomplete))) << s.app.Log();
+        EXPECT_FALSE(fs::exists(s.local / "tree")) << "the removed folder is not made again";
+        EXPECT_EQ(s.local.Read("keep.txt"), "mine");
+        s.ExpectStillConnected();
+    }
 }
 
 } // namespace

@@ -8,18 +8,38 @@ namespace {
 // pyftpdlib, plain or with its TLS handler (an implicit variant secures the connection before
 // the greeting). FEAT is switched off: the tests that use it keep to what every server knows
 // (LIST, no MLSD or MDTM); the interop tests meet the servers that offer more. Arguments:
-// address port root user password certificate mode (plain, explicit, implicit).
+// address port root user password certificate mode (plain, explicit, implicit), and a break
+// ("LOGIN:COMMAND:close|reset:MARKER" or ""): the connection that logs in as the LOGIN-th
+// ends at its COMMAND-th command, unanswered, and MARKER receives that command.
 const char* const kServer = R"(
-import sys
+import socket, struct, sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
-address, port, root, user, password, cert, mode = sys.argv[1:8]
+address, port, root, user, password, cert, mode, brk = sys.argv[1:9]
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, root, perm='elradfmwMT')
 base = FTPHandler if mode == 'plain' else TLS_FTPHandler
 class Handler(base):
     proto_cmds = {k: v for k, v in base.proto_cmds.items() if k != 'FEAT'}
+    logins = 0
+    def pre_process_command(self, line, cmd, arg):
+        if brk:
+            login, command, how, marker = brk.split(':', 3)
+            if cmd == 'USER' and not hasattr(self, 'ordinal'):
+                Handler.logins += 1
+                self.ordinal, self.count = Handler.logins, 0
+            if getattr(self, 'ordinal', 0) == int(login):
+                self.count += 1
+                if self.count == int(command):
+                    with open(marker, 'w') as out:
+                        out.write(cmd)
+                    if how == 'reset':
+                        self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                               struct.pack('ii', 1, 0))
+                    self.close()
+                    return
+        base.pre_process_command(self, line, cmd, arg)
     if mode == 'implicit':
         def handle(self):
             self.secure_connection(self.ssl_context)
@@ -57,7 +77,7 @@ bool PyFtpdServer::Start() {
                                                 : "implicit";
     const std::vector<std::string> argv = {"/usr/bin/python3", "-c",          kServer, m_address,
                                            "{port}",           m_root.Path(), kUser,   kPassword,
-                                           m_certificate,      mode};
+                                           m_certificate,      mode,          m_break};
     if (!m_process.Start(m_address, argv, m_tls == Tls::Implicit)) {
         return false;
     }

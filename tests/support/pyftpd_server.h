@@ -31,6 +31,16 @@ public:
     PyFtpdServer(const PyFtpdServer&) = delete;
     PyFtpdServer& operator=(const PyFtpdServer&) = delete;
 
+    // Before Start: the connection that logs in as the `login`-th (2: the first after the
+    // browsing one) ends at its `command`-th command (1 is USER) without an answer, closed or
+    // reset. What it was is then in BrokenAt().
+    void BreakAt(int login, int command, bool reset) {
+        m_break = std::to_string(login) + ":" + std::to_string(command) +
+                  (reset ? ":reset:" : ":close:") + (m_marker / "broken");
+    }
+    // The command the break ended, "" while it has not come.
+    std::string BrokenAt() const { return m_marker.Read("broken"); }
+
     // Starts the server and waits until it greets; false when it did not come up.
     bool Start();
     void Stop();
@@ -48,6 +58,8 @@ private:
     Tls m_tls = Tls::None;
     std::string m_certificate;
     TempDir m_root;
+    TempDir m_marker;
+    std::string m_break;
     ServerProcess m_process;
     int m_port = 0;
 };

@@ -222,6 +222,24 @@ void ScriptedFtpServer::Stop() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    if (m_refuser.joinable()) {
+        m_refuser.join();
+    }
+}
+
+void ScriptedFtpServer::RefuseMore() {
+    while (!m_stop) {
+        pollfd p{m_listenFd, POLLIN, 0};
+        if (::poll(&p, 1, kSliceMs) <= 0) {
+            continue;
+        }
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0) {
+            SendAllBytes(fd, "421 Too many connections.\r\n");
+            ::close(fd);
+            ++m_refused;
+        }
+    }
 }
 
 std::string ScriptedFtpServer::Transcript() const {
@@ -510,6 +528,7 @@ void ScriptedFtpServer::Run() {
         Problem("accept failed");
         return;
     }
+    m_refuser = std::thread([this] { RefuseMore(); });
     std::string pending;
     bool open = true;
     bool reset = false;

@@ -125,6 +125,8 @@ public:
     // Intruders whose connection the client closed, and the bytes it sent them.
     int IntrudersClosed() const { return m_intrudersClosed; }
     std::size_t IntruderBytes() const { return m_intruderBytes; }
+    // Connections after the first, each turned away with 421 at once.
+    int Refused() const { return m_refused; }
 
 private:
     void Run();
@@ -144,6 +146,8 @@ private:
     void Intrude(const std::string& bytes);
     void ResetData(const std::string& bytes, bool onArrival);
     void Problem(const std::string& text);
+    // The server plays one connection: any later one is refused, as at a server's limit.
+    void RefuseMore();
 
     std::vector<ScriptStep> m_steps;
     int m_listenFd = -1;
@@ -159,7 +163,9 @@ private:
     std::string m_transcript;
     std::string m_data;
     std::string m_problems;
+    std::atomic<int> m_refused{0};
     std::thread m_thread;
+    std::thread m_refuser;
 };
 
 // Masks the port bytes of "PORT a,b,c,d,p1,p2" so that a log can be compared as a whole.
