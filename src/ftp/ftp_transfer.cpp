@@ -175,6 +175,12 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     if (!connection.Finish()) {
         return false;
     }
+    if (cancelled && (text || done != wholeSize)) {
+        // The bytes after the block the user stopped at were not written, whatever the server
+        // replied: the part stays for a later resume and never passes for the whole file.
+        file.Close();
+        return false;
+    }
     // The server's 226 proves nothing about the bytes: a file that did not arrive whole, or
     // that a server which ignored REST sent from its start after our own first part, fails.
     // (In ASCII mode line ends change the count.)
@@ -242,6 +248,7 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
     // cancel question), as the blocks of one receive do in a download. Block by block, the file
     // and the socket would cost a system call per block each, and the server one per block too.
     std::vector<char> buffer(block * kBlocksPerSend);
+    bool cancelled = false;
     for (;;) {
         const long count = file.Read(buffer.data(), buffer.size());
         if (count < 0) {
@@ -254,14 +261,15 @@ bool FtpClient::StoreOnce(DataConnection& connection, const std::string& localPa
         }
         // The read that finds the end counts as a block of its own: the last chance to cancel.
         std::size_t counted = 0;
-        const bool cancelled = !CountBlocks(static_cast<std::size_t>(count), block,
-                                            res::kTextCancelUpload, done, counted);
+        cancelled = !CountBlocks(static_cast<std::size_t>(count), block, res::kTextCancelUpload,
+                                 done, counted);
         if (cancelled || count == 0) {
             break;
         }
     }
     file.Close();
-    if (!connection.Finish(true)) {
+    // A canceled upload leaves the server a part of the file, which is no upload.
+    if (!connection.Finish(true) || (cancelled && done < length)) {
         return false;
     }
     m_owner.SetProgress(0);

@@ -98,7 +98,10 @@ void CMainDialog::OpenTransferPool(int cancelQuestion) {
             }
         },
         [this](int lane, std::int64_t size) { m_jobProgress.FileDone(size, lane); },
-        [this](int lane) { m_jobProgress.AbandonFile(lane); }};
+        [this](int lane) { m_jobProgress.AbandonFile(lane); },
+        [this](const std::string& text, ftp::BoxButtons buttons, ftp::BoxIcon icon) {
+            return ShowBox(text, buttons, icon);
+        }};
     m_pool = std::make_unique<ui::TransferPool>(*this, std::move(reports), login,
                                                 std::min(count, ui::kMaxSimultaneousTransfers),
                                                 cancelQuestion);

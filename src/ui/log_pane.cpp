@@ -160,6 +160,17 @@ int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win:
 ftp::BoxAnswer CMainDialog::ShowMessage(const std::string& text, ftp::BoxButtons buttons,
                                         ftp::BoxIcon icon) {
     const bool question = buttons == ftp::BoxButtons::YesNo;
+    if (question && m_pool && !OnWindowThread()) {
+        // The engine's question in a transfer job is the cancel question: one answer for the
+        // browsing connection and the job's extra ones alike.
+        return m_pool->Ask(text, buttons, icon);
+    }
+    return ShowBox(text, buttons, icon);
+}
+
+ftp::BoxAnswer CMainDialog::ShowBox(const std::string& text, ftp::BoxButtons buttons,
+                                    ftp::BoxIcon icon) {
+    const bool question = buttons == ftp::BoxButtons::YesNo;
     const int answer =
         ShowMessage(text, question ? win::Buttons::YesNo : win::Buttons::Ok,
                     icon == ftp::BoxIcon::Question ? win::Icon::Question : win::Icon::Warning);

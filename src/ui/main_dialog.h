@@ -96,6 +96,8 @@ public:
     int ShowMessage(const std::string& text, win::Buttons buttons, win::Icon icon);
     ftp::BoxAnswer ShowMessage(const std::string& text, ftp::BoxButtons buttons,
                                ftp::BoxIcon icon) override;
+    // The box itself, whoever asks for it.
+    ftp::BoxAnswer ShowBox(const std::string& text, ftp::BoxButtons buttons, ftp::BoxIcon icon);
     void SetConnectPhase(ftp::ConnectPhase phase) override;
     bool CancelRequested() override { return m_cancelRequested; }
     void ClearCancelRequest() override { m_cancelRequested = false; }

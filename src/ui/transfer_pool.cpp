@@ -126,6 +126,7 @@ void TransferPool::Serve(Lane& lane) {
             m_queue.pop_front();
             ++m_busy;
         }
+        m_changed.notify_all();
         const bool kept = Move(lane, task);
         std::lock_guard<std::mutex> lock(m_mutex);
         --m_busy;
@@ -178,11 +179,16 @@ bool TransferPool::Move(Lane& lane, PoolTask& task) {
 }
 
 bool TransferPool::Queue(PoolTask& task) {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    // A walk far ahead of the transfers would hold a tree's worth of files here.
+    m_changed.wait(lock, [&] { return m_queue.size() < kMaxQueued || m_live == 0 || m_abort; });
     // Until an extra connection is in, files go over the browsing one as they come: a server
     // that lets no second connection in sees the job exactly as one connection makes it.
     if (m_live == 0) {
         return false;
+    }
+    if (m_abort) {
+        return true; // the job stops: nothing more starts
     }
     m_queue.push_back(std::move(task));
     m_changed.notify_one();
@@ -286,7 +292,7 @@ ftp::BoxAnswer TransferPool::Ask(const std::string& text, ftp::BoxButtons button
         if (m_abort || !m_shown.insert(text).second) {
             return ftp::BoxAnswer::Ok;
         }
-        return m_job.ShowMessage(text, buttons, icon);
+        return m_reports.box(text, buttons, icon);
     }
     // The one question of the extra connections is the cancel question, answered once for all.
     if (m_confirmed) {
@@ -295,7 +301,7 @@ ftp::BoxAnswer TransferPool::Ask(const std::string& text, ftp::BoxButtons button
     if (!m_job.CancelRequested()) {
         return ftp::BoxAnswer::No; // answered No meanwhile
     }
-    const ftp::BoxAnswer answer = m_job.ShowMessage(text, buttons, icon);
+    const ftp::BoxAnswer answer = m_reports.box(text, buttons, icon);
     if (answer == ftp::BoxAnswer::Yes) {
         StopAll();
     } else {

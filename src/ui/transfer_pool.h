@@ -47,6 +47,8 @@ public:
         std::function<void(int lane, std::int64_t done)> progress;
         std::function<void(int lane, std::int64_t size)> fileDone;
         std::function<void(int lane)> fileAbandoned;
+        // A message box, shown one at a time.
+        std::function<ftp::BoxAnswer(const std::string&, ftp::BoxButtons, ftp::BoxIcon)> box;
     };
 
     // Starts `count` connections, each logging in on a thread of its own; files submitted
@@ -102,6 +104,8 @@ private:
     Reports m_reports;
     PoolLogin m_login;
     int m_cancelQuestion;
+
+    static constexpr std::size_t kMaxQueued = 1000;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -5,6 +5,7 @@
 // partial download, and leave the program ready to connect again with its settings whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -387,6 +388,76 @@ INSTANTIATE_TEST_SUITE_P(Jobs, BrokenConnection, ::testing::ValuesIn(Jobs()),
 } // namespace
 
 namespace {
+
+// Cancel during a download over four connections: one question for all of them, every one
+// stops, and what arrived stays beside its file for the next download to resume.
+TEST(ExtraConnections, OneCancelStopsThemAllAndLeavesPartsToResume) {
+    testsupport::PyFtpdServer server;
+    server.SlowDown(40);
+    ASSERT_TRUE(server.Start());
+    const std::string content(300000, 'c');
+    for (int i = 0; i < 6; ++i) {
+        server.Root().Write("tree/f" + std::to_string(i) + ".bin", content);
+    }
+    TempDir local;
+    HeadlessApp app;
+    app.WriteSettings(testsupport::SettingsFile()
+                          .Set("transfers", "4")
+                          .Set("pasv", "1")
+                          .SetServerHost(0, server, local.Path())
+                          .Body());
+    app.Open();
+    app.Win().SetDefaultAnswer(win::kAnswerYes);
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
+    // The sizes of the parts there are.
+    auto parts = [&] {
+        std::vector<std::uintmax_t> sizes;
+        for (int i = 0; i < 6; ++i) {
+            const fs::path part = local / ("tree/f" + std::to_string(i) + ".bin.ftpquorrel-part");
+            std::error_code error;
+            const std::uintmax_t size = fs::file_size(part, error);
+            if (!error) {
+                sizes.push_back(size);
+            }
+        }
+        return sizes;
+    };
+    Menu(app, res::kRemoteList, res::kCmdDownload, {"tree"});
+    // Two files on their way, one of them with bytes in it.
+    ASSERT_TRUE(app.Win().PumpUntil(
+        [&] {
+            const std::vector<std::uintmax_t> sizes = parts();
+            return sizes.size() >= 2 && *std::max_element(sizes.begin(), sizes.end()) > 0;
+        },
+        std::chrono::seconds(10)))
+        << app.Log();
+    app.Win().Click(res::kCancelButton);
+    ASSERT_TRUE(
+        app.Win().PumpUntil([&] { return !app.dialog->View().m_busy; }, std::chrono::seconds(20)))
+        << app.Log();
+    app.WaitIdle();
+    int questions = 0;
+    for (const auto& box : app.Win().Boxes()) {
+        questions += box.text == Text(res::kTextCancelDownload) ? 1 : 0;
+    }
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(app.Log().ends_with(Text(res::kTextDownloadCanceled))) << app.Log();
+    EXPECT_TRUE(app.dialog->View().m_connected);
+    const std::vector<std::uintmax_t> left = parts();
+    EXPECT_GE(left.size(), 2u) << app.Log();
+    for (std::uintmax_t size : left) {
+        EXPECT_LT(size, content.size());
+    }
+
+    // Again: the parts resume (Yes), the rest comes whole.
+    Menu(app, res::kRemoteList, res::kCmdDownload, {"tree"});
+    app.WaitIdle();
+    EXPECT_NE(app.Log().find(">REST "), std::string::npos) << app.Log();
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(local.Read("tree/f" + std::to_string(i) + ".bin"), content) << i;
+    }
+}
 
 // An extra connection of a transfer job ends at each command it sends, closed or reset without
 // an answer: the file it had goes over another connection, once, and the job ends whole with

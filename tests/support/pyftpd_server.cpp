@@ -10,13 +10,14 @@ namespace {
 // (LIST, no MLSD or MDTM); the interop tests meet the servers that offer more. Arguments:
 // address port root user password certificate mode (plain, explicit, implicit), and a break
 // ("LOGIN:COMMAND:close|reset:MARKER" or ""): the connection that logs in as the LOGIN-th
-// ends at its COMMAND-th command, unanswered, and MARKER receives that command.
+// ends at its COMMAND-th command, unanswered, and MARKER receives that command; then the
+// milliseconds the server waits before each send on a data connection (0: none).
 const char* const kServer = R"(
 import socket, struct, sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
-address, port, root, user, password, cert, mode, brk = sys.argv[1:9]
+address, port, root, user, password, cert, mode, brk, slow = sys.argv[1:10]
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, root, perm='elradfmwMT')
 base = FTPHandler if mode == 'plain' else TLS_FTPHandler
@@ -50,6 +51,14 @@ if mode != 'plain':
     Handler.tls_control_required = True
     Handler.tls_data_required = True
 Handler.authorizer = authorizer
+if int(slow):
+    import time
+    class Slow(Handler.dtp_handler):
+        def send(self, data):
+            time.sleep(int(slow) / 1000)  # the whole server waits: every connection slows
+            return super().send(data)
+    Handler.dtp_handler = Slow
+    Handler.use_sendfile = False  # sendfile would pass the wait by
 FTPServer((address, int(port)), Handler).serve_forever()
 )";
 
@@ -75,9 +84,10 @@ bool PyFtpdServer::Start() {
     const char* mode = m_tls == Tls::None       ? "plain"
                        : m_tls == Tls::Explicit ? "explicit"
                                                 : "implicit";
-    const std::vector<std::string> argv = {"/usr/bin/python3", "-c",          kServer, m_address,
-                                           "{port}",           m_root.Path(), kUser,   kPassword,
-                                           m_certificate,      mode,          m_break};
+    const std::vector<std::string> argv = {
+        "/usr/bin/python3", "-c",          kServer, m_address,
+        "{port}",           m_root.Path(), kUser,   kPassword,
+        m_certificate,      mode,          m_break, std::to_string(m_slowMs)};
     if (!m_process.Start(m_address, argv, m_tls == Tls::Implicit)) {
         return false;
     }

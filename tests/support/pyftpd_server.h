@@ -38,6 +38,9 @@ public:
         m_break = std::to_string(login) + ":" + std::to_string(command) +
                   (reset ? ":reset:" : ":close:") + (m_marker / "broken");
     }
+    // Before Start: the server waits `ms` before each send of file data (64 KiB), all of it at
+    // once, so that transfers last long enough to be canceled.
+    void SlowDown(int ms) { m_slowMs = ms; }
     // The command the break ended, "" while it has not come.
     std::string BrokenAt() const { return m_marker.Read("broken"); }
 
@@ -60,6 +63,7 @@ private:
     TempDir m_root;
     TempDir m_marker;
     std::string m_break;
+    int m_slowMs = 0;
     ServerProcess m_process;
     int m_port = 0;
 };

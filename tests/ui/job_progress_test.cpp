@@ -38,6 +38,24 @@ TEST(JobProgress, TheLineCountsFilesAndBytesAndTellsTheRateAndTheTimeLeft) {
     EXPECT_FALSE(p.Due(t0 + 9s)) << "an ended job's line stays as it is";
 }
 
+// Files moving side by side on several lanes add up; one handed to another lane counts there.
+TEST(JobProgress, LanesMovingAtOnceAddUp) {
+    const JobProgress::Clock::time_point t0{};
+    JobProgress p;
+    p.Start(t0);
+    for (int i = 0; i < 3; ++i) {
+        p.AddFile(4096);
+    }
+    p.BeginFile(0, 1);
+    p.BeginFile(0, 2);
+    p.Progress(2048, t0 + 1s, 1);
+    p.Progress(2048, t0 + 1s, 2);
+    EXPECT_EQ(p.Text(t0 + 1s), "0 of 3 files, 4.0 KB of 12 KB\n4.0 KB/s, 0:02 left");
+    p.AbandonFile(2);
+    p.FileDone(4096, 1);
+    EXPECT_EQ(p.Text(t0 + 1s), "1 of 3 files, 2.0 KB of 12 KB\n2.0 KB/s, 0:05 left");
+}
+
 TEST(JobProgress, TheLineChangesAFewTimesASecondAtMost) {
     const JobProgress::Clock::time_point t0{};
     JobProgress p;

@@ -323,3 +323,27 @@ TEST(OptionDialogScript, PassiveModeIsStoredAfterTheHostKeys) {
 }
 
 } // namespace
+
+namespace {
+
+// The count of simultaneous transfers: a drop-down of 1 to 10, written after every other key
+// once it is not 1, and read back only within that range.
+TEST(OptionDialogScript, SimultaneousTransfersAreChosenAndStoredLast) {
+    testsupport::TempDir dir;
+    auto run = [&](const std::string& gestures) {
+        std::istringstream script(gestures);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunScript(script, out, err, dir / "DEVurorure.ini", false), 0);
+        return err.str();
+    };
+    run("click 1013\ncombo 1044 4\nclick 1\nclose\n");
+    std::string ini = dir.Read("DEVurorure.ini");
+    EXPECT_TRUE(ini.ends_with("keeptime=0\r\ntransfers=4\r\n")) << ini;
+    EXPECT_NE(run("click 1013\nshow 1044\nclick 2\nclose\n").find("\n[*] 4\n"), std::string::npos);
+    ini.replace(ini.find("transfers=4"), 11, "transfers=11");
+    dir.Write("DEVurorure.ini", ini);
+    EXPECT_NE(run("click 1013\nshow 1044\nclick 2\nclose\n").find("\n[*] 1\n"), std::string::npos);
+}
+
+} // namespace
