@@ -401,15 +401,7 @@ TEST(ExtraConnections, OneCancelStopsThemAllAndLeavesPartsToResume) {
     }
     TempDir local;
     HeadlessApp app;
-    app.WriteSettings(testsupport::SettingsFile()
-                          .Set("transfers", "4")
-                          .Set("pasv", "1")
-                          .SetServerHost(0, server, local.Path())
-                          .Body());
-    app.Open();
-    app.Win().SetDefaultAnswer(win::kAnswerYes);
-    app.Win().Click(res::kConnectButton);
-    app.WaitIdle();
+    ASSERT_TRUE(testsupport::OpenAndConnect(app, server, local.Path(), 4, true)) << app.Log();
     // The sizes of the parts there are.
     auto parts = [&] {
         std::vector<std::uintmax_t> sizes;
@@ -487,15 +479,8 @@ TEST(BrokenExtraConnection, AtEachCommandItsFileGoesAgainAndTheJobEndsWhole) {
                 from.Write("tree/f" + std::to_string(i) + ".bin", std::string(20000 + i, 'a' + i));
             }
             HeadlessApp app;
-            app.WriteSettings(testsupport::SettingsFile()
-                                  .Set("transfers", "4")
-                                  .Set("pasv", "1")
-                                  .SetServerHost(0, server, local.Path())
-                                  .Body());
-            app.Open();
-            app.Win().SetDefaultAnswer(win::kAnswerYes);
-            app.Win().Click(res::kConnectButton);
-            app.WaitIdle();
+            ASSERT_TRUE(testsupport::OpenAndConnect(app, server, local.Path(), 4, true))
+                << app.Log();
             Menu(app, d.pane, d.command, {"tree"});
             ASSERT_TRUE(app.Win().PumpUntil([&] { return !app.dialog->View().m_busy; },
                                             std::chrono::seconds(20)))

@@ -75,18 +75,7 @@ struct Session {
                                   : std::nullopt;
           }()) {}
     bool Connect(int transfers = 1) {
-        if (!server.Start()) {
-            return false;
-        }
-        app.WriteSettings(testsupport::SettingsFile()
-                              .Set("transfers", std::to_string(transfers))
-                              .SetServerHost(0, server, local.Path())
-                              .Body());
-        app.Open();
-        app.Win().SetDefaultAnswer(win::kAnswerYes);
-        app.Win().Click(res::kConnectButton);
-        app.WaitIdle();
-        return app.dialog->View().m_connected;
+        return server.Start() && testsupport::OpenAndConnect(app, server, local.Path(), transfers);
     }
     // Does `fault` once, on the worker, when the job logs its first line holding `trigger`.
     void OnFirstLog(const std::string& trigger, std::function<void(const std::string&)> fault) {

@@ -120,6 +120,22 @@ inline void OpenAndConnect(HeadlessApp& app, int port, const std::string& localF
     app.WaitIdle();
 }
 
+// Opens the program on Host 1 logged in to `server` in `localFolder`, every question answered
+// Yes, files moving over `transfers` connections; true when it connected.
+inline bool OpenAndConnect(HeadlessApp& app, const PyFtpdServer& server,
+                           const std::string& localFolder, int transfers, bool passive = false) {
+    app.WriteSettings(SettingsFile()
+                          .Set("transfers", std::to_string(transfers))
+                          .Set("pasv", passive ? "1" : "0")
+                          .SetServerHost(0, server, localFolder)
+                          .Body());
+    app.Open();
+    app.Win().SetDefaultAnswer(win::kAnswerYes);
+    app.Win().Click(res::kConnectButton);
+    app.WaitIdle();
+    return app.dialog->View().m_connected;
+}
+
 // The selected entry of a combo box, "" when none.
 inline std::string ComboSelection(HeadlessApp& app, int id) {
     auto& c = app.Win().Get(id);
