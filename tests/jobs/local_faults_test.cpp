@@ -41,6 +41,7 @@ TEST(LocalFaults, ADiskFullDuringADownloadKeepsWhatFitAndGoesOnWithTheNextFile) 
         dir.Write("local/keep.txt", "mine");
         dir.Write("DEVurorure.ini", "[data]\r\n" + testsupport::SettingsFile()
                                                        .Set("transfers", std::to_string(transfers))
+                                                       .Set("pasv", transfers > 1 ? "1" : "0")
                                                        .SetServerHost(0, server, dir / "local")
                                                        .Body());
 
@@ -74,8 +75,11 @@ struct Session {
               return unprivileged ? std::optional<testsupport::Unprivileged>(std::in_place)
                                   : std::nullopt;
           }()) {}
+    // Several transfers go in passive mode: pyftpdlib loses active-mode data connections that
+    // start side by side.
     bool Connect(int transfers = 1) {
-        return server.Start() && testsupport::OpenAndConnect(app, server, local.Path(), transfers);
+        return server.Start() &&
+               testsupport::OpenAndConnect(app, server, local.Path(), transfers, transfers > 1);
     }
     // Does `fault` once, on the worker, when the job logs its first line holding `trigger`.
     void OnFirstLog(const std::string& trigger, std::function<void(const std::string&)> fault) {
