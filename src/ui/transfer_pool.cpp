@@ -180,10 +180,14 @@ bool TransferPool::Move(Lane& lane, PoolTask& task) {
 
 bool TransferPool::Queue(PoolTask& task) {
     std::unique_lock<std::mutex> lock(m_mutex);
+    // The first file waits for the extra connections' first answer (a few round trips): a
+    // server that lets no second connection in then sees the job exactly as one connection
+    // makes it. One that does not answer at all is not waited for long.
+    m_changed.wait_for(lock, kLoginWait,
+                       [&] { return m_live > 0 || m_connecting == 0 || m_abort; });
     // A walk far ahead of the transfers would hold a tree's worth of files here.
     m_changed.wait(lock, [&] { return m_queue.size() < kMaxQueued || m_live == 0 || m_abort; });
-    // Until an extra connection is in, files go over the browsing one as they come: a server
-    // that lets no second connection in sees the job exactly as one connection makes it.
+    // Without an extra connection, files go over the browsing one as they come.
     if (m_live == 0) {
         return false;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -61,9 +62,9 @@ public:
     TransferPool(const TransferPool&) = delete;
     TransferPool& operator=(const TransferPool&) = delete;
 
-    // Queues a file (taking it from `task`); false while no extra connection is logged in
-    // (none yet, or all refused or lost): then the caller moves it on the browsing
-    // connection, after RunHere.
+    // Queues a file (taking it from `task`); false when no extra connection is logged in (all
+    // refused or lost, or none in after a few seconds): then the caller moves it on the
+    // browsing connection, after RunHere.
     bool Queue(PoolTask& task);
     // Moves the files still queued on the browsing connection (none is left to take them).
     void RunHere(ftp::FtpClient& browsing);
@@ -106,6 +107,7 @@ private:
     int m_cancelQuestion;
 
     static constexpr std::size_t kMaxQueued = 1000;
+    static constexpr std::chrono::seconds kLoginWait{5};
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -428,8 +428,8 @@ std::size_t Stored(const std::string& log) {
     return Count(log, ">STOR ");
 }
 
-// Four simultaneous transfers move the same trees byte for byte, every file over an extra
-// connection the server took, and the closing lines count what one connection would.
+// Four simultaneous transfers move the same trees byte for byte, over extra connections the
+// server took, and the closing lines count what one connection would.
 TEST_P(Interop, FourTransfersMoveTreesWhole) {
     if (GetParam().server == std::string("pyftpdlib") && !GetParam().passive) {
         // Measured with lftp's mirror -P 4 as well: a login or an active data connection that
@@ -437,8 +437,17 @@ TEST_P(Interop, FourTransfersMoveTreesWhole) {
         GTEST_SKIP() << "this server loses simultaneous active-mode data connections";
     }
     const Setup four{13, false, "", 4};
+    // Enough files that the extra connections are in before the job is through (until then
+    // files go over the browsing connection).
+    for (int i = 0; i < 80; ++i) {
+        const std::string name = "many/f" + std::to_string(i) + ".bin";
+        remote.Write("dtree/" + name, Bytes(200 + i, 20 + i));
+        local.Write("utree/" + name, Bytes(300 + i, 120 + i));
+        local.Write("mtree/" + name, Bytes(400 + i, 220 + i));
+    }
     auto expectPooled = [](const std::string& log, const char* verb, int countText) {
-        EXPECT_EQ(Count(log, "\r\n" + Text(res::kTextConnectionName)), Count(log, verb)) << log;
+        // The first files may go over the browsing connection while the others log in.
+        EXPECT_GT(Count(log, "\r\n" + Text(res::kTextConnectionName)), 0u) << log;
         EXPECT_NE(log.find(std::to_string(Count(log, verb)) + Text(countText)), std::string::npos)
             << log;
         EXPECT_EQ(log.find(Text(res::kTextFewerConnections)), std::string::npos) << log;
@@ -446,16 +455,16 @@ TEST_P(Interop, FourTransfersMoveTreesWhole) {
     };
     std::string log = Run(L("down"), R("dtree"),
                           "select 1003 plain.txt data.bin page.html empty.bin \"dir with spaces\" "
-                          "Grüße empty d04\nmenu 1003 32780\nwait\n",
+                          "Grüße empty d04 many\nmenu 1003 32780\nwait\n",
                           four);
-    EXPECT_EQ(Snapshot(L("down")),
-              Downloaded(Snapshot(R("dtree")), {"plain.txt", "data.bin", "page.html", "empty.bin",
-                                                "dir with spaces", "Grüße", "empty", "d04"}))
+    EXPECT_EQ(Snapshot(L("down")), Downloaded(Snapshot(R("dtree")),
+                                              {"plain.txt", "data.bin", "page.html", "empty.bin",
+                                               "dir with spaces", "Grüße", "empty", "d04", "many"}))
         << log;
     expectPooled(log, ">RETR ", res::kTextFilesDownloaded);
 
     log = Run(L("utree"), R("up"),
-              "select 1004 \"u file.txt\" u.bin \"u dir\"\nmenu 1004 32772\nwait\n", four);
+              "select 1004 \"u file.txt\" u.bin \"u dir\" many\nmenu 1004 32772\nwait\n", four);
     EXPECT_EQ(Snapshot(R("up")), Snapshot(L("utree"))) << log;
     expectPooled(log, ">STOR ", res::kTextFilesUploaded);
 
