@@ -160,7 +160,7 @@ int CMainDialog::ShowMessage(const std::string& text, win::Buttons buttons, win:
 ftp::BoxAnswer CMainDialog::ShowMessage(const std::string& text, ftp::BoxButtons buttons,
                                         ftp::BoxIcon icon) {
     const bool question = buttons == ftp::BoxButtons::YesNo;
-    if (question && m_pool && !OnWindowThread()) {
+    if (question && !OnWindowThread() && m_pool) {
         // The engine's question in a transfer job is the cancel question: one answer for the
         // browsing connection and the job's extra ones alike.
         return m_pool->Ask(text, buttons, icon);

@@ -49,7 +49,7 @@ public:
     ftp::FtpClient m_engine;
     std::string m_log;
     bool m_quiet = true;
-    std::atomic<bool> m_loggedIn{false};
+    std::atomic<bool> m_answered{false}; // the login is through, in or refused
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
@@ -82,6 +82,7 @@ TransferPool::~TransferPool() {
 
 bool TransferPool::Login(Lane& lane) {
     ftp::FtpClient& engine = lane.m_engine;
+    engine.SendTypeOnChangeOnly();
     int error = 0;
     const bool in = engine.CreateControlSocket(error) &&
                     engine.FtpConnect(m_login.host, m_login.user, m_login.password, m_login.port,
@@ -92,8 +93,7 @@ bool TransferPool::Login(Lane& lane) {
         engine.CloseControlConnection();
     }
     lane.m_quiet = false;
-    lane.m_loggedIn = true;
-    engine.SendTypeOnChangeOnly();
+    lane.m_answered = true;
     std::lock_guard<std::mutex> lock(m_mutex);
     --m_connecting;
     if (in) {
@@ -182,9 +182,12 @@ bool TransferPool::Queue(PoolTask& task) {
     std::unique_lock<std::mutex> lock(m_mutex);
     // The first file waits for the extra connections' first answer (a few round trips): a
     // server that lets no second connection in then sees the job exactly as one connection
-    // makes it. One that does not answer at all is not waited for long.
-    m_changed.wait_for(lock, kLoginWait,
-                       [&] { return m_live > 0 || m_connecting == 0 || m_abort; });
+    // makes it. One that does not answer at all is not waited for long, and only once.
+    if (!m_waitedForLogins) {
+        m_changed.wait_for(lock, kLoginWait,
+                           [&] { return m_live > 0 || m_connecting == 0 || m_abort; });
+        m_waitedForLogins = true;
+    }
     // A walk far ahead of the transfers would hold a tree's worth of files here.
     m_changed.wait(lock, [&] { return m_queue.size() < kMaxQueued || m_live == 0 || m_abort; });
     // Without an extra connection, files go over the browsing one as they come.
@@ -246,7 +249,7 @@ void TransferPool::Finish(ftp::FtpClient& browsing) {
     m_changed.notify_all();
     // A connection the server has not let in by now is not waited for.
     for (auto& lane : m_lanes) {
-        if (!lane->m_loggedIn) {
+        if (!lane->m_answered) {
             lane->m_stop = true;
         }
     }

@@ -117,6 +117,7 @@ private:
     int m_busy = 0;       // lanes moving a file
     int m_refused = 0;
     bool m_closing = false;
+    bool m_waitedForLogins = false;
     std::atomic<int> m_failures{0};
     std::atomic<int> m_transferred{0};
 

@@ -167,7 +167,7 @@ protected:
                                          "300",
                                          "--pasv",
                                          std::to_string(m_pasv) + ":" +
-                                             std::to_string(m_pasv + 99)};
+                                             std::to_string(m_pasv + kPasvPorts - 1)};
         if (cell.security != Security::Plain) {
             argv.insert(argv.end(), {"--tls", cell.security == Security::Tls13 ? "1.3" : "1.2",
                                      "--cert", *s_certificates / "server.pem"});
@@ -333,8 +333,11 @@ protected:
     static std::unique_ptr<TempDir> s_certificates;
     TempDir work, remote, local, home;
     testsupport::ServerProcess server;
-    // Passive ports of this cell's server, apart from those of the cell beside it.
-    int m_pasv = 42000 + 100 * (::getpid() % 200);
+    // Passive ports of this cell's server, apart from those of the cell beside it: enough that
+    // hundreds of data connections in a few seconds (four transfers of a tree of small files)
+    // do not find them all still closing.
+    static constexpr int kPasvPorts = 500;
+    int m_pasv = 20000 + kPasvPorts * (::getpid() % 80);
 };
 std::unique_ptr<TempDir> Interop::s_certificates;
 
