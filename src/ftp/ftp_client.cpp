@@ -324,6 +324,14 @@ bool FtpClient::OpenControl(platform::Socket& call, const std::string& host, uns
         if (m_controlSocket.LastError() == ECANCELED) {
             m_owner.AppendLog("\r\n" + res::LoadString(res::kTextWaitCanceled));
             m_owner.ClearCancelRequest();
+        } else if (host.empty()) {
+            m_owner.ShowMessage(res::LoadString(res::kTextNoServerName), BoxButtons::Ok,
+                                BoxIcon::Warning);
+        } else if (!m_controlSocket.ResolveError().empty()) {
+            // The resolver's own words say whether the name is unknown or the network is down.
+            m_owner.ShowMessage(res::LoadString(res::kTextCannotResolve) + host + "\":\r\n" +
+                                    m_controlSocket.ResolveError(),
+                                BoxButtons::Ok, BoxIcon::Warning);
         } else {
             ShowSocketError(m_controlSocket.LastError());
         }

@@ -214,12 +214,17 @@ bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) 
     // attempt a socket cannot be connected again, so every further address gets a fresh one.
     bool fresh = true;
     bool resolved = false;
+    m_resolveError.clear();
     for (const std::string& host : hosts) {
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* result = nullptr;
-        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &result) != 0 || result == nullptr) {
+        const int failure = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+        if (failure != 0 || result == nullptr) {
+            m_resolveError = failure == EAI_SYSTEM ? SystemErrorText(errno)
+                             : failure != 0        ? gai_strerror(failure)
+                                                   : SystemErrorText(EADDRNOTAVAIL);
             continue;
         }
         resolved = true;
@@ -243,6 +248,8 @@ bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) 
     }
     if (!resolved) {
         m_lastError = EINVAL;
+    } else {
+        m_resolveError.clear();
     }
     return false;
 }

@@ -30,8 +30,9 @@ public:
     bool Create(Family family = Family::IPv4);
     // `host` is a numeric IPv4 or IPv6 address or a name. Every address the name resolves to is
     // tried in order until one connects; the handle is replaced by a fresh socket of the
-    // address's family where needed. A name that cannot be looked up fails with EINVAL; when no
-    // address connects, the last attempt's error is kept.
+    // address's family where needed. A name that cannot be looked up fails with EINVAL and
+    // leaves the resolver's reason in ResolveError(); when no address connects, the last
+    // attempt's error is kept.
     bool Connect(const std::string& host, unsigned port);
     // As Connect, for the addresses of several names in turn.
     bool ConnectToAny(const std::vector<std::string>& hosts, unsigned port);
@@ -73,6 +74,8 @@ public:
     int LastError() const override { return m_lastError; }
     // SystemErrorText of LastError().
     std::string ErrorText() const override;
+    // The resolver's own reason when the last connect found no address for its name; "" else.
+    const std::string& ResolveError() const { return m_resolveError; }
 
 private:
     bool Fail();
@@ -81,6 +84,7 @@ private:
     bool m_owning = true;
     int m_lastError = 0;
     int m_idleLimitMs = -1;
+    std::string m_resolveError;
 };
 
 // While one lives on a thread, every wait of that thread for a peer (a connect, a receive, a

@@ -107,6 +107,8 @@ enum TextId : int {
     kTextLaneLost = 209,         // logged after its name: lost on its file's second attempt
     kTextFewerConnections = 210, // logged once: extra connections refused + how many move files
     kTextHelpTransfers = 211,
+    kTextNoServerName = 212,
+    kTextCannotResolve = 213, // + name + "\":" + the resolver's reason
 };
 
 } // namespace res

@@ -119,6 +119,8 @@ const std::map<int, std::string>& Table() {
         {210, "The server refused some of the extra connections; connections moving files: "},
         {211, "Files of a download, an upload or mirroring move over this many connections at "
               "once; 1 moves them over the browsing connection alone."},
+        {212, "The server name is empty. Type the server's name or address first."},
+        {213, "Cannot find the server \""},
     };
     return table;
 }

@@ -198,19 +198,34 @@ TEST_F(EngineTest, CurrentFolderIsTheTextBetweenTheFirstTwoQuotes) {
     EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nPWD\nPWD\nPWD\nPWD\nPWD\n");
 }
 
-TEST_F(EngineTest, UnresolvableNameShowsTheInvalidArgumentText) {
-    int error = 0;
-    ASSERT_TRUE(client.CreateControlSocket(error));
+TEST_F(EngineTest, AnUnresolvableOrEmptyNameIsReportedAsSuch) {
     // A label longer than 63 bytes is refused by the resolver itself: no query leaves the host.
-    const std::string host = std::string(70, 'x') + ".invalid";
-    EXPECT_FALSE(client.FtpConnect(host, "u", "p", 21));
-    ASSERT_EQ(owner.messages.size(), 1u);
-    EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(EINVAL));
-    EXPECT_EQ(owner.messages[0].buttons, ftp::BoxButtons::Ok);
-    EXPECT_EQ(owner.messages[0].icon, ftp::BoxIcon::Warning);
-    EXPECT_EQ(owner.log, "Connecting to " + host);
-    EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
-    EXPECT_FALSE(client.ControlSocket().IsValid());
+    const std::string unknown = std::string(70, 'x') + ".invalid";
+    for (const std::string& host : {unknown, std::string()}) {
+        SCOPED_TRACE(host);
+        owner.messages.clear();
+        owner.log.clear();
+        owner.phases.clear();
+        int error = 0;
+        ASSERT_TRUE(client.CreateControlSocket(error));
+        EXPECT_FALSE(client.FtpConnect(host, "u", "p", 21));
+        ASSERT_EQ(owner.messages.size(), 1u);
+        const std::string& text = owner.messages[0].text;
+        if (host.empty()) {
+            EXPECT_EQ(text, "The server name is empty. Type the server's name or address first.");
+        } else {
+            // The name, then the resolver's own reason.
+            const std::string head = "Cannot find the server \"" + host + "\":\r\n";
+            ASSERT_TRUE(text.starts_with(head)) << text;
+            EXPECT_GT(text.size(), head.size() + 3);
+            EXPECT_EQ(text.find("Invalid argument"), std::string::npos);
+        }
+        EXPECT_EQ(owner.messages[0].buttons, ftp::BoxButtons::Ok);
+        EXPECT_EQ(owner.messages[0].icon, ftp::BoxIcon::Warning);
+        EXPECT_EQ(owner.log, "Connecting to " + host);
+        EXPECT_EQ(owner.phases, (std::vector<int>{1, 2}));
+        EXPECT_FALSE(client.ControlSocket().IsValid());
+    }
 }
 
 TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {

@@ -33,6 +33,8 @@ expect 0 "ftpquorrel (FTP Quorrel) $version" "" --version
 expect 2 "" "ftpquorrel: unknown option '--verbose'"$'\n'"usage: ftpquorrel*" --verbose
 expect 2 "" "ftpquorrel: unexpected argument 'ftp.example.org'"$'\n'"usage: *" ftp.example.org
 expect 2 "" "usage: ftpquorrel*" --script
+expect 1 "" "ftpquorrel: cannot open the window: no display is set*--script FILE*"
+DISPLAY=:97 expect 1 "" "*ftpquorrel: cannot open the window on the display \":97\"."
 
 # The values of --answer and --script ("no", "-") are not taken for stray words.
 printf 'type 1000 cli.example\nclose\n' >"$work/stdin"

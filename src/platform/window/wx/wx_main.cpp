@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/window/wx/gtk_style.h"
@@ -57,6 +58,18 @@ void StopToolkit() {
 
 int RunMainWindow(int& argc, char** argv, const std::function<void(win::IMainWindow&)>& onCreated) {
     if (!StartToolkit(argc, argv)) {
+        // The toolkit says nothing of its own when there is no display to open.
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0')) {
+            std::fputs("ftpquorrel: cannot open the window: no display is set (DISPLAY and "
+                       "WAYLAND_DISPLAY are empty).\nRun it from a desktop session, or without "
+                       "a display with --script FILE.\n",
+                       stderr);
+        } else {
+            std::fprintf(stderr, "ftpquorrel: cannot open the window on the display \"%s\".\n",
+                         display != nullptr && *display != '\0' ? display : wayland);
+        }
         return 1;
     }
     // Not deleted: a job's worker may still call the window after the run; those calls find
