@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/window/headless/headless_window.h"
+#include "res/ascii_case.h"
 #include "res/resource_ids.h"
 #include "res/templates.h"
 #include "res/visible_text.h"
@@ -288,6 +289,9 @@ private:
             {"type", 2, F::Control, nullptr, &S::OnType},
             {"click", 2, F::Control, nullptr, &S::OnClick},
             {"key-enter", 2, F::Control, nullptr, &S::OnKeyEnter},
+            {"key", 3, F::Control, nullptr, &S::OnKey},
+            {"sort", 3, F::Control, nullptr, &S::OnSort},
+            {"columns", 2, F::Control, nullptr, &S::OnColumns},
             {"tab", 2, F::Number, nullptr, &S::OnTab},
             {"select", 2, F::Control, nullptr, &S::OnSelect},
             {"check", 3, F::Control, nullptr, &S::OnCheck},
@@ -367,6 +371,74 @@ private:
         if (!swallowed && line.dialog != nullptr) {
             line.target.Click(1); // Enter presses the default button
         }
+    }
+
+    // A key pressed while the control has the focus: backspace, delete, f2, f5, f7, tab,
+    // ctrl+a, escape (which, as in the window, closes nothing) or enter.
+    void OnKey(const GestureLine& line) {
+        static const std::pair<const char*, int> kKeys[] = {
+            {"backspace", win::kKeyBackspace},
+            {"delete", win::kKeyDelete},
+            {"f2", win::kKeyF2},
+            {"f5", win::kKeyF5},
+            {"f7", win::kKeyF7},
+            {"tab", win::kKeyTab},
+            {"ctrl+a", win::kKeySelectAll},
+            {"escape", 0},
+            {"enter", -1},
+        };
+        const std::string& name = line.words[2];
+        for (const auto& [word, key] : kKeys) {
+            if (name == word) {
+                if (key < 0) {
+                    OnKeyEnter(line);
+                } else if (key > 0) {
+                    line.target.KeyDown(line.id, static_cast<win::Key>(key));
+                }
+                return;
+            }
+        }
+        Fail("unknown key " + name);
+    }
+
+    // A click on a column header of a file list, by the column's title or number (0 = name).
+    void OnSort(const GestureLine& line) {
+        headless::Control& list = line.target.Get(line.id);
+        const std::vector<win::ListColumn> columns = list.Columns();
+        int column = -1;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (res::EqualIgnoringAsciiCase(columns[i].title, line.words[2])) {
+                column = static_cast<int>(i);
+            }
+        }
+        if (column < 0 && (!ParseInt(line.words[2], column) || column < 0 ||
+                           column >= static_cast<int>(columns.size()))) {
+            Fail("no column " + line.words[2] + " in " + std::to_string(line.id));
+            return;
+        }
+        line.target.ClickHeader(line.id, column);
+    }
+
+    // The rows of a list with every column, after a header line naming the order.
+    void OnColumns(const GestureLine& line) {
+        headless::Control& list = line.target.Get(line.id);
+        std::ostringstream s;
+        const std::vector<win::ListColumn> columns = list.Columns();
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            s << (i == 0 ? "" : " | ") << columns[i].title;
+            if (static_cast<int>(i) == list.SortColumn()) {
+                s << (list.SortAscending() ? " (ascending)" : " (descending)");
+            }
+        }
+        for (const headless::Row& row : list.Rows()) {
+            s << '\n'
+              << ((row.state & win::kStateSelected) != 0 ? "[*] " : "[ ] ") << row.image << ' '
+              << Escape(row.text);
+            for (const std::string& cell : row.cells) {
+                s << " | " << Escape(cell);
+            }
+        }
+        Report("columns " + std::to_string(line.id) + ":\n" + s.str());
     }
 
     void OnTab(const GestureLine& line) { line.target.SelectTab(line.id); }

@@ -34,6 +34,7 @@ int RemoteEntryTable::Build() {
     }
     m_names.reserve(static_cast<std::size_t>(lines));
     m_kinds.reserve(static_cast<std::size_t>(lines));
+    m_lines.reserve(static_cast<std::size_t>(lines));
     for (int j = 0; j < lines; ++j) {
         const std::string_view name = index.FieldView(j, kFieldName, true);
         if (!IsShownName(name)) {
@@ -51,6 +52,7 @@ int RemoteEntryTable::Build() {
         }
         m_names.push_back(std::move(kept));
         m_kinds.push_back(kind);
+        m_lines.push_back(static_cast<std::uint16_t>(j));
     }
     m_count = static_cast<int>(m_names.size());
 
@@ -77,6 +79,8 @@ void RemoteEntryTable::Free() {
     m_names.shrink_to_fit();
     m_kinds.clear();
     m_kinds.shrink_to_fit();
+    m_lines.clear();
+    m_lines.shrink_to_fit();
     m_order.clear();
     m_order.shrink_to_fit();
     m_count = 0;

@@ -23,6 +23,7 @@ public:
     std::vector<std::string> m_names;
     std::vector<std::uint8_t> m_kinds;
     std::vector<std::uint16_t> m_order; // display position -> entry index
+    std::vector<std::uint16_t> m_lines; // entry index -> its line in the listing
     int m_count = 0;
 
     // Replaces m_remoteListing and indexes it.

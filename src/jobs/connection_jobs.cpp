@@ -4,6 +4,7 @@
 #include "res/string_ids.h"
 #include "res/string_table.h"
 #include "ui/main_dialog.h"
+#include "ui/pane_columns.h"
 
 namespace ui {
 
@@ -153,14 +154,18 @@ bool CMainDialog::RefreshRemoteList(bool skipChangeFolder, bool useCache) {
     }
     win::IListView& pane = m_window.ListView(res::kRemoteList);
     pane.DeleteAllItems();
-    std::vector<std::pair<std::string, int>> rows;
+    std::vector<win::ListRow> rows;
     rows.reserve(static_cast<std::size_t>(n));
+    const ftp::ListingIndex& listing = m_remoteEntries.Index();
     for (int i = 0; i < n; ++i) {
         std::size_t entry = m_remoteEntries.m_order[static_cast<std::size_t>(i)];
-        rows.emplace_back(m_remoteEntries.m_names[entry], m_remoteEntries.m_kinds[entry]);
+        rows.push_back(win::ListRow{
+            m_remoteEntries.m_names[entry], m_remoteEntries.m_kinds[entry],
+            RemoteCells(listing, m_remoteEntries.m_lines[entry], m_remoteEntries.m_kinds[entry])});
     }
-    pane.InsertItems(0, rows);
     m_remoteEntries.Free();
+    SortRows(rows, m_remoteOrder);
+    pane.InsertRows(0, rows);
     return true;
 }
 

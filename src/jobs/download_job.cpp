@@ -281,8 +281,13 @@ void CMainDialog::ShowDownloadedItem(const std::string& name, int kind) {
             return;
         }
         win::IListView& pane = m_window.ListView(res::kLocalList);
-        if (pane.FindItem(name) < 0) {
-            pane.InsertItem(pane.GetItemCount(), name, kind);
+        const win::ListRow row = LocalRow(name, kind);
+        const int found = pane.FindItem(name);
+        if (found < 0) {
+            pane.InsertRows(PlaceInOrder(res::kLocalList, row), {row});
+        } else {
+            // Downloaded over: its size and time are the new file's.
+            pane.SetItemCells(found, row.cells);
         }
     });
 }

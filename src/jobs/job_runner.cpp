@@ -21,6 +21,7 @@ void CMainDialog::RunJob(JobBody body, bool cancellable) {
             m_window.Button(res::kCancelButton).Enable(true);
         }
         (this->*body)();
+        RefreshStatusLine();
         if (cancellable) {
             m_window.Button(res::kCancelButton).Enable(false);
         }

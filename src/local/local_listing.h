@@ -10,13 +10,19 @@ namespace local {
 
 struct LocalListing {
     std::vector<std::string> names;
-    std::vector<std::int8_t> icons;  // 0 for a folder, IconIndexForName for a file
-    std::vector<std::int32_t> order; // order[k] = index of the entry shown at position k
+    std::vector<std::int8_t> icons;     // 0 for a folder, IconIndexForName for a file
+    std::vector<std::int32_t> order;    // order[k] = index of the entry shown at position k
+    std::vector<std::int64_t> sizes;    // -1 for a folder or a size that could not be read
+    std::vector<std::int64_t> modified; // seconds since the epoch; kNoTime when unread
+
+    static constexpr std::int64_t kNoTime = INT64_MIN;
 
     void Clear() {
         names = {};
         icons = {};
         order = {};
+        sizes = {};
+        modified = {};
     }
 };
 

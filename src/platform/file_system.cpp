@@ -152,6 +152,11 @@ void SetLastFileError(int code) {
     t_lastFileError = code;
 }
 
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] == '/' ? std::string(home) : std::string("/");
+}
+
 bool SetCurrentFolder(const std::string& path) {
     if (path.empty() || path[0] != '/') {
         return Fail(ENOENT);

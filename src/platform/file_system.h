@@ -55,6 +55,8 @@ void SetLastFileError(int code);
 // Makes `path` the process's current directory. Only absolute paths are taken: the program's
 // folders never depend on whatever directory happens to be current.
 bool SetCurrentFolder(const std::string& path);
+// The user's home folder (HOME), or "/" when it is not set to an absolute path.
+std::string HomeFolder();
 
 // The entries of a folder other than "." and "..", in the system's order. A link counts as
 // what it points to; a dangling link counts as a file.

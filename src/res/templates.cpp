@@ -26,8 +26,8 @@ const std::vector<DialogTemplate>& Templates() {
              {kRemoteList, K::ListView, 235, 104, 232, 184, "",
               kEditLabels | kBorder | kAcceptFiles},
              {kLocalList, K::ListView, 2, 104, 232, 184, "", kEditLabels | kBorder},
-             {kDriveCombo, K::ImageComboBox, 26, 89, 207, 160, ""},
-             {kRemotePathCombo, K::ComboBox, 259, 89, 208, 204, ""},
+             {kDriveCombo, K::ImageComboBox, 26, 89, 207, 160, "", kTypedText},
+             {kRemotePathCombo, K::ComboBox, 259, 89, 208, 204, "", kTypedText},
              {kLogEdit, K::MultiLineEdit, 237, 2, 230, 52, "", kReadOnly | kVScroll | kBorder},
              {kProgressBar, K::ProgressBar, 238, 56, 155, 9, "", kBorder},
              {kByteCounter, K::Static, 395, 56, 46, 9, "0", kRightAligned | kSunken},
@@ -154,6 +154,40 @@ const std::vector<Menu>& Menus() {
 }
 
 } // namespace
+
+std::string ControlTip(int templateId, int controlId, int icon) {
+    struct Tip {
+        int control;
+        int icon; // 0: whatever the icon
+        const char* text;
+    };
+    static const Tip kMainTips[] = {
+        {kLocalUpButton, 0, "Up one local folder"},
+        {kRemoteUpButton, 0, "Up one remote folder"},
+        {kConnectButton, kIconDisconnect, "Disconnect"},
+        {kConnectButton, 0, "Connect"},
+        {kOptionButton, 0, "Options"},
+        {kCancelButton, 0, "Cancel the transfer"},
+        {kLocalRefreshButton, 0, "Refresh the local folder"},
+        {kUploadAllButton, 0, "Upload all items"},
+        {kMirrorButton, 0, "Mirror the local folder onto the server"},
+        {kRemoteRefreshButton, 0, "Refresh the remote folder"},
+        {kOpenFolderButton, 0, "Open the local folder in the file manager"},
+        {kProgressBar, 0, "Progress of the file being transferred"},
+        {kByteCounter, 0, "Bytes transferred of the file"},
+        {kDriveCombo, 0, "Local folder: choose a drive or folder, or type a path and press Enter"},
+        {kRemotePathCombo, 0, "Remote folder: choose a recent one, or type a path and press Enter"},
+    };
+    if (templateId != kMainTemplate) {
+        return "";
+    }
+    for (const Tip& tip : kMainTips) {
+        if (tip.control == controlId && (tip.icon == 0 || tip.icon == icon)) {
+            return tip.text;
+        }
+    }
+    return "";
+}
 
 const DialogTemplate* FindTemplate(int id) {
     for (const auto& t : Templates()) {

@@ -40,6 +40,7 @@ enum Style : unsigned {
     kAcceptFiles = 1u << 11,
     kAutoHScroll = 1u << 12,
     kHidden = 1u << 13,
+    kTypedText = 1u << 14, // a drop-down box that also takes a typed text
 };
 
 constexpr int kNoId = -1;
@@ -62,6 +63,11 @@ struct DialogTemplate {
 
 // The template with that id, or nullptr.
 const DialogTemplate* FindTemplate(int id);
+
+// What a control of a template does, as its tooltip and its accessible name say it; "" when
+// it needs none (it has a caption of its own). A button that changes its icon changes its
+// tip with it.
+std::string ControlTip(int templateId, int controlId, int icon);
 
 struct MenuItem {
     int command; // 0 = separator

@@ -90,10 +90,26 @@ void CMainDialog::OnRemoteFilesDropped(win::Message& message) {
 }
 
 void CMainDialog::ShowStatusOfRow(int list, int row) {
+    m_statusList = list;
     const std::string text = m_window.ListView(list).GetItemText(row);
     m_window.Text(res::kStatusBar)
         .SetText(list == res::kLocalList ? LocalItemStatusText(text)
                                          : m_remoteEntries.ListingEntryLine(text));
+}
+
+void CMainDialog::RefreshStatusLine() {
+    const int list = m_statusList;
+    if (list == 0) {
+        return;
+    }
+    win::IListView& pane = m_window.ListView(list);
+    const int mark = pane.GetSelectionMark();
+    if (mark >= 0 && (pane.GetItemState(mark) & win::kStateSelected) != 0) {
+        ShowStatusOfRow(list, mark);
+        return;
+    }
+    m_statusList = 0;
+    m_window.Text(res::kStatusBar).SetText("");
 }
 
 void CMainDialog::OnFileListItemChanged(win::Message& message) {

@@ -163,6 +163,8 @@ void CMainDialog::RenameLocalItem(int row, const std::string& text) {
     if (image != res::kImageFolder) {
         list.SetItemImage(row, local::IconIndexForName(text));
     }
+    list.SetItemCells(row, LocalRow(text, image).cells);
+    MoveRowToItsPlace(res::kLocalList, row);
 }
 
 void CMainDialog::CreateLocalFolder() {
@@ -173,7 +175,7 @@ void CMainDialog::CreateLocalFolder() {
         const std::string name = "NewFolder(" + local::FormatInteger(n) + ")";
         if (platform::MakeFolder(LocalItemPath(name))) {
             win::IListView& list = m_window.ListView(res::kLocalList);
-            if (list.InsertItem(0, name, res::kImageFolder) < 0) {
+            if (list.InsertRows(0, {LocalRow(name, res::kImageFolder)}) != 1) {
                 throw ui::CannotRun{res::kLocalList};
             }
             list.SetSelectionMark(0);

@@ -14,6 +14,7 @@
 #include "res/string_table.h"
 #include "ui/cannot_run.h"
 #include "ui/main_dialog.h"
+#include "ui/pane_columns.h"
 
 namespace ui {
 
@@ -69,20 +70,42 @@ bool CMainDialog::ListLocalFolder() {
     win::IListView& list = m_window.ListView(res::kLocalList);
     list.DeleteAllItems();
     SelectFolderInCombo();
+    m_window.ImageCombo(res::kDriveCombo).SetEditText(m_localFolder);
     m_localList.m_driveList = false;
     if (count == 0) {
         return true;
     }
     OrderLocalListing(count);
-    std::vector<std::pair<std::string, int>> rows;
+    std::vector<win::ListRow> rows;
     rows.reserve(static_cast<std::size_t>(count));
     for (std::int32_t index : m_localListing.order) {
         const auto i = static_cast<std::size_t>(index);
-        rows.emplace_back(std::move(m_localListing.names[i]), m_localListing.icons[i]);
+        rows.push_back(
+            win::ListRow{std::move(m_localListing.names[i]), m_localListing.icons[i],
+                         LocalCells(m_localListing.sizes[i], m_localListing.modified[i])});
     }
-    list.InsertItems(0, rows);
     m_localListing.Clear();
+    SortRows(rows, m_localOrder);
+    list.InsertRows(0, rows);
     return true;
+}
+
+std::vector<std::string> CMainDialog::LocalCells(std::int64_t size, std::int64_t modified) {
+    platform::LocalDateTime when;
+    std::string time;
+    if (modified != local::LocalListing::kNoTime && platform::ToLocalDateTime(modified, when)) {
+        time = TimeCell(when.year, when.month, when.day, when.hour, when.minute, true);
+    }
+    return {SizeCell(size), std::move(time)};
+}
+
+win::ListRow CMainDialog::LocalRow(const std::string& name, int image) {
+    platform::FileStatus status;
+    if (!platform::GetFileStatus(LocalItemPath(name), status)) {
+        return win::ListRow{name, image, {}};
+    }
+    const bool folder = status.kind == platform::EntryKind::Folder;
+    return win::ListRow{name, image, LocalCells(folder ? -1 : status.size, status.modified)};
 }
 
 void CMainDialog::LocalFolderUp() {
@@ -106,6 +129,7 @@ void CMainDialog::ShowLocalDrives() {
         ++row;
     }
     m_window.ImageCombo(res::kDriveCombo).SetCurSel(-1);
+    m_window.ImageCombo(res::kDriveCombo).SetEditText("");
 }
 
 int CMainDialog::ScanLocalFolder() {
@@ -138,9 +162,12 @@ int CMainDialog::ScanLocalFolder() {
         if (e.kind == platform::EntryKind::System) {
             continue;
         }
-        m_localListing.icons.push_back(e.kind == platform::EntryKind::Folder
-                                           ? std::int8_t{res::kImageFolder}
-                                           : local::IconIndexForName(e.name));
+        const bool folder = e.kind == platform::EntryKind::Folder;
+        m_localListing.icons.push_back(folder ? std::int8_t{res::kImageFolder}
+                                              : local::IconIndexForName(e.name));
+        m_localListing.sizes.push_back(folder ? -1 : e.size);
+        m_localListing.modified.push_back(e.modifiedRead ? e.modified
+                                                         : local::LocalListing::kNoTime);
         m_localListing.names.push_back(std::move(e.name));
     }
     return static_cast<int>(m_localListing.names.size());

@@ -93,6 +93,10 @@ const std::vector<CommandTableRow>& CMainDialog::CommandTable() {
         {MessageKind::FocusGained, res::kLocalList, &C::OnFileListFocus},
         {MessageKind::FocusGained, res::kRemoteList, &C::OnFileListFocus},
         {MessageKind::FilesDropped, res::kRemoteList, &C::OnRemoteFilesDropped},
+        {MessageKind::KeyDown, res::kLocalList, &C::OnFileListKey},
+        {MessageKind::KeyDown, res::kRemoteList, &C::OnFileListKey},
+        {MessageKind::ColumnClick, res::kLocalList, &C::OnColumnClick},
+        {MessageKind::ColumnClick, res::kRemoteList, &C::OnColumnClick},
     };
     return table;
 }
@@ -105,6 +109,13 @@ void CMainDialog::Dispatch(win::Message& message) {
         if (row.kind == message.kind && (row.id == 0 || row.id == message.id)) {
             try {
                 (this->*row.handler)(message);
+                // A local rename, delete or new folder changes rows at once; jobs refresh
+                // the line when they end.
+                if ((message.kind == MessageKind::Command ||
+                     message.kind == MessageKind::EndLabelEdit) &&
+                    !m_busy) {
+                    RefreshStatusLine();
+                }
             } catch (const ui::CannotRun&) {
                 FailToRun();
             }
@@ -148,6 +159,7 @@ bool CMainDialog::OnInitDialog() {
 
     m_window.Text(res::kStatusBar).SetText("");
 
+    m_openedRect = m_window.GetWindowRect();
     LoadSettings();
     if (const platform::ProfileProblem problem = m_settings.Problem();
         problem != platform::ProfileProblem::None) {
@@ -167,6 +179,7 @@ bool CMainDialog::OnInitDialog() {
     m_window.ListView(res::kRemoteList).SetImageList(res::kBitmapFileTypes);
     m_window.ListView(res::kLocalList).SetImageList(res::kBitmapFileTypes);
     m_window.ImageCombo(res::kDriveCombo).SetImageList(res::kBitmapFileTypes);
+    SetUpColumns();
 
     FillDriveCombo();
 
@@ -243,6 +256,23 @@ void CMainDialog::OnKeyEnter(win::Message& message) {
         break;
     case res::kPasswordEdit:
         ConnectToggle();
+        message.result = 1;
+        break;
+    case res::kLocalList:
+    case res::kRemoteList: {
+        // Enter opens the row at the selection mark, as a double click does.
+        win::IListView& list = m_window.ListView(message.id);
+        const int mark = list.GetSelectionMark();
+        if (mark >= 0 && (list.GetItemState(mark) & win::kStateSelected) != 0) {
+            win::Message open{MessageKind::ItemActivated, message.id, mark};
+            Dispatch(open);
+        }
+        message.result = 1;
+        break;
+    }
+    case res::kDriveCombo:
+    case res::kRemotePathCombo:
+        GoToTypedPath(message.id);
         message.result = 1;
         break;
     default:

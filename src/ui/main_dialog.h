@@ -27,6 +27,7 @@
 #include "ui/job_inputs.h"
 #include "ui/job_progress.h"
 #include "ui/options.h"
+#include "ui/pane_columns.h"
 #include "ui/permission_dialog.h"
 #include "ui/remote_time.h"
 #include "ui/transfer_pool.h"
@@ -162,11 +163,29 @@ public:
     void AddFolderChainToCombo();
     void SelectFolderInCombo();
     std::string LocalItemStatusText(const std::string& name);
+    // The detail columns of a local row: size (files) and time of the last write.
+    static std::vector<std::string> LocalCells(std::int64_t size, std::int64_t modified);
+    // A row of the local folder on show, its columns read from the file now.
+    win::ListRow LocalRow(const std::string& name, int image);
     std::string LastErrorText();
     void OnLocalUpButton(win::Message& message);
     void OnLocalRefresh(win::Message& message); // button 1020, command 32775
     void OnDriveComboDropDown(win::Message& message);
     void OnDriveComboChange(win::Message& message);
+
+    // ---- Columns, the order by them, typed paths (ui/pane_order.cpp) ----
+    void SetUpColumns();
+    // Size, time and permissions of a remote row from its listing line; asks the server
+    // nothing.
+    std::vector<std::string> RemoteCells(const ftp::ListingIndex& listing, int line, int kind);
+    void OnColumnClick(win::Message& message);
+    // Where a new row goes in the list's order (the end while the list keeps its own order).
+    int PlaceInOrder(int list, const win::ListRow& row);
+    // A row whose name changed moves to its place in the order the user chose.
+    void MoveRowToItsPlace(int list, int row);
+    // Enter in a path box: the local pane opens the typed folder, the remote pane changes to
+    // it through the folder job.
+    void GoToTypedPath(int comboId);
 
     // ---- Options (ui/option_dialog.cpp) ----
     std::string AsciiTypeFor(const std::string& name) const;
@@ -177,6 +196,9 @@ public:
 
     // ---- File list menus, drags, drops and the status line (ui/file_list_*.cpp) ----
     void OnFileListContextMenu(win::Message& message);
+    // The context menu a right click on the list would show (0: none) and its grayed commands.
+    int FileListMenu(int list, std::set<int>& grayed, bool asIfNoneSelected = false);
+    void OnFileListKey(win::Message& message); // Backspace, Delete, F2, F5, F7, Tab, Ctrl+A
     void OnFileListBeginDrag(win::Message& message);
     void OnFileListMouse(win::Message& message); // mouse moves and the release while dragging
     void OnRemoteFilesDropped(win::Message& message);
@@ -184,6 +206,9 @@ public:
     void OnFileListFocus(win::Message& message);
     bool& Dragging(int list);
     void ShowStatusOfRow(int list, int row);
+    // After anything that may have changed, renamed or removed the row the status line
+    // describes: describe it again as it is now, or clear the line when it is gone.
+    void RefreshStatusLine();
 
     // ---- Local file operations (ui/local_file_operations.cpp) ----
     // Opens a file with the desktop's program or enters a folder or drive: the row, or the
@@ -338,12 +363,23 @@ private:
     // certificate any more (a file that never had one keeps its designed keys alone).
     bool m_certificateKeyRead = false;
     bool m_transfersKeyRead = false; // the same for the count of simultaneous transfers
+    // The window's size and the panes' column widths as the settings had them, and the size
+    // the window opened at: written back once they differ from it or were read.
+    int m_savedWidth = 0;
+    int m_savedHeight = 0;
+    win::Rect m_openedRect;
+    std::vector<int> m_localWidths;
+    std::vector<int> m_remoteWidths;
+    // The order the user picked by a header (window's thread; jobs read it while they run).
+    PaneOrder m_localOrder;
+    PaneOrder m_remoteOrder;
 
     // Flags shared with the worker
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_cancelRequested{false};
     std::atomic<int> m_connectPhase{0};
+    std::atomic<int> m_statusList{0}; // the list whose row the status line describes, or 0
     int m_tickCount = 0;
 
     // Folders

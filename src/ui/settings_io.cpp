@@ -64,6 +64,15 @@ void CMainDialog::LoadSettings() {
     m_transfersKeyRead = transfers != 0;
     m_options.m_simultaneousTransfers =
         transfers < 1 || transfers > ui::kMaxSimultaneousTransfers ? 1 : transfers;
+
+    // The size the user gave the window, within the screen, and the widths of the columns.
+    m_savedWidth = m_settings.ReadInt("width", 0);
+    m_savedHeight = m_settings.ReadInt("height", 0);
+    if (m_savedWidth > 0 && m_savedHeight > 0) {
+        m_window.Resize(m_savedWidth, m_savedHeight);
+    }
+    m_localWidths = ParseWidths(m_settings.ReadString("lcols", "", 64));
+    m_remoteWidths = ParseWidths(m_settings.ReadString("rcols", "", 64));
 }
 
 void CMainDialog::SaveSettings() {
@@ -126,6 +135,30 @@ void CMainDialog::SaveSettings() {
     // Written once it differs from the default, after every other key.
     if (m_options.m_simultaneousTransfers != 1 || m_transfersKeyRead) {
         m_settings.WriteInt("transfers", m_options.m_simultaneousTransfers);
+    }
+    // The window's size and the column widths: once the user changed them from the first.
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const int openedWidth = m_openedRect.right - m_openedRect.left;
+    const int openedHeight = m_openedRect.bottom - m_openedRect.top;
+    if (!m_window.IsMinimized() &&
+        (m_savedWidth > 0 || width != openedWidth || height != openedHeight)) {
+        m_settings.WriteInt("width", width);
+        m_settings.WriteInt("height", height);
+    }
+    const std::vector<int> localWidths = m_window.ListView(res::kLocalList).GetColumnWidths();
+    const std::vector<int> remoteWidths = m_window.ListView(res::kRemoteList).GetColumnWidths();
+    auto defaults = [](bool remote) {
+        std::vector<int> widths;
+        for (const win::ListColumn& column : PaneColumns(remote, {})) {
+            widths.push_back(column.width);
+        }
+        return widths;
+    };
+    if (!m_localWidths.empty() || !m_remoteWidths.empty() || localWidths != defaults(false) ||
+        remoteWidths != defaults(true)) {
+        m_settings.WriteString("lcols", WidthsText(localWidths));
+        m_settings.WriteString("rcols", WidthsText(remoteWidths));
     }
     m_settings.EndBatch();
 }

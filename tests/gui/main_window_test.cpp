@@ -2,6 +2,8 @@
 // keys and the close request.
 #include <wx/notebook.h>
 
+#include <map>
+
 #include "gui/gui_support.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
@@ -24,21 +26,46 @@ wxRect TemplateRect(const MainWindowTest& test, const res::ControlTemplate& c,
     return wxRect(a, b - wxPoint(1, 1));
 }
 
-TEST_F(MainWindowTest, FrameHasTheCaptionIconAndAFixedSize) {
+TEST_F(MainWindowTest, FrameStartsAtTheTemplatesSizeAndGrowsFromIt) {
     EXPECT_EQ(window->GetCaption(), res::kMainCaption);
     wxFrame* frame = window->Frame();
     const long style = frame->GetWindowStyle();
     EXPECT_TRUE(style & wxMINIMIZE_BOX);
-    EXPECT_FALSE(style & wxMAXIMIZE_BOX);
-    EXPECT_FALSE(style & wxRESIZE_BORDER);
+    EXPECT_TRUE(style & wxMAXIMIZE_BOX);
+    EXPECT_TRUE(style & wxRESIZE_BORDER);
     EXPECT_TRUE(frame->GetIcon().IsOk());
-    EXPECT_EQ(frame->GetMinSize(), frame->GetMaxSize());
+    EXPECT_EQ(frame->GetMinSize(), frame->GetSize());
 
     // The surface is the template's width; its height grows only where a control needs it.
     const wxPoint full = Dlu(469, 302);
     EXPECT_EQ(window->Surface()->GetSize().x, full.x);
     EXPECT_GE(window->Surface()->GetSize().y + frame->GetStatusBar()->GetSize().y, full.y);
     EXPECT_LE(window->Surface()->GetSize().y, full.y + 40);
+
+    // Grown: the panes share the width, the log and the lists the height; the fixed parts stay.
+    window->ShowWindow();
+    auto rectOf = [this](int id) { return window->Widget(id)->GetRect(); };
+    std::map<int, wxRect> before;
+    for (int id : {res::kLocalList, res::kRemoteList, res::kLogEdit, res::kHostTab,
+                   res::kByteCounter, res::kRemotePathCombo}) {
+        before[id] = rectOf(id);
+    }
+    const wxSize small = frame->GetSize();
+    window->Resize(small.x + 200, small.y + 150);
+    ASSERT_TRUE(
+        wxwin::PumpUntil([&] { return rectOf(res::kLocalList) != before[res::kLocalList]; }));
+    EXPECT_EQ(rectOf(res::kLocalList).width, before[res::kLocalList].width + 100);
+    EXPECT_EQ(rectOf(res::kRemoteList).x, before[res::kRemoteList].x + 100);
+    EXPECT_EQ(rectOf(res::kRemoteList).width, before[res::kRemoteList].width + 100);
+    EXPECT_EQ(rectOf(res::kLogEdit).height, before[res::kLogEdit].height + 50);
+    EXPECT_EQ(rectOf(res::kLocalList).height, before[res::kLocalList].height + 100);
+    EXPECT_EQ(rectOf(res::kHostTab), before[res::kHostTab]);
+    EXPECT_EQ(rectOf(res::kByteCounter).x, before[res::kByteCounter].x + 200);
+    EXPECT_EQ(rectOf(res::kRemotePathCombo).GetRight(),
+              before[res::kRemotePathCombo].GetRight() + 200);
+    // Never below the first size.
+    window->Resize(200, 200);
+    EXPECT_TRUE(wxwin::PumpUntil([&] { return frame->GetSize() == small; }));
 }
 
 TEST_F(MainWindowTest, ControlsKeepTheTemplatesColumnsAndArrangement) {
@@ -114,12 +141,14 @@ TEST_F(MainWindowTest, UnknownIdsAreHarmlessStandIns) {
     EXPECT_EQ(window->Widget(4242), nullptr);
 }
 
-TEST_F(MainWindowTest, EscapeAndTheCloseBoxOnlyAskTheLogic) {
+TEST_F(MainWindowTest, EscapeLeavesTheWindowAndTheCloseBoxOnlyAsksTheLogic) {
     window->ShowWindow();
     SendHookKey(window->Frame(), WXK_ESCAPE);
+    wxwin::PumpPending();
+    EXPECT_TRUE(handler.Of(win::MessageKind::Close).empty());
     window->Frame()->Close();
     wxwin::PumpPending();
-    EXPECT_EQ(handler.Of(win::MessageKind::Close).size(), 2u);
+    EXPECT_EQ(handler.Of(win::MessageKind::Close).size(), 1u);
     EXPECT_FALSE(window->IsDestroyed());
     EXPECT_TRUE(window->Frame()->IsShown());
 

@@ -58,7 +58,22 @@ public:
 // Item states of a list view row.
 enum ItemState : unsigned { kStateNone = 0, kStateSelected = 1, kStateFocused = 2 };
 
-// List view in list mode: one text and one small image per row.
+// A column of a list in detail view. The first column is the row's text with its image.
+struct ListColumn {
+    std::string title;
+    int width = 0; // pixels; 0 lets the backend choose
+    bool rightAligned = false;
+};
+
+// A row as a whole: its text, its image and the texts of the columns after the first.
+struct ListRow {
+    std::string text;
+    int image = 0;
+    std::vector<std::string> cells;
+};
+
+// List view: one text and one small image per row, in list mode until SetColumns turns it
+// into a detail view with a header.
 class IListView : public IControl {
 public:
     virtual void DeleteAllItems() = 0;
@@ -67,7 +82,24 @@ public:
     // Inserts rows from `index` on, in order, in one call (a listing of thousands of rows must
     // not cost a round trip per row); stops at the first row that cannot be inserted and
     // returns how many were inserted.
-    virtual int InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) = 0;
+    virtual int InsertRows(int index, const std::vector<ListRow>& rows) = 0;
+    int InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) {
+        std::vector<ListRow> whole;
+        whole.reserve(rows.size());
+        for (const auto& [text, image] : rows) {
+            whole.push_back(ListRow{text, image, {}});
+        }
+        return InsertRows(index, whole);
+    }
+    // Every row, in order, in one call.
+    virtual std::vector<ListRow> GetRows() const = 0;
+    virtual void SetItemCells(int index, const std::vector<std::string>& cells) = 0;
+    virtual std::vector<std::string> GetItemCells(int index) const = 0;
+    virtual void SetColumns(const std::vector<ListColumn>& columns) = 0;
+    // Widths as the user left them (none in list mode).
+    virtual std::vector<int> GetColumnWidths() const = 0;
+    // The header's arrow on `column`, pointing up for an ascending order; -1 shows none.
+    virtual void SetSortIndicator(int column, bool ascending) = 0;
     virtual bool DeleteItem(int index) = 0;
     virtual int GetItemCount() const = 0;
     virtual std::string GetItemText(int index) const = 0;
@@ -102,6 +134,9 @@ public:
     virtual void SetCurSel(int index) = 0; // -1 clears the selection
     // Whole-entry match ignoring letter case, or -1.
     virtual int FindStringExact(const std::string& text) const = 0;
+    // The text of a box that also takes typed text (the path boxes); "" for a plain list.
+    virtual std::string GetEditText() const = 0;
+    virtual void SetEditText(const std::string& text) = 0;
 };
 
 struct ImageComboItem {
@@ -122,6 +157,9 @@ public:
     virtual int GetCurSel() const = 0;
     virtual void SetCurSel(int index) = 0;
     virtual void SetImageList(int bitmapId) = 0;
+    // As for IComboBox: the typed text of a box that takes one.
+    virtual std::string GetEditText() const = 0;
+    virtual void SetEditText(const std::string& text) = 0;
 };
 
 class IListBox : public IControl {

@@ -20,7 +20,7 @@ enum Answer : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo 
 
 enum class MessageKind {
     ButtonClick,      // id = button
-    Close,            // the window's close request (title bar, Alt+F4, Escape)
+    Close,            // the window's close request (title bar, Alt+F4)
     ComboDropDown,    // id = combo about to drop down
     ComboSelChange,   // id = combo; index = chosen item
     TabChanging,      // id = tab control; handler sets result = 1 to keep the old tab
@@ -36,10 +36,23 @@ enum class MessageKind {
     ContextMenu,      // id = list; x, y screen coordinates
     FocusGained,      // id = list
     KeyEnter,         // id = control with the focus; handler sets result = 1 to swallow it
+    KeyDown,          // id = file list with the focus; index = Key; result = 1 swallows it
+    ColumnClick,      // id = list; index = column whose header was clicked
     Timer,            // id = timer id
     FilesDropped,     // id = list; paths
     HotItem,          // id = check box the mouse entered or left (dialogs)
     MouseOverSurface, // the mouse moved over the dialog's own surface (dialogs)
+};
+
+// The keys a file list acts on (besides Enter, which has its own message).
+enum Key : int {
+    kKeyBackspace = 1,
+    kKeyDelete,
+    kKeyF2,
+    kKeyF5,
+    kKeyF7,
+    kKeyTab,
+    kKeySelectAll, // Ctrl+A
 };
 
 struct Message {
@@ -123,6 +136,8 @@ public:
     virtual void SetHandler(IMessageHandler* handler) = 0;
     virtual bool IsMinimized() const = 0;
     virtual Rect GetPrimaryWorkArea() const = 0;
+    // The outer size; never below the template's size nor beyond the screen.
+    virtual void Resize(int width, int height) = 0;
     virtual void StartTimer(int id, int periodMs) = 0;
     virtual void StopTimer(int id) = 0;
     // Pop-up menu `menuId` at screen point (x, y) with the listed commands grayed; returns the

@@ -32,6 +32,11 @@ bool Control::IsEnabled() const {
     return m_enabled;
 }
 
+std::string Control::Tip() const {
+    WindowLock lock(m_owner.Mutex());
+    return res::ControlTip(m_owner.TemplateId(), m_id, m_icon);
+}
+
 std::string Control::GetText() const {
     WindowLock lock(m_owner.Mutex());
     return m_text;

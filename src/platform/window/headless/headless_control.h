@@ -19,6 +19,7 @@ struct Row {
     int selectedImage = 0;
     int indent = 0;
     unsigned state = 0;
+    std::vector<std::string> cells; // the columns after the first, in detail view
 };
 
 class HeadlessWindowBase;
@@ -71,7 +72,13 @@ public:
     // List view
     void DeleteAllItems() override;
     int InsertItem(int index, const std::string& text, int image) override;
-    int InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) override;
+    int InsertRows(int index, const std::vector<win::ListRow>& rows) override;
+    std::vector<win::ListRow> GetRows() const override;
+    void SetItemCells(int index, const std::vector<std::string>& cells) override;
+    std::vector<std::string> GetItemCells(int index) const override;
+    void SetColumns(const std::vector<win::ListColumn>& columns) override;
+    std::vector<int> GetColumnWidths() const override;
+    void SetSortIndicator(int column, bool ascending) override;
     bool DeleteItem(int index) override;
     int GetItemCount() const override;
     std::string GetItemText(int index) const override;
@@ -97,6 +104,8 @@ public:
     int GetCurSel() const override;
     void SetCurSel(int index) override;
     int FindStringExact(const std::string& text) const override;
+    std::string GetEditText() const override { return GetText(); }
+    void SetEditText(const std::string& text) override { SetText(text); }
     int InsertItem(int index, const win::ImageComboItem& item) override;
     win::ImageComboItem GetItem(int index) const override;
     // Tab control
@@ -107,6 +116,12 @@ public:
     int EditingRow() const;
     void ClearEditingRow();
     int ImageList() const;
+    // The tooltip and accessible name the control has in a real window.
+    std::string Tip() const;
+    std::vector<win::ListColumn> Columns() const;
+    // The column the header's arrow is on (-1: none) and its direction.
+    int SortColumn() const;
+    bool SortAscending() const;
 
 private:
     HeadlessWindowBase& m_owner;
@@ -129,6 +144,9 @@ private:
     int m_selectionMark = -1;
     int m_editingRow = -1;
     int m_imageList = 0;
+    std::vector<win::ListColumn> m_columns;
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
 };
 
 } // namespace headless

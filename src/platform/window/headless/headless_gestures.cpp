@@ -33,6 +33,18 @@ bool HeadlessWindowBase::KeyEnter(int id) {
     return m.result != 0;
 }
 
+bool HeadlessWindowBase::KeyDown(int id, win::Key key) {
+    SetFocus(id);
+    win::Message m{win::MessageKind::KeyDown, id, key};
+    Handler()->Dispatch(m);
+    return m.result != 0;
+}
+
+void HeadlessWindowBase::ClickHeader(int id, int column) {
+    win::Message m{win::MessageKind::ColumnClick, id, column};
+    Handler()->Dispatch(m);
+}
+
 void HeadlessWindowBase::Check(int id, bool on) {
     if (!Get(id).IsEnabled()) {
         return;

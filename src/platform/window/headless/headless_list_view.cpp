@@ -37,16 +37,78 @@ int Control::InsertItem(int index, const std::string& text, int image) {
     return index;
 }
 
-int Control::InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) {
+int Control::InsertRows(int index, const std::vector<win::ListRow>& rows) {
     WindowLock lock(m_owner.Mutex());
     int done = 0;
-    for (const auto& [text, image] : rows) {
-        if (InsertItem(index + done, text, image) < 0) {
+    for (const win::ListRow& row : rows) {
+        const int at = InsertItem(index < 0 ? -1 : index + done, row.text, row.image);
+        if (at < 0) {
             break;
         }
+        m_rows[static_cast<std::size_t>(at)].cells = row.cells;
         ++done;
     }
     return done;
+}
+
+std::vector<win::ListRow> Control::GetRows() const {
+    WindowLock lock(m_owner.Mutex());
+    std::vector<win::ListRow> rows;
+    rows.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        rows.push_back(win::ListRow{row.text, row.image, row.cells});
+    }
+    return rows;
+}
+
+void Control::SetItemCells(int index, const std::vector<std::string>& cells) {
+    WindowLock lock(m_owner.Mutex());
+    if (index >= 0 && index < static_cast<int>(m_rows.size())) {
+        m_rows[static_cast<std::size_t>(index)].cells = cells;
+    }
+}
+
+std::vector<std::string> Control::GetItemCells(int index) const {
+    WindowLock lock(m_owner.Mutex());
+    if (index < 0 || index >= static_cast<int>(m_rows.size())) {
+        return {};
+    }
+    return m_rows[static_cast<std::size_t>(index)].cells;
+}
+
+void Control::SetColumns(const std::vector<win::ListColumn>& columns) {
+    WindowLock lock(m_owner.Mutex());
+    m_columns = columns;
+}
+
+std::vector<int> Control::GetColumnWidths() const {
+    WindowLock lock(m_owner.Mutex());
+    std::vector<int> widths;
+    for (const win::ListColumn& column : m_columns) {
+        widths.push_back(column.width);
+    }
+    return widths;
+}
+
+void Control::SetSortIndicator(int column, bool ascending) {
+    WindowLock lock(m_owner.Mutex());
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+}
+
+std::vector<win::ListColumn> Control::Columns() const {
+    WindowLock lock(m_owner.Mutex());
+    return m_columns;
+}
+
+int Control::SortColumn() const {
+    WindowLock lock(m_owner.Mutex());
+    return m_sortColumn;
+}
+
+bool Control::SortAscending() const {
+    WindowLock lock(m_owner.Mutex());
+    return m_sortAscending;
 }
 
 bool Control::DeleteItem(int index) {

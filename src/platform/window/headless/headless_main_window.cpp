@@ -37,6 +37,15 @@ win::Rect HeadlessMainWindow::GetPrimaryWorkArea() const {
     return m_workArea;
 }
 
+void HeadlessMainWindow::Resize(int width, int height) {
+    WindowLock lock(m_mutex);
+    const res::DialogTemplate& main = *res::FindTemplate(res::kMainTemplate);
+    m_width = std::clamp(width, DluX(main.width),
+                         std::max(DluX(main.width), m_workArea.right - m_workArea.left));
+    m_height = std::clamp(height, DluY(main.height),
+                          std::max(DluY(main.height), m_workArea.bottom - m_workArea.top));
+}
+
 void HeadlessMainWindow::StartTimer(int id, int periodMs) {
     std::lock_guard<std::mutex> lock(m_queueMutex);
     m_timers[id] = {periodMs, m_now() + std::chrono::milliseconds(periodMs)};

@@ -41,6 +41,7 @@ public:
     void SetHandler(win::IMessageHandler* handler) override;
     bool IsMinimized() const override;
     win::Rect GetPrimaryWorkArea() const override;
+    void Resize(int width, int height) override;
     void StartTimer(int id, int periodMs) override;
     void StopTimer(int id) override;
     int TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x, int y) override;

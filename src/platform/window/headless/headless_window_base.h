@@ -52,7 +52,9 @@ public:
     // would send.
     void Click(int id);
     void Type(int id, const std::string& text);
-    bool KeyEnter(int id); // true when the handler swallowed it
+    bool KeyEnter(int id);              // true when the handler swallowed it
+    bool KeyDown(int id, win::Key key); // the same for a file list's other keys
+    void ClickHeader(int id, int column);
     void Check(int id, bool on);
     // List views: select exactly these rows; combo and list boxes: select the item.
     bool Select(int id, const std::vector<std::string>& names);
@@ -63,6 +65,7 @@ public:
     void EndLabel(int id, const std::string& text, bool cancelled);
     void SendHotItem(int id);
     bool moved() const { return m_moved; }
+    int TemplateId() const { return m_templateIdForRects; }
 
 protected:
     mutable std::recursive_mutex m_mutex;

@@ -118,13 +118,18 @@ MadeControl MakeListView(WindowCore& core, wxWindow* surface, const ControlTempl
 }
 
 MadeControl MakeComboBox(WindowCore& core, wxWindow* surface, const ControlTemplate& c, int key) {
+    if (c.style & res::kTypedText) {
+        auto* combo = new wxComboBox(surface, WidgetId(c.id), wxEmptyString, wxDefaultPosition,
+                                     wxDefaultSize, 0, nullptr, wxCB_DROPDOWN);
+        return {combo, std::make_unique<ComboControl>(core, key, combo, combo)};
+    }
     auto* choice = new wxChoice(surface, WidgetId(c.id));
-    return {choice, std::make_unique<ComboControl>(core, key, choice)};
+    return {choice, std::make_unique<ComboControl>(core, key, choice, nullptr)};
 }
 
 MadeControl MakeImageComboBox(WindowCore& core, wxWindow* surface, const ControlTemplate& c,
                               int key) {
-    auto* combo = new ImageComboWidget(surface, WidgetId(c.id));
+    auto* combo = new ImageComboWidget(surface, WidgetId(c.id), (c.style & res::kTypedText) != 0);
     return {combo, std::make_unique<ImageComboControl>(core, key, combo)};
 }
 

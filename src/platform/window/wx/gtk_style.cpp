@@ -1,6 +1,7 @@
 #include "platform/window/wx/gtk_style.h"
 
 #include <dlfcn.h>
+#include <wx/window.h>
 
 #include <cstring>
 
@@ -17,7 +18,33 @@ progressbar > trough, progressbar > trough > progress { min-height: 12px; }
 // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
 constexpr unsigned kPriorityApplication = 600;
 
+// The widget's accessible object (AtkObject*), or null.
+void* Accessible(wxWindow* widget) {
+    using GetAccessible = void* (*)(void*);
+    static auto getAccessible =
+        reinterpret_cast<GetAccessible>(dlsym(RTLD_DEFAULT, "gtk_widget_get_accessible"));
+    void* handle = widget != nullptr ? static_cast<void*>(widget->GetHandle()) : nullptr;
+    return getAccessible != nullptr && handle != nullptr ? getAccessible(handle) : nullptr;
+}
+
 } // namespace
+
+void SetAccessibleName(wxWindow* widget, const std::string& name) {
+    using SetName = void (*)(void*, const char*);
+    static auto setName = reinterpret_cast<SetName>(dlsym(RTLD_DEFAULT, "atk_object_set_name"));
+    void* accessible = Accessible(widget);
+    if (setName != nullptr && accessible != nullptr) {
+        setName(accessible, name.c_str());
+    }
+}
+
+std::string AccessibleName(wxWindow* widget) {
+    using GetName = const char* (*)(void*);
+    static auto getName = reinterpret_cast<GetName>(dlsym(RTLD_DEFAULT, "atk_object_get_name"));
+    void* accessible = Accessible(widget);
+    const char* name = getName != nullptr && accessible != nullptr ? getName(accessible) : nullptr;
+    return name != nullptr ? name : "";
+}
 
 void ApplyCompactStyle() {
     // The toolkit has already loaded GTK; look its functions up rather than link against it,

@@ -36,7 +36,15 @@ public:
     int GetRangeHigh() const override { return 0; }
     void DeleteAllItems() override {}
     int InsertItem(int, const std::string&, int) override { return -1; }
-    int InsertItems(int, const std::vector<std::pair<std::string, int>>&) override { return 0; }
+    int InsertRows(int, const std::vector<win::ListRow>&) override { return 0; }
+    std::vector<win::ListRow> GetRows() const override { return {}; }
+    void SetItemCells(int, const std::vector<std::string>&) override {}
+    std::vector<std::string> GetItemCells(int) const override { return {}; }
+    void SetColumns(const std::vector<win::ListColumn>&) override {}
+    std::vector<int> GetColumnWidths() const override { return {}; }
+    void SetSortIndicator(int, bool) override {}
+    std::string GetEditText() const override { return {}; }
+    void SetEditText(const std::string&) override {}
     bool DeleteItem(int) override { return false; }
     int GetItemCount() const override { return 0; }
     std::string GetItemText(int) const override { return {}; }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/window/wx/control_factory.h"
+#include "platform/window/wx/gtk_style.h"
 #include "platform/window/wx/vertical_map.h"
 #include "platform/window/wx/wx_list_view.h"
 #include "platform/window/wx/wx_text.h"
@@ -218,6 +219,7 @@ void WindowCore::MeasureDialogUnits(wxWindow* surface) {
 
 wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
     MeasureDialogUnits(surface);
+    m_templateId = dialog.id;
     const wxPoint full = DialogToPixels(dialog.width, dialog.height);
     std::vector<Placed> placed;
     for (const res::ControlTemplate* c : CreationOrder(dialog)) {
@@ -230,13 +232,27 @@ wxSize WindowCore::Build(wxWindow* surface, const res::DialogTemplate& dialog) {
         m_ids[widget] = key;
         placed.push_back(Measure(*this, *c, widget, full.x));
         ApplyInitialState(widget, c->style);
+        ApplyTip(widget, c->id, c->icon);
     }
 
     VerticalMap map(RowEdges(placed, full.y));
     MakeRoomForTabHeaders(*this, placed, map);
     StretchRowsForTallControls(placed, map);
     m_contentBottom = std::max(m_contentBottom, SetWidgetRects(placed, map));
+    for (const auto& [key, node] : m_controls) {
+        if (key > 0 && node->Widget() != nullptr) {
+            m_placed[key] = node->Widget()->GetRect();
+        }
+    }
     return wxSize(full.x, map.Map(full.y));
+}
+
+void WindowCore::ApplyTip(wxWindow* widget, int id, int icon) const {
+    const std::string tip = res::ControlTip(m_templateId, id, icon);
+    if (!tip.empty()) {
+        widget->SetToolTip(ToWx(tip));
+        SetAccessibleName(widget, tip);
+    }
 }
 
 wxPoint WindowCore::DialogToPixels(int x, int y) const {

@@ -33,6 +33,11 @@ public:
     wxPoint DialogToPixels(int x, int y) const;
     // The lowest bottom edge of the controls placed by Build().
     int ContentBottom() const { return m_contentBottom; }
+    int TemplateId() const { return m_templateId; }
+    // Puts the template's tip on the widget as its tooltip and its accessible name.
+    void ApplyTip(wxWindow* widget, int id, int icon) const;
+    // Where Build() placed each control with an id, in pixels of the surface.
+    const std::map<int, wxRect>& PlacedRects() const { return m_placed; }
 
     void SetHandler(win::IMessageHandler* handler) { m_handler = handler; }
     // Hands a message to the logic (GUI thread).
@@ -67,6 +72,8 @@ private:
     std::map<wxWindow*, int> m_ids;
     int m_unnamed = -1000; // keys for controls without an id (group boxes, labels)
     int m_contentBottom = 0;
+    int m_templateId = 0;
+    std::map<int, wxRect> m_placed;
     double m_baseX = 8;  // pixels per 4 horizontal dialog units
     double m_baseY = 16; // pixels per 8 vertical dialog units
 };

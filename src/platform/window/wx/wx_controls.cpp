@@ -237,6 +237,7 @@ void ButtonControl::SetIcon(int iconId) {
         if (bitmap.IsOk()) {
             m_button->SetBitmap(bitmap);
         }
+        m_core.ApplyTip(m_button, m_id, iconId);
     });
 }
 
@@ -387,9 +388,9 @@ template class StringListControl<win::IListBox>;
 
 // ---- ComboControl ----
 
-ComboControl::ComboControl(WindowCore& core, int id, wxChoice* choice)
-    : StringListControl(core, id, choice) {
-    choice->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+ComboControl::ComboControl(WindowCore& core, int id, wxControlWithItems* items, wxTextEntry* typed)
+    : StringListControl(core, id, items), m_typed(typed) {
+    items->Bind(typed != nullptr ? wxEVT_COMBOBOX : wxEVT_CHOICE, [this](wxCommandEvent& event) {
         if (!*m_alive) {
             event.Skip();
             return;
@@ -398,6 +399,19 @@ ComboControl::ComboControl(WindowCore& core, int id, wxChoice* choice)
         message.id = m_id;
         message.index = event.GetSelection();
         Dispatch(message);
+    });
+}
+
+std::string ComboControl::GetEditText() const {
+    return Ask<std::string>(
+        [this] { return m_typed != nullptr ? FromWx(m_typed->GetValue()) : std::string(); });
+}
+
+void ComboControl::SetEditText(const std::string& text) {
+    Run([this, text] {
+        if (m_typed != nullptr) {
+            m_typed->ChangeValue(ToWx(text));
+        }
     });
 }
 

@@ -195,12 +195,17 @@ protected:
     std::vector<std::string> m_strings;
 };
 
-// Drop-down list (wxChoice).
+// Drop-down list (wxChoice), or a box that also takes a typed text (wxComboBox).
 class ComboControl : public StringListControl<win::IComboBox> {
 public:
-    ComboControl(WindowCore& core, int id, wxChoice* choice);
+    ComboControl(WindowCore& core, int id, wxControlWithItems* items, wxTextEntry* typed);
     int InsertString(int index, const std::string& text) override;
     int FindStringExact(const std::string& text) const override;
+    std::string GetEditText() const override;
+    void SetEditText(const std::string& text) override;
+
+private:
+    wxTextEntry* m_typed; // null for a plain list
 };
 
 class ListBoxControl : public StringListControl<win::IListBox> {

@@ -32,9 +32,9 @@ private:
 
 } // namespace
 
-ImageComboWidget::ImageComboWidget(wxWindow* parent, int id)
+ImageComboWidget::ImageComboWidget(wxWindow* parent, int id, bool typed)
     : wxOwnerDrawnComboBox(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                           wxCB_READONLY) {
+                           typed ? 0 : wxCB_READONLY) {
     SetPopupControl(new ImagePopup(this));
 }
 
@@ -157,6 +157,20 @@ void ImageComboControl::SetCurSel(int index) {
         if (index < static_cast<int>(m_combo->items.size())) {
             m_combo->SetSelection(index < 0 ? wxNOT_FOUND : index);
             m_combo->Refresh();
+        }
+    });
+}
+
+std::string ImageComboControl::GetEditText() const {
+    return Ask<std::string>([this] {
+        return m_combo->HasFlag(wxCB_READONLY) ? std::string() : FromWx(m_combo->GetValue());
+    });
+}
+
+void ImageComboControl::SetEditText(const std::string& text) {
+    Run([this, text] {
+        if (!m_combo->HasFlag(wxCB_READONLY)) {
+            m_combo->ChangeValue(ToWx(text));
         }
     });
 }

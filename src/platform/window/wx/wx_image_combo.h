@@ -14,7 +14,8 @@ namespace wxwin {
 
 class ImageComboWidget : public wxOwnerDrawnComboBox {
 public:
-    ImageComboWidget(wxWindow* parent, int id);
+    // `typed`: the box also takes a typed text.
+    ImageComboWidget(wxWindow* parent, int id, bool typed);
 
     std::vector<win::ImageComboItem> items;
     std::unique_ptr<wxImageList> images;
@@ -42,6 +43,8 @@ public:
     int GetCurSel() const override;
     void SetCurSel(int index) override;
     void SetImageList(int bitmapId) override;
+    std::string GetEditText() const override;
+    void SetEditText(const std::string& text) override;
 
 private:
     ImageComboWidget* m_combo;

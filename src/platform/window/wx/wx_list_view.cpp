@@ -2,6 +2,7 @@
 
 #include <wx/dnd.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/window/wx/window_core.h"
@@ -53,6 +54,8 @@ ListViewControl::ListViewControl(WindowCore& core, int id, ListWidget* list, boo
     m_surface->Bind(wxEVT_LEFT_UP, &ListViewControl::OnMouse, this);
     m_surface->Bind(wxEVT_RIGHT_DOWN, &ListViewControl::OnMouse, this);
     m_surface->Bind(wxEVT_MOUSE_CAPTURE_LOST, &ListViewControl::OnCaptureLost, this);
+    m_surface->Bind(wxEVT_KEY_DOWN, &ListViewControl::OnKeyDown, this);
+    list->Bind(wxEVT_LIST_COL_CLICK, &ListViewControl::OnColumnClick, this);
     if (acceptFiles) {
         list->SetDropTarget(new FilesDropTarget([this](const wxArrayString& names) {
             if (!*m_alive) {
@@ -81,20 +84,31 @@ void ListViewControl::DeleteAllItems() {
     });
 }
 
-int ListViewControl::DoInsert(int index, const std::string& text, int image) {
+int ListViewControl::DoInsert(int index, const std::string& text, int image,
+                              const std::vector<std::string>& cells) {
     const int count = static_cast<int>(m_rows.size());
     const int at = index < 0 || index > count ? count : index;
     ++m_quiet;
     const long row = m_list->InsertItem(at, ToWx(text), image);
+    if (row >= 0) {
+        ShowCells(row, cells);
+    }
     --m_quiet;
     if (row < 0) {
         return -1;
     }
-    m_rows.insert(m_rows.begin() + row, Row{text, image, 0});
+    m_rows.insert(m_rows.begin() + row, Row{text, image, 0, cells});
     if (m_selectionMark >= row) {
         ++m_selectionMark;
     }
     return static_cast<int>(row);
+}
+
+void ListViewControl::ShowCells(long row, const std::vector<std::string>& cells) {
+    const int shown = std::min(static_cast<int>(cells.size()), m_columns - 1);
+    for (int column = 0; column < shown; ++column) {
+        m_list->SetItem(row, column + 1, ToWx(cells[static_cast<std::size_t>(column)]));
+    }
 }
 
 int ListViewControl::InsertItem(int index, const std::string& text, int image) {
@@ -106,20 +120,87 @@ int ListViewControl::InsertItem(int index, const std::string& text, int image) {
         -1);
 }
 
-int ListViewControl::InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) {
-    return Ask<int>([this, index, rows] {
+int ListViewControl::InsertRows(int index, const std::vector<win::ListRow>& rows) {
+    return Ask<int>([this, index, &rows] {
         FlushReconcile();
         int done = 0;
         m_list->Freeze();
-        for (const auto& [text, image] : rows) {
+        for (const win::ListRow& row : rows) {
             const int at = index < 0 ? -1 : index + done;
-            if (DoInsert(at, text, image) < 0) {
+            if (DoInsert(at, row.text, row.image, row.cells) < 0) {
                 break;
             }
             ++done;
         }
         m_list->Thaw();
         return done;
+    });
+}
+
+std::vector<win::ListRow> ListViewControl::GetRows() const {
+    return Ask<std::vector<win::ListRow>>([this] {
+        std::vector<win::ListRow> rows;
+        rows.reserve(m_rows.size());
+        for (const Row& row : m_rows) {
+            rows.push_back(win::ListRow{row.text, row.image, row.cells});
+        }
+        return rows;
+    });
+}
+
+void ListViewControl::SetItemCells(int index, const std::vector<std::string>& cells) {
+    Run([this, index, cells] {
+        if (index >= 0 && index < static_cast<int>(m_rows.size())) {
+            m_rows[static_cast<std::size_t>(index)].cells = cells;
+            ShowCells(index, cells);
+        }
+    });
+}
+
+std::vector<std::string> ListViewControl::GetItemCells(int index) const {
+    return Ask<std::vector<std::string>>([this, index] {
+        return index >= 0 && index < static_cast<int>(m_rows.size())
+                   ? m_rows[static_cast<std::size_t>(index)].cells
+                   : std::vector<std::string>();
+    });
+}
+
+void ListViewControl::SetColumns(const std::vector<win::ListColumn>& columns) {
+    Run([this, columns] {
+        ++m_quiet;
+        m_list->ClearAll();
+        m_rows.clear();
+        m_selectionMark = -1;
+        m_list->SetSingleStyle(wxLC_LIST, false);
+        m_list->SetSingleStyle(wxLC_REPORT, true);
+        for (const win::ListColumn& column : columns) {
+            const int width = column.width > 0 ? column.width : wxLIST_AUTOSIZE_USEHEADER;
+            m_list->AppendColumn(ToWx(column.title),
+                                 column.rightAligned ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
+                                 width);
+        }
+        m_columns = static_cast<int>(columns.size());
+        --m_quiet;
+    });
+}
+
+std::vector<int> ListViewControl::GetColumnWidths() const {
+    return Ask<std::vector<int>>([this] {
+        std::vector<int> widths;
+        for (int i = 0; i < m_columns; ++i) {
+            widths.push_back(m_list->GetColumnWidth(i));
+        }
+        return widths;
+    });
+}
+
+void ListViewControl::SetSortIndicator(int column, bool ascending) {
+    Run([this, column, ascending] {
+        if (column < 0 || column >= m_columns) {
+            m_list->RemoveSortIndicator();
+        } else {
+            m_list->ShowSortIndicator(column, ascending);
+        }
     });
 }
 
@@ -482,6 +563,34 @@ void ListViewControl::OnCaptureLost(wxMouseCaptureLostEvent&) {
         message.y = kNowhere;
         Dispatch(message);
     }
+}
+
+void ListViewControl::OnColumnClick(wxListEvent& event) {
+    if (!*m_alive || event.GetColumn() < 0) {
+        event.Skip();
+        return;
+    }
+    FlushReconcile();
+    Send(win::MessageKind::ColumnClick, event.GetColumn());
+}
+
+void ListViewControl::OnKeyDown(wxKeyEvent& event) {
+    // While a drag holds the mouse, Escape comes here, not to the window: it ends the drag
+    // without a drop.
+    if (*m_alive && m_captured && event.GetKeyCode() == WXK_ESCAPE) {
+        CancelDrag();
+        return;
+    }
+    event.Skip();
+}
+
+void ListViewControl::CancelDrag() {
+    EndCapture();
+    win::Message message{win::MessageKind::LeftButtonUp};
+    message.id = m_id;
+    message.x = kNowhere;
+    message.y = kNowhere;
+    Dispatch(message);
 }
 
 void ListViewControl::BeginCapture() {

@@ -25,7 +25,13 @@ public:
 
     void DeleteAllItems() override;
     int InsertItem(int index, const std::string& text, int image) override;
-    int InsertItems(int index, const std::vector<std::pair<std::string, int>>& rows) override;
+    int InsertRows(int index, const std::vector<win::ListRow>& rows) override;
+    std::vector<win::ListRow> GetRows() const override;
+    void SetItemCells(int index, const std::vector<std::string>& cells) override;
+    std::vector<std::string> GetItemCells(int index) const override;
+    void SetColumns(const std::vector<win::ListColumn>& columns) override;
+    std::vector<int> GetColumnWidths() const override;
+    void SetSortIndicator(int column, bool ascending) override;
     bool DeleteItem(int index) override;
     int GetItemCount() const override;
     std::string GetItemText(int index) const override;
@@ -54,6 +60,7 @@ private:
         std::string text; // exactly the bytes set
         int image = 0;
         unsigned state = 0; // as last reported to the logic
+        std::vector<std::string> cells;
     };
 
     unsigned WidgetState(int index) const;
@@ -61,7 +68,9 @@ private:
     // ItemChanging / ItemChanged for every row that differs (losses first). The program's own
     // changes are only recorded.
     void Reconcile(bool byUser);
-    int DoInsert(int index, const std::string& text, int image);
+    int DoInsert(int index, const std::string& text, int image,
+                 const std::vector<std::string>& cells = {});
+    void ShowCells(long row, const std::vector<std::string>& cells);
     void ScheduleReconcile();
     void FlushReconcile();
     void Send(win::MessageKind kind, int index = -1);
@@ -74,11 +83,15 @@ private:
     void OnFocus(wxFocusEvent& event);
     void OnMouse(wxMouseEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnColumnClick(wxListEvent& event);
+    void OnKeyDown(wxKeyEvent& event);
+    void CancelDrag();
 
     ListWidget* m_list;
     wxWindow* m_surface;
     std::vector<Row> m_rows;
     int m_selectionMark = -1;
+    int m_columns = 0; // detail view once SetColumns gave it any
     bool m_reconcilePending = false;
     int m_quiet = 0; // widget events caused by our own calls are not the user's
     bool m_captured = false;

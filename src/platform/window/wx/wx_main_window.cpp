@@ -38,10 +38,9 @@ win::Rect ToRect(const wxRect& rect) {
 
 WxMainWindow::WxMainWindow() : m_core(m_queue) {
     const res::DialogTemplate* dialog = res::FindTemplate(res::kMainTemplate);
-    // Fixed size: caption, system menu and minimise box, no maximise box, no resize border.
-    m_frame = new wxFrame(
-        nullptr, wxID_ANY, ToWx(dialog != nullptr ? dialog->caption : ""), wxDefaultPosition,
-        wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN);
+    m_frame =
+        new wxFrame(nullptr, wxID_ANY, ToWx(dialog != nullptr ? dialog->caption : ""),
+                    wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN);
     m_frame->SetIcon(LoadIcon(res::kIconApp));
     m_surface = new wxPanel(m_frame, wxID_ANY);
     wxSize client(640, 480);
@@ -55,9 +54,14 @@ WxMainWindow::WxMainWindow() : m_core(m_queue) {
     // as far as it can without covering a control.
     client.y = std::max(client.y - m_status->GetBestSize().y, m_core.ContentBottom() + 4);
     m_surface->SetSize(client);
+    m_baseSurface = client;
     m_frame->SetClientSize(client);
-    const wxSize outer = m_frame->GetSize();
-    m_frame->SetSizeHints(outer, outer);
+    // The template's size is the first and the smallest; the panes and the log take the rest.
+    m_frame->SetSizeHints(m_frame->GetSize(), wxDefaultSize);
+    m_surface->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        Relayout();
+    });
 
     m_frame->Bind(wxEVT_CLOSE_WINDOW, &WxMainWindow::OnClose, this);
     m_frame->Bind(wxEVT_CHAR_HOOK, &WxMainWindow::OnCharHook, this);
@@ -131,6 +135,70 @@ void WxMainWindow::OnClose(wxCloseEvent& event) {
     }
 }
 
+namespace {
+
+// How a control's edges follow the window's growth: horizontally 0 stays, 1 moves by half the
+// extra width (the border between the panes), 2 by all of it; vertically 0 stays, 1 moves with
+// the log's bottom (a third of the extra height), 2 with the window's bottom.
+struct Anchor {
+    int id;
+    int left, right, top, bottom;
+};
+
+constexpr Anchor kAnchors[] = {
+    {res::kLogEdit, 1, 2, 0, 1},
+    {res::kProgressBar, 1, 2, 1, 1},
+    {res::kByteCounter, 2, 2, 1, 1},
+    {res::kBytesLabel, 2, 2, 1, 1},
+    {res::kJobStatus, 1, 2, 1, 1},
+    {res::kUploadAllButton, 0, 0, 1, 1},
+    {res::kMirrorButton, 0, 0, 1, 1},
+    {res::kLocalRefreshButton, 0, 0, 1, 1},
+    {res::kOpenFolderButton, 0, 0, 1, 1},
+    {res::kOptionButton, 0, 0, 1, 1},
+    {res::kConnectButton, 1, 1, 1, 1},
+    {res::kCancelButton, 1, 1, 1, 1},
+    {res::kRemoteRefreshButton, 1, 1, 1, 1},
+    {res::kLocalUpButton, 0, 0, 1, 1},
+    {res::kDriveCombo, 0, 1, 1, 1},
+    {res::kRemoteUpButton, 1, 1, 1, 1},
+    {res::kRemotePathCombo, 1, 2, 1, 1},
+    {res::kLocalList, 0, 1, 1, 2},
+    {res::kRemoteList, 1, 2, 1, 2},
+};
+
+} // namespace
+
+void WxMainWindow::Relayout() {
+    if (!m_core.IsAlive() || m_surface == nullptr) {
+        return;
+    }
+    const wxSize now = m_surface->GetClientSize();
+    const int dx = std::max(0, now.x - m_baseSurface.x);
+    const int dy = std::max(0, now.y - m_baseSurface.y);
+    if (wxSize(dx, dy) == m_growth) {
+        return; // the controls already stand where this size puts them
+    }
+    m_growth = wxSize(dx, dy);
+    const int shiftX[] = {0, dx / 2, dx};
+    const int shiftY[] = {0, dy / 3, dy};
+    const auto& placed = m_core.PlacedRects();
+    for (const Anchor& anchor : kAnchors) {
+        auto found = placed.find(anchor.id);
+        wxWindow* widget = m_core.Widget(anchor.id);
+        if (found == placed.end() || widget == nullptr) {
+            continue;
+        }
+        const wxRect& base = found->second;
+        const int left = base.GetLeft() + shiftX[anchor.left];
+        const int top = base.GetTop() + shiftY[anchor.top];
+        const int right = base.GetLeft() + base.GetWidth() + shiftX[anchor.right];
+        const int bottom = base.GetTop() + base.GetHeight() + shiftY[anchor.bottom];
+        widget->SetSize(left, top, right - left, bottom - top);
+    }
+    m_surface->Refresh();
+}
+
 bool WxMainWindow::LabelEditorHasFocus() const {
     wxWindow* focus = wxWindow::FindFocus();
     if (focus == nullptr || dynamic_cast<wxTextCtrl*>(focus) == nullptr) {
@@ -145,12 +213,13 @@ bool WxMainWindow::LabelEditorHasFocus() const {
 }
 
 void WxMainWindow::OnCharHook(wxKeyEvent& event) {
-    if (!m_core.IsAlive() || event.HasAnyModifiers()) {
+    if (!m_core.IsAlive()) {
         event.Skip();
         return;
     }
     const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
+    const int modifiers = event.GetModifiers();
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && modifiers == wxMOD_NONE) {
         win::Message message{win::MessageKind::KeyEnter};
         message.id = m_core.FocusId();
         m_core.Dispatch(message);
@@ -159,15 +228,48 @@ void WxMainWindow::OnCharHook(wxKeyEvent& event) {
         }
         return;
     }
-    if (key == WXK_ESCAPE) {
-        // Escape belongs to an open label edit; otherwise it asks to close, never ends the
-        // window by itself.
-        if (LabelEditorHasFocus()) {
-            event.Skip();
+    // Escape belongs to dialogs, label edits and drags; it never closes the window.
+    if (key == WXK_ESCAPE || LabelEditorHasFocus()) {
+        event.Skip();
+        return;
+    }
+    int listKey = 0;
+    if (modifiers == wxMOD_NONE || (modifiers == wxMOD_SHIFT && key == WXK_TAB)) {
+        switch (key) {
+        case WXK_BACK:
+            listKey = win::kKeyBackspace;
+            break;
+        case WXK_DELETE:
+        case WXK_NUMPAD_DELETE:
+            listKey = win::kKeyDelete;
+            break;
+        case WXK_F2:
+            listKey = win::kKeyF2;
+            break;
+        case WXK_F5:
+            listKey = win::kKeyF5;
+            break;
+        case WXK_F7:
+            listKey = win::kKeyF7;
+            break;
+        case WXK_TAB:
+            listKey = win::kKeyTab;
+            break;
+        default:
+            break;
+        }
+    } else if (modifiers == wxMOD_CONTROL && key == 'A') {
+        listKey = win::kKeySelectAll;
+    }
+    if (listKey != 0) {
+        // Only the controls whose logic knows the key swallow it.
+        win::Message message{win::MessageKind::KeyDown};
+        message.id = m_core.FocusId();
+        message.index = listKey;
+        m_core.Dispatch(message);
+        if (message.result == 1) {
             return;
         }
-        SendClose();
-        return;
     }
     event.Skip();
 }
@@ -228,6 +330,15 @@ bool WxMainWindow::IsMinimized() const {
 
 win::Rect WxMainWindow::GetPrimaryWorkArea() const {
     return Ask<win::Rect>([] { return ToRect(wxDisplay(0u).GetClientArea()); });
+}
+
+void WxMainWindow::Resize(int width, int height) {
+    Run([this, width, height] {
+        const wxRect area = wxDisplay(0u).GetClientArea();
+        const wxSize least = m_frame->GetMinSize();
+        m_frame->SetSize(std::max(least.x, std::min(width, area.GetWidth())),
+                         std::max(least.y, std::min(height, area.GetHeight())));
+    });
 }
 
 void WxMainWindow::StartTimer(int id, int periodMs) {

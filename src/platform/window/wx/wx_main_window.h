@@ -1,6 +1,6 @@
-// The main window: a fixed-size frame built from template 102, with the status line at the
-// bottom. Every service may be called from any thread (menus and modal dialogs from the GUI
-// thread only, as their interface says).
+// The main window: a frame built from template 102, with the status line at the bottom; it
+// starts at the template's size, which is also its smallest. Every service may be called from any
+// thread (menus and modal dialogs from the GUI thread only, as their interface says).
 #pragma once
 
 #include <wx/frame.h>
@@ -43,6 +43,7 @@ public:
     void SetHandler(win::IMessageHandler* handler) override { m_core.SetHandler(handler); }
     bool IsMinimized() const override;
     win::Rect GetPrimaryWorkArea() const override;
+    void Resize(int width, int height) override;
     void StartTimer(int id, int periodMs) override;
     void StopTimer(int id) override;
     int TrackPopupMenu(int menuId, const std::set<int>& disabledCommands, int x, int y) override;
@@ -78,6 +79,8 @@ private:
     void DoDestroy();
     void OnClose(wxCloseEvent& event);
     void OnCharHook(wxKeyEvent& event);
+    // Moves and stretches the controls for the surface's present size.
+    void Relayout();
     bool LabelEditorHasFocus() const;
     void SendClose();
 
@@ -88,6 +91,8 @@ private:
     wxFrame* m_frame = nullptr;
     wxPanel* m_surface = nullptr;
     wxStatusBar* m_status = nullptr;
+    wxSize m_baseSurface;  // the surface at the template's size
+    wxSize m_growth{0, 0}; // how far the controls stand from their template places
     std::map<int, std::unique_ptr<wxTimer>> m_timers;
     ListViewControl* m_captured = nullptr;
     std::atomic<bool> m_moved{false};
