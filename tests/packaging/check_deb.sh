@@ -46,6 +46,10 @@ done
 icon=$(value Icon)
 icons=("$root"/usr/share/icons/hicolor/*/apps/"$icon".png)
 [[ -f $root/usr/share/icons/hicolor/48x48/apps/$icon.png ]] || fail "no 48x48 icon named $icon"
+[[ -f $root/usr/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "no scalable icon named $icon"
+# Drawn at its size, not a small picture scaled up: smooth edges give the large one many colours.
+big=$root/usr/share/icons/hicolor/256x256/apps/$icon.png
+(($(identify -format '%k' "$big") > 500)) || fail "$big looks like a small image scaled up"
 for png in "${icons[@]}"; do
   size=$(basename "$(dirname "$(dirname "$png")")")
   [[ $(identify -format '%wx%h' "$png") == "$size" ]] || fail "$png is not $size"
