@@ -90,25 +90,41 @@ void CMainDialog::OnRemoteFilesDropped(win::Message& message) {
 }
 
 void CMainDialog::ShowStatusOfRow(int list, int row) {
-    m_statusList = list;
     const std::string text = m_window.ListView(list).GetItemText(row);
+    {
+        std::lock_guard<std::mutex> lock(m_statusMutex);
+        m_statusList = list;
+        m_statusName = text;
+    }
     m_window.Text(res::kStatusBar)
         .SetText(list == res::kLocalList ? LocalItemStatusText(text)
                                          : m_remoteEntries.ListingEntryLine(text));
 }
 
 void CMainDialog::RefreshStatusLine() {
-    const int list = m_statusList;
+    int list = 0;
+    std::string name;
+    {
+        std::lock_guard<std::mutex> lock(m_statusMutex);
+        list = m_statusList;
+        name = m_statusName;
+    }
     if (list == 0) {
         return;
     }
-    win::IListView& pane = m_window.ListView(list);
-    const int mark = pane.GetSelectionMark();
-    if (mark >= 0 && (pane.GetItemState(mark) & win::kStateSelected) != 0) {
-        ShowStatusOfRow(list, mark);
-        return;
+    // The row by its name: a listing made again holds it at another place, unselected.
+    const std::vector<win::ListRow> rows = m_window.ListView(list).GetRows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].text == name) {
+            ShowStatusOfRow(list, static_cast<int>(row));
+            return;
+        }
     }
-    m_statusList = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_statusMutex);
+        m_statusList = 0;
+        m_statusName.clear();
+    }
     m_window.Text(res::kStatusBar).SetText("");
 }
 

@@ -379,7 +379,10 @@ private:
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_cancelRequested{false};
     std::atomic<int> m_connectPhase{0};
-    std::atomic<int> m_statusList{0}; // the list whose row the status line describes, or 0
+    // The row the status line describes: its list (0: none) and its text. Both threads.
+    std::mutex m_statusMutex;
+    int m_statusList = 0;
+    std::string m_statusName;
     int m_tickCount = 0;
 
     // Folders

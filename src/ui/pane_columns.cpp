@@ -143,10 +143,9 @@ std::vector<std::size_t> SortedPositions(const std::vector<win::ListRow>& rows,
     std::vector<std::size_t> positions(rows.size());
     std::iota(positions.begin(), positions.end(), std::size_t{0});
     if (order.Chosen()) {
-        std::stable_sort(positions.begin(), positions.end(),
-                         [&](std::size_t a, std::size_t b) {
-                             return Before(order, rows[a], rows[b]);
-                         });
+        std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
+            return Before(order, rows[a], rows[b]);
+        });
     }
     return positions;
 }

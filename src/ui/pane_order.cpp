@@ -33,8 +33,8 @@ std::vector<std::string> CMainDialog::RemoteCells(const ftp::ListingIndex& listi
     std::string size;
     if (file) {
         const std::string_view field = listing.FieldView(line, ftp::kFieldSize, false);
-        const bool digits = !field.empty() && field.find_first_not_of("0123456789") ==
-                                                  std::string_view::npos;
+        const bool digits =
+            !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
         size = digits && field.size() < 19 ? SizeCell(std::stoll(std::string(field))) : "";
     }
     // Exact times (MLSD) and times whose offset from UTC is known show as local times; others
@@ -111,8 +111,7 @@ void CMainDialog::MoveRowToItsPlace(int list, int row) {
     if (!order.Chosen() || row < 0 || row >= pane.GetItemCount()) {
         return;
     }
-    const win::ListRow moved{pane.GetItemText(row), pane.GetItemImage(row),
-                             pane.GetItemCells(row)};
+    const win::ListRow moved{pane.GetItemText(row), pane.GetItemImage(row), pane.GetItemCells(row)};
     const unsigned state = pane.GetItemState(row);
     const bool marked = pane.GetSelectionMark() == row;
     pane.DeleteItem(row);

@@ -110,6 +110,60 @@ TEST(MainWindowSettings, PositionIsRestoredOnlyInsideThePrimaryWorkArea) {
     }
 }
 
+TEST(MainWindowSettings, SizeAndColumnWidthsAreKeptOnceChangedAndReadBackWithinBounds) {
+    HeadlessApp app;
+    app.Open();
+    const win::Rect first = app.Win().GetWindowRect();
+    app.Close();
+    // Untouched: the file keeps its designed keys alone.
+    EXPECT_EQ(app.Setting("width"), "<missing>");
+    EXPECT_EQ(app.Setting("lcols"), "<missing>");
+
+    app.Restart();
+    app.Win().Resize(1200, 5000);
+    app.Close();
+    EXPECT_EQ(app.Setting("width"), "1200");
+    EXPECT_EQ(app.Setting("height"), "1024") << "no taller than the screen";
+    EXPECT_EQ(app.Setting("lcols"), "<missing>") << "the columns were not touched";
+    EXPECT_EQ(KeysInOrder(app.dir.Read("DEVurorure.ini")).back(), "height");
+
+    // Read back; a width list out of bounds or of the wrong length gives the defaults.
+    app.WriteSettings("width=400\r\nheight=300\r\nlcols=300,60,200\r\nrcols=10,90,90,90\r\n");
+    app.Restart();
+    const win::Rect small = app.Win().GetWindowRect();
+    EXPECT_EQ(small.right - small.left, first.right - first.left) << "never below the first size";
+    const auto columns = [&app](int id) {
+        std::vector<int> widths;
+        for (const win::ListColumn& c : app.Win().Get(id).Columns()) {
+            widths.push_back(c.width);
+        }
+        return widths;
+    };
+    EXPECT_EQ(columns(res::kLocalList), (std::vector<int>{300, 60, 200}));
+    EXPECT_EQ(columns(res::kRemoteList), (std::vector<int>{180, 90, 120, 90}));
+    app.Close();
+    EXPECT_EQ(app.Setting("lcols"), "300,60,200");
+    EXPECT_EQ(app.Setting("rcols"), "180,90,120,90");
+}
+
+TEST(MainWindowLook, EveryIconButtonAndTheProgressPartsSayWhatTheyDo) {
+    HeadlessApp app;
+    app.Open();
+    for (int id : {res::kLocalUpButton, res::kRemoteUpButton, res::kConnectButton,
+                   res::kOptionButton, res::kCancelButton, res::kLocalRefreshButton,
+                   res::kUploadAllButton, res::kMirrorButton, res::kRemoteRefreshButton,
+                   res::kOpenFolderButton, res::kProgressBar, res::kByteCounter}) {
+        EXPECT_FALSE(app.Win().Get(id).Tip().empty()) << "control " << id;
+    }
+    EXPECT_EQ(app.Win().Get(res::kMirrorButton).Tip(), "Mirror the local folder onto the server");
+    EXPECT_EQ(app.Win().Get(res::kConnectButton).Tip(), "Connect");
+    app.Win().Button(res::kConnectButton).SetIcon(res::kIconDisconnect);
+    EXPECT_EQ(app.Win().Get(res::kConnectButton).Tip(), "Disconnect");
+    // Escape closes nothing.
+    app.Win().KeyDown(res::kLocalList, static_cast<win::Key>(0));
+    EXPECT_FALSE(app.dialog->IsClosed());
+}
+
 TEST(MainWindowSettings, MinimisedWindowSavesNoPosition) {
     HeadlessApp app;
     app.WriteSettings("x=100\r\ny=50\r\n");
