@@ -76,7 +76,7 @@ std::vector<win::ListColumn> PaneColumns(bool remote, const std::vector<int>& sa
     std::vector<win::ListColumn> columns = {
         {"Name", remote ? 180 : 220, false},
         {"Size", 90, true},
-        {"Modified", 120, false},
+        {"Modified", 135, false},
     };
     if (remote) {
         columns.push_back({"Permissions", 90, false});

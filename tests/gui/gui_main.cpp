@@ -45,15 +45,17 @@ std::vector<std::string> TakeToolkitAsserts() {
     return taken;
 }
 
-std::string Screenshot(wxWindow* window, const std::string& fileName) {
-    window->Raise();
-    window->Refresh();
-    wxwin::PumpUntil([window] { return window->IsShownOnScreen(); });
-    // The X server maps and exposes asynchronously: give every child time to paint.
-    for (int i = 0; i < 40; ++i) {
-        wxwin::PumpPending();
-        window->Update();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+std::string Screenshot(wxWindow* window, const std::string& fileName, bool asItStands) {
+    if (!asItStands) {
+        window->Raise();
+        window->Refresh();
+        wxwin::PumpUntil([window] { return window->IsShownOnScreen(); });
+        // The X server maps and exposes asynchronously: give every child time to paint.
+        for (int i = 0; i < 40; ++i) {
+            wxwin::PumpPending();
+            window->Update();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     const wxRect rect = window->GetScreenRect();
     const std::string path = g_startDirectory + "/" + fileName;

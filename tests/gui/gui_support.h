@@ -48,8 +48,9 @@ private:
 };
 
 // Lets the window paint, then writes what the screen shows of `window` as a PNG into the
-// build folder; returns the file's path, "" when it could not be written.
-std::string Screenshot(wxWindow* window, const std::string& fileName);
+// build folder; returns the file's path, "" when it could not be written. `asItStands` takes
+// the screen at once, with what floats over the window (a tooltip).
+std::string Screenshot(wxWindow* window, const std::string& fileName, bool asItStands = false);
 
 // Sends a key through the window's key hook as the toolkit does before a control sees it.
 bool SendHookKey(wxWindow* window, int keyCode);

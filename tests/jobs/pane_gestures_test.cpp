@@ -1,7 +1,7 @@
 // The panes as people of today use them, against a real server: detail columns sorted by their
 // headers, the keys of the file lists, typed paths, and a status line that follows its row.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>

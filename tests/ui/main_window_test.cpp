@@ -140,10 +140,10 @@ TEST(MainWindowSettings, SizeAndColumnWidthsAreKeptOnceChangedAndReadBackWithinB
         return widths;
     };
     EXPECT_EQ(columns(res::kLocalList), (std::vector<int>{300, 60, 200}));
-    EXPECT_EQ(columns(res::kRemoteList), (std::vector<int>{180, 90, 120, 90}));
+    EXPECT_EQ(columns(res::kRemoteList), (std::vector<int>{180, 90, 135, 90}));
     app.Close();
     EXPECT_EQ(app.Setting("lcols"), "300,60,200");
-    EXPECT_EQ(app.Setting("rcols"), "180,90,120,90");
+    EXPECT_EQ(app.Setting("rcols"), "180,90,135,90");
 }
 
 TEST(MainWindowLook, EveryIconButtonAndTheProgressPartsSayWhatTheyDo) {

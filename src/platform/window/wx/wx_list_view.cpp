@@ -77,7 +77,12 @@ void ListViewControl::DeleteAllItems() {
     Run([this] {
         FlushReconcile();
         ++m_quiet;
-        m_list->DeleteAllItems();
+        if (m_virtual) {
+            m_list->SetItemCount(0);
+            m_list->Refresh();
+        } else {
+            m_list->DeleteAllItems();
+        }
         --m_quiet;
         m_rows.clear();
         m_selectionMark = -1;
@@ -88,23 +93,58 @@ int ListViewControl::DoInsert(int index, const std::string& text, int image,
                               const std::vector<std::string>& cells) {
     const int count = static_cast<int>(m_rows.size());
     const int at = index < 0 || index > count ? count : index;
-    ++m_quiet;
-    const long row = m_list->InsertItem(at, ToWx(text), image);
-    if (row >= 0) {
-        ShowCells(row, cells);
+    long row = at;
+    if (m_virtual) {
+        m_rows.insert(m_rows.begin() + at, Row{text, image, 0, cells});
+        MoveVirtualStates(at, 1);
+    } else {
+        ++m_quiet;
+        row = m_list->InsertItem(at, ToWx(text), image);
+        if (row >= 0) {
+            ShowCells(row, cells);
+        }
+        --m_quiet;
+        if (row < 0) {
+            return -1;
+        }
+        m_rows.insert(m_rows.begin() + row, Row{text, image, 0, cells});
     }
-    --m_quiet;
-    if (row < 0) {
-        return -1;
-    }
-    m_rows.insert(m_rows.begin() + row, Row{text, image, 0, cells});
     if (m_selectionMark >= row) {
         ++m_selectionMark;
     }
     return static_cast<int>(row);
 }
 
+void ListViewControl::MoveVirtualStates(int from, int by) {
+    ++m_quiet;
+    std::vector<long> selected;
+    for (long row = m_list->GetNextItem(from - 1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row >= 0;
+         row = m_list->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+        selected.push_back(row);
+    }
+    const long focused = m_list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    for (long row : selected) {
+        m_list->SetItemState(row, 0, wxLIST_STATE_SELECTED);
+    }
+    m_list->SetItemCount(static_cast<long>(m_rows.size()));
+    const long count = static_cast<long>(m_rows.size());
+    for (long row : selected) {
+        if (row + by >= 0 && row + by < count) {
+            m_list->SetItemState(row + by, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        }
+    }
+    if (focused >= from && focused + by >= 0 && focused + by < count) {
+        m_list->SetItemState(focused + by, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    }
+    m_list->Refresh();
+    --m_quiet;
+}
+
 void ListViewControl::ShowCells(long row, const std::vector<std::string>& cells) {
+    if (m_virtual) {
+        m_list->RefreshItem(row);
+        return;
+    }
     const int shown = std::min(static_cast<int>(cells.size()), m_columns - 1);
     for (int column = 0; column < shown; ++column) {
         m_list->SetItem(row, column + 1, ToWx(cells[static_cast<std::size_t>(column)]));
@@ -123,6 +163,22 @@ int ListViewControl::InsertItem(int index, const std::string& text, int image) {
 int ListViewControl::InsertRows(int index, const std::vector<win::ListRow>& rows) {
     return Ask<int>([this, index, &rows] {
         FlushReconcile();
+        if (m_virtual) {
+            const int count = static_cast<int>(m_rows.size());
+            const int at = index < 0 || index > count ? count : index;
+            std::vector<Row> added;
+            added.reserve(rows.size());
+            for (const win::ListRow& row : rows) {
+                added.push_back(Row{row.text, row.image, 0, row.cells});
+            }
+            m_rows.insert(m_rows.begin() + at, std::make_move_iterator(added.begin()),
+                          std::make_move_iterator(added.end()));
+            MoveVirtualStates(at, static_cast<int>(rows.size()));
+            if (m_selectionMark >= at) {
+                m_selectionMark += static_cast<int>(rows.size());
+            }
+            return static_cast<int>(rows.size());
+        }
         int done = 0;
         m_list->Freeze();
         for (const win::ListRow& row : rows) {
@@ -171,8 +227,26 @@ void ListViewControl::SetColumns(const std::vector<win::ListColumn>& columns) {
         m_list->ClearAll();
         m_rows.clear();
         m_selectionMark = -1;
-        m_list->SetSingleStyle(wxLC_LIST, false);
-        m_list->SetSingleStyle(wxLC_REPORT, true);
+        // The virtual flag cannot be turned on alone; the whole style can be set at once.
+        m_list->SetWindowStyleFlag((m_list->GetWindowStyleFlag() & ~wxLC_MASK_TYPE) | wxLC_REPORT |
+                                   wxLC_VIRTUAL);
+        m_virtual = true;
+        m_list->cellText = [this](long row, long column) {
+            if (row < 0 || row >= static_cast<long>(m_rows.size())) {
+                return wxString();
+            }
+            const Row& shown = m_rows[static_cast<std::size_t>(row)];
+            if (column == 0) {
+                return ToWx(shown.text);
+            }
+            const auto cell = static_cast<std::size_t>(column - 1);
+            return cell < shown.cells.size() ? ToWx(shown.cells[cell]) : wxString();
+        };
+        m_list->rowImage = [this](long row) {
+            return row >= 0 && row < static_cast<long>(m_rows.size())
+                       ? m_rows[static_cast<std::size_t>(row)].image
+                       : -1;
+        };
         for (const win::ListColumn& column : columns) {
             const int width = column.width > 0 ? column.width : wxLIST_AUTOSIZE_USEHEADER;
             m_list->AppendColumn(ToWx(column.title),
@@ -210,10 +284,18 @@ bool ListViewControl::DeleteItem(int index) {
             return false;
         }
         FlushReconcile();
-        ++m_quiet;
-        m_list->DeleteItem(index);
-        --m_quiet;
-        m_rows.erase(m_rows.begin() + index);
+        if (m_virtual) {
+            ++m_quiet;
+            m_list->SetItemState(index, 0, wxLIST_STATE_SELECTED);
+            --m_quiet;
+            m_rows.erase(m_rows.begin() + index);
+            MoveVirtualStates(index + 1, -1);
+        } else {
+            ++m_quiet;
+            m_list->DeleteItem(index);
+            --m_quiet;
+            m_rows.erase(m_rows.begin() + index);
+        }
         if (m_selectionMark == index) {
             m_selectionMark = -1;
         } else if (m_selectionMark > index) {
@@ -242,7 +324,11 @@ void ListViewControl::SetItemText(int index, const std::string& text) {
     Run([this, index, text] {
         if (index >= 0 && index < static_cast<int>(m_rows.size())) {
             m_rows[index].text = text;
-            m_list->SetItemText(index, ToWx(text));
+            if (m_virtual) {
+                m_list->RefreshItem(index);
+            } else {
+                m_list->SetItemText(index, ToWx(text));
+            }
         }
     });
 }
@@ -259,7 +345,11 @@ void ListViewControl::SetItemImage(int index, int image) {
     Run([this, index, image] {
         if (index >= 0 && index < static_cast<int>(m_rows.size())) {
             m_rows[index].image = image;
-            m_list->SetItemImage(index, image);
+            if (m_virtual) {
+                m_list->RefreshItem(index);
+            } else {
+                m_list->SetItemImage(index, image);
+            }
         }
     });
 }

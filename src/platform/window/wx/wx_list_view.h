@@ -4,6 +4,7 @@
 
 #include <wx/listctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,24 @@
 namespace wxwin {
 
 // wxListCtrl on GTK is wx's own list, drawn on an inner window that receives the mouse and
-// the focus; this exposes that window.
+// the focus; this exposes that window. In detail view the list is virtual: it asks for the
+// texts and images of the rows it shows, so thousands of rows cost nothing to put in.
 class ListWidget : public wxListCtrl {
 public:
     using wxListCtrl::wxListCtrl;
     wxWindow* Surface();
+
+    std::function<wxString(long row, long column)> cellText;
+    std::function<int(long row)> rowImage;
+
+protected:
+    wxString OnGetItemText(long item, long column) const override {
+        return cellText ? cellText(item, column) : wxString();
+    }
+    int OnGetItemImage(long item) const override { return rowImage ? rowImage(item) : -1; }
+    int OnGetItemColumnImage(long item, long column) const override {
+        return column == 0 ? OnGetItemImage(item) : -1;
+    }
 };
 
 class ListViewControl : public Control<win::IListView> {
@@ -71,6 +85,9 @@ private:
     int DoInsert(int index, const std::string& text, int image,
                  const std::vector<std::string>& cells = {});
     void ShowCells(long row, const std::vector<std::string>& cells);
+    // Detail view: rows `from` on move by `by` places (inserted or deleted rows), their
+    // selection and focus with them; the widget learns the new count.
+    void MoveVirtualStates(int from, int by);
     void ScheduleReconcile();
     void FlushReconcile();
     void Send(win::MessageKind kind, int index = -1);
@@ -91,7 +108,8 @@ private:
     wxWindow* m_surface;
     std::vector<Row> m_rows;
     int m_selectionMark = -1;
-    int m_columns = 0; // detail view once SetColumns gave it any
+    int m_columns = 0;      // detail view once SetColumns gave it any
+    bool m_virtual = false; // the widget asks m_rows for what it shows
     bool m_reconcilePending = false;
     int m_quiet = 0; // widget events caused by our own calls are not the user's
     bool m_captured = false;

@@ -217,6 +217,11 @@ void WxMainWindow::OnCharHook(wxKeyEvent& event) {
         event.Skip();
         return;
     }
+    // A label edit takes its own keys: Enter ends it, Escape cancels it.
+    if (LabelEditorHasFocus()) {
+        event.Skip();
+        return;
+    }
     const int key = event.GetKeyCode();
     const int modifiers = event.GetModifiers();
     if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && modifiers == wxMOD_NONE) {
@@ -228,8 +233,8 @@ void WxMainWindow::OnCharHook(wxKeyEvent& event) {
         }
         return;
     }
-    // Escape belongs to dialogs, label edits and drags; it never closes the window.
-    if (key == WXK_ESCAPE || LabelEditorHasFocus()) {
+    // Escape belongs to dialogs and drags; it never closes the window.
+    if (key == WXK_ESCAPE) {
         event.Skip();
         return;
     }
@@ -336,8 +341,13 @@ void WxMainWindow::Resize(int width, int height) {
     Run([this, width, height] {
         const wxRect area = wxDisplay(0u).GetClientArea();
         const wxSize least = m_frame->GetMinSize();
-        m_frame->SetSize(std::max(least.x, std::min(width, area.GetWidth())),
-                         std::max(least.y, std::min(height, area.GetHeight())));
+        const wxSize size(std::max(least.x, std::min(width, area.GetWidth())),
+                          std::max(least.y, std::min(height, area.GetHeight())));
+        // Grown where it stands, then moved back onto the work area where it would leave it.
+        wxPoint place = m_frame->GetPosition();
+        place.x = std::max(area.GetLeft(), std::min(place.x, area.GetRight() + 1 - size.x));
+        place.y = std::max(area.GetTop(), std::min(place.y, area.GetBottom() + 1 - size.y));
+        m_frame->SetSize(place.x, place.y, size.x, size.y);
     });
 }
 
