@@ -26,11 +26,12 @@ std::vector<win::ListRow> Rows(int count) {
     std::vector<win::ListRow> rows;
     for (int i = 0; i < count; ++i) {
         const bool folder = i % 9 == 0;
-        rows.push_back(win::ListRow{
-            "file_" + std::to_string((i * 7919) % 100000) + (folder ? "" : ".txt"), folder ? 0 : 6,
-            {folder ? "" : ui::SizeCell((i * 104729LL) % 5000000),
-             ui::TimeCell(2000 + i % 25, 1 + i % 12, 1 + i % 28, i % 24, i % 60, true),
-             folder ? "drwxr-xr-x" : "-rw-r--r--"}});
+        rows.push_back(
+            win::ListRow{"file_" + std::to_string((i * 7919) % 100000) + (folder ? "" : ".txt"),
+                         folder ? 0 : 6,
+                         {folder ? "" : ui::SizeCell((i * 104729LL) % 5000000),
+                          ui::TimeCell(2000 + i % 25, 1 + i % 12, 1 + i % 28, i % 24, i % 60, true),
+                          folder ? "drwxr-xr-x" : "-rw-r--r--"}});
     }
     return rows;
 }

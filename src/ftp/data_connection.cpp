@@ -149,11 +149,24 @@ bool DataConnection::PreparePassive() {
     std::string reply;
     unsigned port = 0;
     bool named = false;
-    if (!m_client.m_epsvRefused) {
-        if (!m_client.SendCommand(m_call, "EPSV")) {
-            return false;
+    // A 425 to EPSV or PASV is a server that found no free port of its range this instant
+    // (several connections opening data connections at once): asked once more, it usually has.
+    auto ask = [this, &reply](const char* command) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!m_client.SendCommand(m_call, command)) {
+                return false;
+            }
+            if (m_client.ReadReply(m_call, reply, false)) {
+                return true;
+            }
+            if (m_client.m_connectionLost || m_client.m_lastReplyCode != "425") {
+                return false;
+            }
         }
-        if (m_client.ReadReply(m_call, reply, false)) {
+        return false;
+    };
+    if (!m_client.m_epsvRefused) {
+        if (ask("EPSV")) {
             named = ParseEpsvPort(reply, port);
         } else if (m_client.m_connectionLost || m_client.m_lastReplyCode[0] != '5') {
             return false;
@@ -163,7 +176,7 @@ bool DataConnection::PreparePassive() {
         }
     }
     if (m_client.m_epsvRefused) {
-        if (!m_client.SendCommand(m_call, "PASV") || !m_client.ReadReply(m_call, reply, false)) {
+        if (!ask("PASV")) {
             return false;
         }
         named = ParsePasvPort(reply, port);

@@ -111,6 +111,36 @@ TEST_F(EngineTest, RefusedEpsvFallsToPasvWhoseAddressIsNeverFollowed) {
     EXPECT_TRUE(owner.messages.empty());
 }
 
+TEST_F(EngineTest, APassivePortTheServerCouldNotOpenIsAskedForOnceMore) {
+    owner.passive = true;
+    const std::string epsv = "229 Extended Passive Mode (|||%P%|)\r\n";
+    StartLoggedIn(Script()
+                      .Login()
+                      .On("TYPE A")
+                      .Reply("200 Type set\r\n")
+                      .On("EPSV")
+                      .Reply("425 Unable to identify the local data socket\r\n")
+                      .On("EPSV")
+                      .Listen(epsv)
+                      .On("LIST")
+                      .Reply("150 Opening\r\n")
+                      .SendData(kListing)
+                      .Reply("226 Done\r\n")
+                      // Twice in a row is not a passing state: the listing fails.
+                      .On("TYPE A")
+                      .Reply("200 Type set\r\n")
+                      .On("EPSV")
+                      .Reply("425 No port\r\n")
+                      .On("EPSV")
+                      .Reply("425 No port\r\n"));
+    std::string listing;
+    EXPECT_EQ(client.FtpList(listing, "", false), 1);
+    EXPECT_EQ(listing, kListing);
+    EXPECT_EQ(client.FtpList(listing, " /sub", false), -1);
+    EXPECT_EQ(Transcript(), "USER u\nPASS p\nFEAT\nTYPE A\nEPSV\nEPSV\nLIST\nTYPE A\nEPSV\nEPSV\n");
+    EXPECT_EQ(server->Problems(), "");
+}
+
 // Each way a server says it cannot reach us: the listing runs once more in passive mode, and
 // the next one is passive from the start.
 TEST_F(EngineTest, ActiveModeThatCannotConnectFallsBackOnceAndStaysPassive) {

@@ -58,8 +58,8 @@ protected:
             x += list->GetColumnWidth(i);
         }
         const int headerHeight = list->Surface()->GetPosition().y;
-        ClickAt(list->ClientToScreen(wxPoint(x + list->GetColumnWidth(column) / 2,
-                                             headerHeight / 2)));
+        ClickAt(
+            list->ClientToScreen(wxPoint(x + list->GetColumnWidth(column) / 2, headerHeight / 2)));
     }
     void ClickRow(int id, const std::string& name) {
         wxwin::ListWidget* list = List(id);
@@ -140,13 +140,13 @@ TEST_F(ModernWindowTest, AGrownWindowSortsByItsHeadersAndAnswersTheKeys) {
     Press('A', wxMOD_CONTROL);
     EXPECT_EQ(window->ListView(res::kLocalList).GetSelectedCount(), 2);
     Press(WXK_F7);
-    ASSERT_TRUE(wxwin::PumpUntil([&] {
-        return std::filesystem::is_directory(local / "site/NewFolder(1)");
-    }));
+    ASSERT_TRUE(wxwin::PumpUntil(
+        [&] { return std::filesystem::is_directory(local / "site/NewFolder(1)"); }));
     Settle();
     sim.Text("made");
     Press(WXK_RETURN);
-    ASSERT_TRUE(wxwin::PumpUntil([&] { return std::filesystem::is_directory(local / "site/made"); }));
+    ASSERT_TRUE(
+        wxwin::PumpUntil([&] { return std::filesystem::is_directory(local / "site/made"); }));
     // F2 on it, Escape: the edit ends and nothing else happens; the window stays.
     Press(WXK_F2);
     Press(WXK_ESCAPE);
