@@ -162,15 +162,23 @@ void SortRows(std::vector<win::ListRow>& rows, const PaneOrder& order) {
     rows = std::move(sorted);
 }
 
-int SortedPlace(const std::vector<win::ListRow>& rows, const win::ListRow& row,
+int SortedPlace(int count, const std::function<win::ListRow(int)>& rowAt, const win::ListRow& row,
                 const PaneOrder& order) {
     if (!order.Chosen()) {
         return -1;
     }
-    const auto at = std::upper_bound(
-        rows.begin(), rows.end(), row,
-        [&order](const win::ListRow& a, const win::ListRow& b) { return Before(order, a, b); });
-    return static_cast<int>(at - rows.begin());
+    // The first row that comes after `row`: after the rows equal to it, as a stable sort puts it.
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (Before(order, row, rowAt(middle))) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
 }
 
 std::string WidthsText(const std::vector<int>& widths) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,9 @@ std::string TimeCellUtc(std::int64_t seconds, bool timeOfDay);
 std::vector<std::size_t> SortedPositions(const std::vector<win::ListRow>& rows,
                                          const PaneOrder& order);
 void SortRows(std::vector<win::ListRow>& rows, const PaneOrder& order);
-// Where `row` belongs among `rows`, which are in that order; -1 when the order is the pane's own.
-int SortedPlace(const std::vector<win::ListRow>& rows, const win::ListRow& row,
+// Where `row` belongs among `count` rows that are in that order, read one at a time by
+// `rowAt` (a few reads of a long list, not all of it); -1 when the order is the pane's own.
+int SortedPlace(int count, const std::function<win::ListRow(int)>& rowAt, const win::ListRow& row,
                 const PaneOrder& order);
 
 // "120,200,130" and back; widths outside 16..4000 pixels are not kept.

@@ -101,7 +101,12 @@ void CMainDialog::OnColumnClick(win::Message& message) {
 int CMainDialog::PlaceInOrder(int list, const win::ListRow& row) {
     const PaneOrder& order = list == res::kLocalList ? m_localOrder : m_remoteOrder;
     win::IListView& pane = m_window.ListView(list);
-    const int place = SortedPlace(pane.GetRows(), row, order);
+    const int place = SortedPlace(
+        pane.GetItemCount(),
+        [&pane](int at) {
+            return win::ListRow{pane.GetItemText(at), pane.GetItemImage(at), pane.GetItemCells(at)};
+        },
+        row, order);
     return place >= 0 ? place : pane.GetItemCount();
 }
 
@@ -115,7 +120,7 @@ void CMainDialog::MoveRowToItsPlace(int list, int row) {
     const unsigned state = pane.GetItemState(row);
     const bool marked = pane.GetSelectionMark() == row;
     pane.DeleteItem(row);
-    const int place = SortedPlace(pane.GetRows(), moved, order);
+    const int place = PlaceInOrder(list, moved);
     pane.InsertRows(place, {moved});
     pane.SetItemState(place, state, win::kStateSelected | win::kStateFocused);
     if (marked) {
