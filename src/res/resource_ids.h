@@ -67,6 +67,7 @@ constexpr int kOptHelpLine = 1034;
 constexpr int kOptPassiveMode = 1041;
 constexpr int kOptKeepFileTimes = 1042;
 constexpr int kOptTransfers = 1044; // drop-down list: simultaneous transfers, 1 to 10
+constexpr int kOptKeyring = 1045;   // passwords in the desktop's keyring
 
 // Permission dialog (141)
 constexpr int kPermModeEdit = 1000;

@@ -109,6 +109,9 @@ enum TextId : int {
     kTextHelpTransfers = 211,
     kTextNoServerName = 212,
     kTextCannotResolve = 213, // + name + "\":" + the resolver's reason
+    kTextHelpKeyring = 214,
+    kTextKeyringUnreadable = 215, // + the reason + kTextKeyringUnreadableEnd
+    kTextKeyringUnreadableEnd = 216,
 };
 
 } // namespace res

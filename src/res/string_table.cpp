@@ -121,6 +121,10 @@ const std::map<int, std::string>& Table() {
               "once; 1 moves them over the browsing connection alone."},
         {212, "The server name is empty. Type the server's name or address first."},
         {213, "Cannot find the server \""},
+        {214, "Passwords are kept in the desktop's keyring (GNOME Keyring, KWallet) instead of "
+              "the settings file. Off: they go back into the settings file."},
+        {215, "The saved passwords are kept in the desktop's keyring, which cannot be read now ("},
+        {216, "). The hosts are shown without their passwords; nothing has been deleted."},
     };
     return table;
 }

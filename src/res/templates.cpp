@@ -64,6 +64,7 @@ const std::vector<DialogTemplate>& Templates() {
               "Keep the files' modification times"},
              {kNoId, K::Static, 8, 73, 76, 8, "Simultaneous transfers:"},
              {kOptTransfers, K::ComboBox, 86, 71, 30, 120, "", kVScroll},
+             {kOptKeyring, K::CheckBox, 124, 72, 110, 10, "Passwords in the keyring"},
              {kOptHelpButton, K::PushButton, 161, 143, 14, 14, "?"},
              {kOptDoNotConfirmDelete, K::CheckBox, 113, 102, 121, 10,
               "Do not confirm when deleting files"},

@@ -3,6 +3,7 @@
 // tests all drive it through Dispatch().
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "ftp/ftp_client.h"
 #include "ftp/remote_entry_table.h"
 #include "local/local_listing.h"
+#include "platform/secret_store.h"
 #include "platform/window/window.h"
 #include "settings/settings_store.h"
 #include "ui/ascii_extension_list.h"
@@ -78,6 +80,11 @@ public:
 
     // ---- Settings (settings_io.cpp) ----
     void LoadSettings();
+    // Fills the hosts' passwords from the keyring where the settings say they live there.
+    void ReadKeyringPasswords();
+    // The "pin" items to write: each password the keyring has taken and given back unchanged
+    // is written empty, every other one as the settings file always kept it.
+    std::array<std::string, ui::kHostSlots> PasswordsForFile();
     void SaveSettings();
 
     // ---- Log and progress (log_pane.cpp) ----
@@ -363,6 +370,11 @@ private:
     // certificate any more (a file that never had one keeps its designed keys alone).
     bool m_certificateKeyRead = false;
     bool m_transfersKeyRead = false; // the same for the count of simultaneous transfers
+    // The desktop's keyring as this session found it at start-up, why it cannot be used (when
+    // it cannot), and the "keyring" key as read (-1: none; 1: the passwords live there).
+    platform::KeyringState m_keyringState = platform::KeyringState::Absent;
+    std::string m_keyringReason;
+    int m_keyringKey = -1;
     // The window's size and the panes' column widths as the settings had them, and the size
     // the window opened at: written back once they differ from it or were read.
     int m_savedWidth = 0;

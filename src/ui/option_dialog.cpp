@@ -31,6 +31,9 @@ int COptionDialog::HelpTextId(int checkBoxId) {
     if (checkBoxId == res::kOptTransfers) {
         return res::kTextHelpTransfers;
     }
+    if (checkBoxId == res::kOptKeyring) {
+        return res::kTextHelpKeyring;
+    }
     for (const ui::OptionRow& row : ui::kOptionTable) {
         if (row.checkBox == checkBoxId) {
             return row.helpText;
@@ -58,6 +61,9 @@ void COptionDialog::OnInitDialog(win::IDialogWindow& window) {
     for (const ui::OptionRow& row : ui::kOptionTable) {
         window.CheckBox(row.checkBox).Enable(true);
     }
+    // Without a keyring this session there is nothing to turn on or off.
+    window.CheckBox(res::kOptKeyring)
+        .Enable(m_parent.m_keyringState == platform::KeyringState::Open);
 }
 
 void COptionDialog::UpdateData(bool saveAndValidate) {
@@ -69,12 +75,14 @@ void COptionDialog::UpdateData(bool saveAndValidate) {
         }
         m_options.m_simultaneousTransfers =
             std::max(1, m_window->Combo(res::kOptTransfers).GetCurSel() + 1);
+        m_options.m_keyring = m_window->CheckBox(res::kOptKeyring).IsChecked() ? 1 : 0;
     } else {
         edit.SetText(m_extension);
         for (const ui::OptionRow& row : ui::kOptionTable) {
             m_window->CheckBox(row.checkBox).SetChecked(m_options.*row.flag != 0);
         }
         m_window->Combo(res::kOptTransfers).SetCurSel(m_options.m_simultaneousTransfers - 1);
+        m_window->CheckBox(res::kOptKeyring).SetChecked(m_options.m_keyring != 0);
     }
 }
 

@@ -18,6 +18,8 @@ struct Options {
     int m_keepFileTimes = 0;      // a transferred file gets the original's modification time
     // Not a flag: files of a transfer job move over this many connections at once (1 to 10).
     int m_simultaneousTransfers = 1;
+    // Passwords go to the desktop's keyring where one answers; on unless turned off.
+    int m_keyring = 1;
 };
 
 // The most connections a transfer job moves files over at once.

@@ -1,7 +1,10 @@
 // Reading the settings when the window opens and writing them when it closes.
 #include <array>
 
+#include "platform/secret_store.h"
 #include "res/resource_ids.h"
+#include "res/string_ids.h"
+#include "res/string_table.h"
 #include "ui/main_dialog.h"
 
 namespace ui {
@@ -73,6 +76,76 @@ void CMainDialog::LoadSettings() {
     }
     m_localWidths = ParseWidths(m_settings.ReadString("lcols", "", 64));
     m_remoteWidths = ParseWidths(m_settings.ReadString("rcols", "", 64));
+
+    m_keyringKey = m_settings.ReadInt("keyring", -1);
+    m_options.m_keyring = m_keyringKey == 0 ? 0 : 1;
+    m_keyringState = platform::SecretStore::Probe(m_keyringReason);
+    ReadKeyringPasswords();
+}
+
+void CMainDialog::ReadKeyringPasswords() {
+    if (m_keyringKey != 1) {
+        return; // the passwords live in the settings file
+    }
+    std::string failure = m_keyringReason;
+    if (m_keyringState == platform::KeyringState::Open) {
+        for (int i = 0; i < kSlots; ++i) {
+            ui::HostRecord& host = m_hosts[static_cast<std::size_t>(i)];
+            // A password in the file is newer than the keyring's: typed while it was away.
+            if (!host.password.empty()) {
+                continue;
+            }
+            std::string password;
+            bool found = false;
+            if (platform::SecretStore::Lookup(i, password, found, failure)) {
+                host.password = password;
+            } else {
+                break;
+            }
+        }
+        if (failure.empty()) {
+            return;
+        }
+        // A keyring that stops answering midway is not written to either.
+        m_keyringState = platform::KeyringState::Locked;
+        m_keyringReason = failure;
+    }
+    if (failure.empty()) {
+        failure = "no Secret Service answers";
+    }
+    ShowMessage(res::LoadString(res::kTextKeyringUnreadable) + failure +
+                    res::LoadString(res::kTextKeyringUnreadableEnd),
+                win::Buttons::Ok, win::Icon::Warning);
+}
+
+std::array<std::string, kSlots> CMainDialog::PasswordsForFile() {
+    std::array<std::string, kSlots> pins;
+    for (int i = 0; i < kSlots; ++i) {
+        if (m_options.m_doNotSavePassword == 0) {
+            pins[static_cast<std::size_t>(i)] = m_hosts[static_cast<std::size_t>(i)].password;
+        }
+    }
+    if (m_keyringState != platform::KeyringState::Open || m_options.m_keyring == 0) {
+        return pins;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        std::string& pin = pins[static_cast<std::size_t>(i)];
+        const ui::HostRecord& host = m_hosts[static_cast<std::size_t>(i)];
+        std::string error;
+        if (pin.empty()) {
+            // A deleted host, a cleared password, "do not save password": nothing is kept.
+            platform::SecretStore::Remove(i, error);
+            continue;
+        }
+        // The file gives up a password only once the keyring gives it back unchanged.
+        std::string stored;
+        bool found = false;
+        if (platform::SecretStore::Store(i, host.serverName, host.userName, pin, error) &&
+            platform::SecretStore::Lookup(i, stored, found, error) && found && stored == pin) {
+            pin.clear();
+        }
+    }
+    return pins;
 }
 
 void CMainDialog::SaveSettings() {
@@ -104,12 +177,8 @@ void CMainDialog::SaveSettings() {
     };
     writeField("Sname", false, &ui::HostRecord::serverName);
     writeField("Uname", false, &ui::HostRecord::userName);
-    if (m_options.m_doNotSavePassword == 0) {
-        writeField("pin", true, &ui::HostRecord::password);
-    } else {
-        std::array<std::string, kSlots> empty;
-        m_settings.WriteList(empty.data(), kSlots, "pin", true);
-    }
+    std::array<std::string, kSlots> pins = PasswordsForFile();
+    m_settings.WriteList(pins.data(), kSlots, "pin", true);
     writeField("lc", false, &ui::HostRecord::localFolder);
     writeField("sc", false, &ui::HostRecord::serverFolder);
 
@@ -160,7 +229,21 @@ void CMainDialog::SaveSettings() {
         m_settings.WriteString("lcols", WidthsText(localWidths));
         m_settings.WriteString("rcols", WidthsText(remoteWidths));
     }
+    // Where the passwords are: written once a keyring took part in this session or before.
+    const bool keyringOpen = m_keyringState == platform::KeyringState::Open;
+    if (keyringOpen) {
+        m_settings.WriteInt("keyring", m_options.m_keyring);
+    } else if (m_keyringKey != -1) {
+        m_settings.WriteInt("keyring", m_keyringKey);
+    }
     m_settings.EndBatch();
+    // Turned off: the file holds the passwords again, so the keyring's items go.
+    if (keyringOpen && m_options.m_keyring == 0) {
+        for (int i = 0; i < kSlots; ++i) {
+            std::string error;
+            platform::SecretStore::Remove(i, error);
+        }
+    }
 }
 
 } // namespace ui

@@ -92,6 +92,9 @@ bool SendHookKey(wxWindow* window, int keyCode) {
 } // namespace guitest
 
 int main(int argc, char** argv) {
+    // The desktop's keyring stays out of the tests: passwords stay in the settings file.
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::unsetenv("XDG_RUNTIME_DIR");
     testing::InitGoogleTest(&argc, argv);
     guitest::g_startDirectory = std::filesystem::current_path().string();
     if (!wxwin::StartToolkit(argc, argv)) {

@@ -21,6 +21,7 @@ ALLOWED = {
 }
 WX_ALLOWED = {"wx", "app"}
 OPENSSL_ALLOWED = {"platform/tls_stream.cpp"}
+LIBSECRET_ALLOWED = {"platform/secret_store.cpp"}
 
 
 def layer_of(path):
@@ -55,6 +56,9 @@ def problems_in(relative_path, lines):
         if (kind == "<" and header.startswith("openssl/") and
                 relative_path.replace("\\", "/") not in OPENSSL_ALLOWED):
             found.append(f"{relative_path}:{number}: includes {header} outside the TLS stream")
+        if (kind == "<" and header.startswith("libsecret/") and
+                relative_path.replace("\\", "/") not in LIBSECRET_ALLOWED):
+            found.append(f"{relative_path}:{number}: includes {header} outside the keyring store")
         if kind == '"':
             target = layer_of(header)
             if target is not None and target not in ALLOWED[layer]:
@@ -74,6 +78,7 @@ def self_check():
     assert not problems_in("platform/window/wx/a.cpp", ["#include <wx/button.h>"])
     assert problems_in("ftp/a.cpp", ["#include <openssl/ssl.h>"])
     assert not problems_in("platform/tls_stream.cpp", ["#include <openssl/ssl.h>"])
+    assert problems_in("ui/a.cpp", ["#include <libsecret/secret.h>"])
 
 
 def main():

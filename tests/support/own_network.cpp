@@ -39,3 +39,18 @@ bool LoopbackUp() {
 }();
 
 } // namespace
+
+namespace {
+
+// Nor does a test meet the desktop's keyring: without the session bus the program keeps the
+// passwords in its settings file. The keyring tests bring a bus and a keyring of their own.
+[[maybe_unused]] const bool g_ownKeyring = [] {
+    if (std::getenv("QUORREL_IN_KEYRING_SESSION") != nullptr) {
+        return false;
+    }
+    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    return true;
+}();
+
+} // namespace
