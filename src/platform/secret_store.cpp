@@ -12,17 +12,23 @@
 namespace platform {
 namespace {
 
-const SecretSchema kSchema = {
-    "org.ftpquorrel.Password",
-    SECRET_SCHEMA_NONE,
-    {
-        {"application", SECRET_SCHEMA_ATTRIBUTE_STRING},
-        {"slot", SECRET_SCHEMA_ATTRIBUTE_STRING},
-        {"server", SECRET_SCHEMA_ATTRIBUTE_STRING},
-        {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
-        {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
-    },
-    0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+const SecretSchema kSchema = {"org.ftpquorrel.Password",
+                              SECRET_SCHEMA_NONE,
+                              {
+                                  {"application", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                  {"slot", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                  {"server", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                  {"user", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                  {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+                              },
+                              0,
+                              nullptr,
+                              nullptr,
+                              nullptr,
+                              nullptr,
+                              nullptr,
+                              nullptr,
+                              nullptr};
 
 constexpr const char* kApplication = "ftpquorrel";
 
@@ -98,8 +104,7 @@ KeyringState SecretStore::Probe(std::string& reason) {
         return KeyringState::Absent;
     }
     SecretCollection* collection = secret_collection_for_alias_sync(
-        service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.Cancellable(),
-        &error);
+        service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.Cancellable(), &error);
     KeyringState state = KeyringState::Open;
     if (collection == nullptr) {
         // Making a default collection would ask the user for a password: not ours to start.

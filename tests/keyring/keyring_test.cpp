@@ -91,9 +91,9 @@ TEST_F(Keyring, ALockedKeyringLeavesTheHostsEmptySaysSoOnceAndDeletesNothing) {
     app.Open();
     app.Close();
     SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, nullptr);
-    GList* collections = g_list_append(nullptr, secret_collection_for_alias_sync(
-                                                    service, SECRET_COLLECTION_DEFAULT,
-                                                    SECRET_COLLECTION_NONE, nullptr, nullptr));
+    GList* collections = g_list_append(
+        nullptr, secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT,
+                                                  SECRET_COLLECTION_NONE, nullptr, nullptr));
     ASSERT_GE(secret_service_lock_sync(service, collections, nullptr, nullptr, nullptr), 1);
     g_list_free_full(collections, g_object_unref);
     g_object_unref(service);
