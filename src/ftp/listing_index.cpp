@@ -54,8 +54,11 @@ int ListingIndex::FindLine(std::string_view name) const {
 }
 
 std::int64_t ListingIndex::Size(std::string_view name) const {
-    const int line = FindLine(name);
-    if (line < 0) {
+    return SizeAt(FindLine(name));
+}
+
+std::int64_t ListingIndex::SizeAt(int line) const {
+    if (line < 0 || line >= LineCount()) {
         return 0;
     }
     return listing::SizeFieldValue(FieldView(line, kFieldSize, false));
@@ -73,8 +76,12 @@ std::int64_t ListingIndex::Time(std::string_view name, int line, const std::tm* 
 
 bool ListingIndex::ListedAsUtc(std::string_view name, std::int64_t& seconds, bool& timeOfDay,
                                const std::tm* today) const {
-    const int line = FindLine(name);
-    if (line < 0) {
+    return ListedAsUtcAt(FindLine(name), seconds, timeOfDay, today);
+}
+
+bool ListingIndex::ListedAsUtcAt(int line, std::int64_t& seconds, bool& timeOfDay,
+                                 const std::tm* today) const {
+    if (line < 0 || line >= LineCount()) {
         return false;
     }
     const listing::ListedCalendar calendar = listing::LineCalendar(Line(line), today);

@@ -34,6 +34,11 @@ public:
     // gives the minute, not only the day.
     bool ListedAsUtc(std::string_view name, std::int64_t& seconds, bool& timeOfDay,
                      const std::tm* today = nullptr) const;
+    // The same two answers for line `line` itself (a row already knows its line; and a listing
+    // too long for the name table still answers by line).
+    std::int64_t SizeAt(int line) const;
+    bool ListedAsUtcAt(int line, std::int64_t& seconds, bool& timeOfDay,
+                       const std::tm* today = nullptr) const;
     // Whole line of the name, or "none".
     std::string EntryLine(std::string_view name) const;
 

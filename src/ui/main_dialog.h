@@ -186,6 +186,7 @@ public:
     // nothing.
     std::vector<std::string> RemoteCells(const ftp::ListingIndex& listing, int line, int kind);
     void OnColumnClick(win::Message& message);
+    PaneOrder& OrderOf(int list);
     // Where a new row goes in the list's order (the end while the list keeps its own order).
     int PlaceInOrder(int list, const win::ListRow& row);
     // A row whose name changed moves to its place in the order the user chose.

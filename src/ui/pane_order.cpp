@@ -30,31 +30,30 @@ void CMainDialog::SetUpColumns() {
 std::vector<std::string> CMainDialog::RemoteCells(const ftp::ListingIndex& listing, int line,
                                                   int kind) {
     const bool file = kind != res::kImageFolder && kind != res::kImageLink;
-    std::string size;
-    if (file) {
-        const std::string_view field = listing.FieldView(line, ftp::kFieldSize, false);
-        const bool digits =
-            !field.empty() && field.find_first_not_of("0123456789") == std::string_view::npos;
-        size = digits && field.size() < 19 ? SizeCell(std::stoll(std::string(field))) : "";
-    }
     // Exact times (MLSD) and times whose offset from UTC is known show as local times; others
     // as the server lists them. Nothing is asked of the server for a column.
     std::string time;
     std::int64_t seconds = 0;
     bool timeOfDay = true;
-    platform::LocalDateTime when;
-    const std::string name(listing.FieldView(line, ftp::kFieldName, true));
-    if (m_engine.ExactTime(m_remoteFolder, line, seconds) ||
-        (m_listOffset && listing.ListedAsUtc(name, seconds, timeOfDay) &&
-         ((seconds -= *m_listOffset), true))) {
-        if (platform::ToLocalDateTime(seconds, when)) {
-            time = TimeCell(when.year, when.month, when.day, when.hour, when.minute, timeOfDay);
+    bool local = m_engine.ExactTime(m_remoteFolder, line, seconds);
+    if (!local && listing.ListedAsUtcAt(line, seconds, timeOfDay)) {
+        if (m_listOffset) {
+            seconds -= *m_listOffset;
+            local = true;
+        } else {
+            time = TimeCellUtc(seconds, timeOfDay);
         }
-    } else if (listing.ListedAsUtc(name, seconds, timeOfDay)) {
-        time = TimeCellUtc(seconds, timeOfDay);
     }
-    return {std::move(size), std::move(time),
+    platform::LocalDateTime when;
+    if (local && platform::ToLocalDateTime(seconds, when)) {
+        time = TimeCell(when.year, when.month, when.day, when.hour, when.minute, timeOfDay);
+    }
+    return {file ? SizeCell(listing.SizeAt(line)) : std::string(), std::move(time),
             std::string(listing.FieldView(line, ftp::kFieldPermissions, false))};
+}
+
+PaneOrder& CMainDialog::OrderOf(int list) {
+    return list == res::kLocalList ? m_localOrder : m_remoteOrder;
 }
 
 void CMainDialog::OnColumnClick(win::Message& message) {
@@ -62,7 +61,7 @@ void CMainDialog::OnColumnClick(win::Message& message) {
     if (m_busy) {
         return;
     }
-    PaneOrder& order = message.id == res::kLocalList ? m_localOrder : m_remoteOrder;
+    PaneOrder& order = OrderOf(message.id);
     order.Click(message.index);
     win::IListView& list = m_window.ListView(message.id);
     const std::vector<win::ListRow> rows = list.GetRows();
@@ -99,7 +98,7 @@ void CMainDialog::OnColumnClick(win::Message& message) {
 }
 
 int CMainDialog::PlaceInOrder(int list, const win::ListRow& row) {
-    const PaneOrder& order = list == res::kLocalList ? m_localOrder : m_remoteOrder;
+    const PaneOrder& order = OrderOf(list);
     win::IListView& pane = m_window.ListView(list);
     const int place = SortedPlace(
         pane.GetItemCount(),
@@ -111,7 +110,7 @@ int CMainDialog::PlaceInOrder(int list, const win::ListRow& row) {
 }
 
 void CMainDialog::MoveRowToItsPlace(int list, int row) {
-    const PaneOrder& order = list == res::kLocalList ? m_localOrder : m_remoteOrder;
+    const PaneOrder& order = OrderOf(list);
     win::IListView& pane = m_window.ListView(list);
     if (!order.Chosen() || row < 0 || row >= pane.GetItemCount()) {
         return;

@@ -197,6 +197,13 @@ TEST(ListingGrammar, ExactlyTenThousandLinesBuildButAreNotSearched) {
     EXPECT_EQ(table.Index().FindLine("file9999.txt"), -1);
     EXPECT_EQ(ftp::ListingEntrySize("file0.txt", text), 0);
     EXPECT_EQ(table.ListingEntryLine("file0.txt"), "none");
+    // A row knows its line: the pane's columns still read its size and time there.
+    std::int64_t seconds = 0;
+    bool timeOfDay = false;
+    EXPECT_TRUE(table.Index().ListedAsUtcAt(9999, seconds, timeOfDay));
+    EXPECT_EQ(table.Index().SizeAt(9999), table.Index().SizeAt(0));
+    EXPECT_GT(table.Index().SizeAt(0), 0);
+    EXPECT_FALSE(table.Index().ListedAsUtcAt(ftp::kMaxListingLines, seconds, timeOfDay));
 
     const std::string fewer = ManyLines(ftp::kMaxListingLines - 1);
     const ftp::ListingIndex index(fewer);
