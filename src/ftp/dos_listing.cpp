@@ -1,5 +1,6 @@
 // DOS-style listing lines rewritten into the Unix shape, in one pass over the text.
 #include "ftp/dos_listing.h"
+#include "platform/local_time.h"
 #include "res/ascii_case.h"
 
 #include <array>
@@ -209,8 +210,7 @@ void RewriteDosListing(std::string& listing, const std::tm* today) {
                 rewriting = true;
                 out.reserve(text.size() + text.size() / 2);
                 if (today == nullptr) {
-                    const std::time_t t = std::time(nullptr);
-                    localtime_r(&t, &now);
+                    platform::LocalFields(static_cast<std::int64_t>(std::time(nullptr)), now);
                     today = &now;
                 }
             }

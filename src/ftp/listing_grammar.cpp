@@ -204,8 +204,7 @@ std::int64_t SizeFieldValue(std::string_view field) {
 ListedCalendar LineCalendar(std::string_view line, const std::tm* today) {
     std::tm now{};
     if (today == nullptr) {
-        const std::time_t t = std::time(nullptr);
-        localtime_r(&t, &now);
+        platform::LocalFields(static_cast<std::int64_t>(std::time(nullptr)), now);
         today = &now;
     }
     ListedCalendar c;
@@ -255,7 +254,7 @@ std::int64_t ListedAsUtc(const ListedCalendar& c) {
     t.tm_mday = c.day;
     t.tm_hour = c.hour;
     t.tm_min = c.minute;
-    return static_cast<std::int64_t>(::timegm(&t));
+    return platform::UtcCalendarTime(t);
 }
 
 } // namespace listing

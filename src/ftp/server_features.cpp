@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/local_time.h"
 #include "res/ascii_case.h"
 
 namespace ftp {
@@ -103,10 +104,7 @@ public:
         const std::int64_t hour = utc / 3600;
         auto known = m_offsets.find(hour);
         if (known == m_offsets.end()) {
-            const std::time_t t = static_cast<std::time_t>(hour * 3600);
-            std::tm local{};
-            localtime_r(&t, &local);
-            known = m_offsets.emplace(hour, static_cast<std::int64_t>(local.tm_gmtoff)).first;
+            known = m_offsets.emplace(hour, platform::LocalUtcOffset(hour * 3600)).first;
         }
         return CivilFromSeconds(utc + known->second);
     }
@@ -233,9 +231,8 @@ bool ParseFactTimeView(std::string_view text, std::int64_t& utc) {
 }
 
 std::string FactTime(std::int64_t utc) {
-    const std::time_t t = static_cast<std::time_t>(utc);
     std::tm u{};
-    gmtime_r(&t, &u);
+    platform::UtcFields(utc, u);
     char text[16];
     std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &u);
     return text;

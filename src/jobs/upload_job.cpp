@@ -238,9 +238,8 @@ bool CMainDialog::NeedsUpload(std::optional<std::int64_t> localModified, const s
         return CompareWithRemote(*localModified, remote, remotePath) > 0;
     }
     const std::int64_t now = m_clock ? m_clock() : static_cast<std::int64_t>(std::time(nullptr));
-    const std::time_t nowTime = static_cast<std::time_t>(now);
     std::tm today{};
-    localtime_r(&nowTime, &today);
+    platform::LocalFields(now, today);
     const std::int64_t remoteTime = listing.Time(name, -1, &today);
     // 1973 is what the listing answers for a name it lacks and for a year after 2030.
     platform::LocalDateTime remoteDate;

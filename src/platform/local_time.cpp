@@ -170,6 +170,20 @@ std::int64_t LocalUtcOffset(std::int64_t time) {
     return static_cast<std::int64_t>(fields.tm_gmtoff);
 }
 
+bool LocalFields(std::int64_t time, std::tm& fields) {
+    return Probe(time, fields);
+}
+
+bool UtcFields(std::int64_t time, std::tm& fields) {
+    const std::time_t t = static_cast<std::time_t>(time);
+    return gmtime_r(&t, &fields) != nullptr;
+}
+
+std::int64_t UtcCalendarTime(const std::tm& fields) {
+    std::tm copy = fields;
+    return static_cast<std::int64_t>(::timegm(&copy));
+}
+
 void ReloadLocalTimeZone() {
     tzset();
     g_zoneGeneration.fetch_add(1, std::memory_order_acq_rel);

@@ -22,6 +22,11 @@ std::int64_t LocalToCalendarTime(const std::tm& fields);
 // the time cannot be converted.
 std::int64_t LocalUtcOffset(std::int64_t time);
 
+// The local clock's fields at `time` (as localtime_r gives them); false when it cannot say.
+bool LocalFields(std::int64_t time, std::tm& fields);
+// The fields of `time` in UTC (gmtime_r), and back (timegm): the system's own calls differ.
+bool UtcFields(std::int64_t time, std::tm& fields);
+std::int64_t UtcCalendarTime(const std::tm& fields);
 // Reads the zone's rules again (TZ, or the system's zone when TZ is unset). They are otherwise
 // read once, at the first conversion; call this after changing TZ.
 void ReloadLocalTimeZone();
