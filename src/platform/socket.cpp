@@ -1,17 +1,10 @@
 #include "platform/socket.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
+#include "platform/socket_calls.h"
 #include "platform/system_error.h"
 
 namespace platform {
@@ -35,7 +28,7 @@ constexpr int kCancelSliceMs = 100;
 
 // poll() within the caller's limit (-1: none) and the thread's bound. The number of ready
 // handles, or 0 (`error` ETIMEDOUT or ECANCELED) or -1 (`error` set).
-int PollBounded(pollfd* fds, nfds_t count, int limitMs, int& error) {
+int PollBounded(pollfd* fds, unsigned count, int limitMs, int& error) {
     using Clock = std::chrono::steady_clock;
     using std::chrono::duration_cast;
     using std::chrono::milliseconds;
@@ -66,10 +59,10 @@ int PollBounded(pollfd* fds, nfds_t count, int limitMs, int& error) {
         const bool sliced = t_bound.cancel != nullptr && (wait < 0 || wait > kCancelSliceMs);
         int rc;
         do {
-            rc = ::poll(fds, count, sliced ? kCancelSliceMs : static_cast<int>(wait));
-        } while (rc < 0 && errno == EINTR);
+            rc = sock::Poll(fds, count, sliced ? kCancelSliceMs : static_cast<int>(wait));
+            error = rc < 0 ? sock::LastError() : 0;
+        } while (rc < 0 && error == EINTR);
         if (rc < 0) {
-            error = errno;
             return -1;
         }
         if (rc > 0) {
@@ -82,40 +75,51 @@ int PollBounded(pollfd* fds, nfds_t count, int limitMs, int& error) {
     }
 }
 
+pollfd PollEntry(int handle, short events) {
+    pollfd p{};
+    p.fd = handle;
+    p.events = events;
+    return p;
+}
+
+// 0, or the connect's error code.
 int ConnectRetrying(int handle, const sockaddr* address, socklen_t length) {
     // Without blocking, so that the thread's wait bound (the user's cancel) holds here too; the
     // system's own time limit for a connect still applies.
-    const int flags = ::fcntl(handle, F_GETFL);
-    ::fcntl(handle, F_SETFL, flags | O_NONBLOCK);
+    sock::SetNonBlocking(handle, true);
     int rc;
+    int error = 0;
     do {
         rc = ::connect(handle, address, length);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0 && errno == EINPROGRESS) {
-        pollfd p{handle, POLLOUT, 0};
-        int error = 0;
-        if (PollBounded(&p, 1, -1, error) <= 0) {
-            errno = error;
-        } else {
-            socklen_t size = sizeof error;
-            ::getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size);
+        error = rc != 0 ? sock::LastError() : 0;
+    } while (rc != 0 && error == EINTR);
+    if (rc != 0 && sock::IsConnectPending(error)) {
+        pollfd p = PollEntry(handle, POLLOUT);
+        if (PollBounded(&p, 1, -1, error) > 0) {
+            error = sock::PendingError(handle);
             // A reset (not a refusal) means the connection was made and is lost already: as
             // after a blocking connect, that is for the first read to tell.
             if (error == ECONNRESET) {
                 error = 0;
-            } else if (error == 0 && ::connect(handle, address, length) != 0 && errno != EISCONN) {
+            } else if (error == 0 && ::connect(handle, address, length) != 0) {
                 // Once more, so that the socket counts as connected (a later connect on it
                 // then fails with EISCONN, as after a blocking connect).
-                error = errno;
+                const int again = sock::LastError();
+                error = again == EISCONN ? 0 : again;
             }
-            errno = error;
-            rc = error == 0 ? 0 : -1;
         }
     }
-    const int saved = errno;
-    ::fcntl(handle, F_SETFL, flags);
-    errno = saved;
-    return rc;
+    sock::SetNonBlocking(handle, false);
+    return error;
+}
+
+// The resolver's reason for a failed lookup, in the user's words.
+std::string ResolverText(int failure) {
+#ifdef _WIN32
+    return gai_strerrorA(failure);
+#else
+    return failure == EAI_SYSTEM ? SystemErrorText(errno) : gai_strerror(failure);
+#endif
 }
 
 } // namespace
@@ -168,8 +172,13 @@ Socket& Socket::operator=(Socket&& other) noexcept {
     return *this;
 }
 
+bool Socket::Connected(int error) {
+    m_lastError = error;
+    return error == 0;
+}
+
 bool Socket::Fail() {
-    m_lastError = errno;
+    m_lastError = sock::LastError();
     return false;
 }
 
@@ -179,7 +188,7 @@ bool Socket::Create(Family family) {
     }
     m_owning = true;
     const int code = FamilyCode(family);
-    m_handle = ::socket(code, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_handle = sock::Open(code);
     if (m_handle < 0) {
         return Fail();
     }
@@ -197,7 +206,7 @@ bool Socket::Create(Family family) {
     }
     if (::bind(m_handle, reinterpret_cast<sockaddr*>(&any), length) != 0) {
         Fail();
-        ::close(m_handle);
+        sock::Close(m_handle);
         m_handle = -1;
         return false;
     }
@@ -222,9 +231,7 @@ bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) 
         addrinfo* result = nullptr;
         const int failure = getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
         if (failure != 0 || result == nullptr) {
-            m_resolveError = failure == EAI_SYSTEM ? SystemErrorText(errno)
-                             : failure != 0        ? gai_strerror(failure)
-                                                   : SystemErrorText(EADDRNOTAVAIL);
+            m_resolveError = failure != 0 ? ResolverText(failure) : SystemErrorText(EADDRNOTAVAIL);
             continue;
         }
         resolved = true;
@@ -239,7 +246,8 @@ bool Socket::ConnectToAny(const std::vector<std::string>& hosts, unsigned port) 
                 continue;
             }
             fresh = false;
-            connected = ConnectRetrying(m_handle, a->ai_addr, a->ai_addrlen) == 0 || Fail();
+            connected = Connected(
+                ConnectRetrying(m_handle, a->ai_addr, static_cast<socklen_t>(a->ai_addrlen)));
         }
         freeaddrinfo(result);
         if (connected) {
@@ -270,7 +278,7 @@ bool Socket::ConnectToPeerOf(const Socket& other, unsigned port) {
     if (!Create(family)) {
         return false;
     }
-    return ConnectRetrying(m_handle, reinterpret_cast<sockaddr*>(&peer), length) == 0 || Fail();
+    return Connected(ConnectRetrying(m_handle, reinterpret_cast<sockaddr*>(&peer), length));
 }
 
 bool Socket::LocalAddress(std::string& address, unsigned& port) {
@@ -315,8 +323,8 @@ bool Socket::Listen() {
 bool Socket::Accept(Socket& connection) {
     int handle;
     do {
-        handle = ::accept4(m_handle, nullptr, nullptr, SOCK_CLOEXEC);
-    } while (handle < 0 && errno == EINTR);
+        handle = sock::Accept(m_handle);
+    } while (handle < 0 && sock::LastError() == EINTR);
     if (handle < 0) {
         return Fail();
     }
@@ -349,21 +357,21 @@ bool Socket::PeerAddress(std::string& address) {
 }
 
 long Socket::Send(const void* data, std::size_t length) {
-    ssize_t sent;
+    long sent;
+    int error = 0;
     // With an idle limit the send never blocks past it: wait for room, then take what fits.
-    const int flags = m_idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     do {
         if (!WaitForHandle(m_handle, POLLOUT, m_idleLimitMs, m_lastError)) {
             return -1;
         }
-        // A peer that has gone must be an error we report, not SIGPIPE ending the process.
-        sent = ::send(m_handle, data, length, flags);
-    } while (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK));
+        sent = sock::Send(m_handle, data, length, m_idleLimitMs >= 0);
+        error = sent < 0 ? sock::LastError() : 0;
+    } while (sent < 0 && sock::IsRetry(error));
     if (sent < 0) {
-        Fail();
+        m_lastError = error;
         return -1;
     }
-    return static_cast<long>(sent);
+    return sent;
 }
 
 bool Socket::SendAll(const void* data, std::size_t length) {
@@ -389,19 +397,19 @@ std::string Socket::ErrorText() const {
 
 void Socket::ShutdownBoth() {
     if (m_handle >= 0) {
-        ::shutdown(m_handle, SHUT_RDWR);
+        sock::Shutdown(m_handle, true);
     }
 }
 
 void Socket::ShutdownSend() {
     if (m_handle >= 0) {
-        ::shutdown(m_handle, SHUT_WR);
+        sock::Shutdown(m_handle, false);
     }
 }
 
 void Socket::Close() {
     if (m_handle >= 0 && m_owning) {
-        ::close(m_handle);
+        sock::Close(m_handle);
     }
     m_handle = -1;
     m_owning = true;
@@ -433,32 +441,25 @@ bool WaitForHandle(int handle, short events, int limitMs, int& error) {
         error = EBADF;
         return false;
     }
-    pollfd p{handle, events, 0};
+    pollfd p = PollEntry(handle, events);
     return PollBounded(&p, 1, limitMs, error) > 0;
 }
 
 long ReceiveWhenReady(int handle, void* buffer, std::size_t length, int limitMs, int& error) {
-    ssize_t received;
+    long received;
     do {
         if (!WaitForHandle(handle, POLLIN, limitMs, error)) {
             return -1;
         }
-        received = ::recv(handle, buffer, length, 0);
-    } while (received < 0 && errno == EINTR);
-    if (received < 0) {
-        error = errno;
-        return -1;
-    }
-    return static_cast<long>(received);
+        received = sock::Receive(handle, buffer, length);
+        error = received < 0 ? sock::LastError() : 0;
+    } while (received < 0 && error == EINTR);
+    return received;
 }
 
 bool WaitReadable(const Socket& first, const Socket& second, bool& firstReady, bool& secondReady,
                   int& error, int limitMs) {
-    pollfd fds[2] = {};
-    fds[0].fd = first.Handle();
-    fds[0].events = POLLIN;
-    fds[1].fd = second.Handle();
-    fds[1].events = POLLIN;
+    pollfd fds[2] = {PollEntry(first.Handle(), POLLIN), PollEntry(second.Handle(), POLLIN)};
     if (PollBounded(fds, 2, limitMs, error) <= 0) {
         return false;
     }

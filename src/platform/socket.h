@@ -79,6 +79,8 @@ public:
 
 private:
     bool Fail();
+    // Records a connect's outcome (0 or its error code); true when it connected.
+    bool Connected(int error);
 
     int m_handle = -1;
     bool m_owning = true;

@@ -1,9 +1,6 @@
 #include "platform/tls_stream.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include <openssl/bio.h>
 #include <openssl/err.h>
@@ -15,6 +12,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/socket_calls.h"
 #include "platform/system_error.h"
 #include "res/string_ids.h"
 #include "res/string_table.h"
@@ -38,17 +36,18 @@ int BioWrite(BIO* bio, const char* data, int length) {
     // With an idle limit the send never blocks past it: it takes what fits, or waits for room.
     // It is tried before any wait: the socket mostly has room for a record, and a wait before
     // each would cost a system call each.
-    const int flags = state->idleLimitMs < 0 ? MSG_NOSIGNAL : MSG_NOSIGNAL | MSG_DONTWAIT;
     for (;;) {
-        const ssize_t sent = ::send(state->fd, data, static_cast<std::size_t>(length), flags);
+        const long sent =
+            sock::Send(state->fd, data, static_cast<std::size_t>(length), state->idleLimitMs >= 0);
         if (sent >= 0) {
             return static_cast<int>(sent);
         }
-        if (errno == EINTR) {
+        const int error = sock::LastError();
+        if (error == EINTR) {
             continue;
         }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            state->error = errno;
+        if (!sock::IsRetry(error)) {
+            state->error = error;
             return -1;
         }
         if (!WaitForHandle(state->fd, POLLOUT, state->idleLimitMs, state->error)) {
@@ -463,7 +462,7 @@ long TlsStream::Receive(void* buffer, std::size_t length) {
 void TlsStream::ShutdownBoth() {
     CloseNotify();
     if (m->bio.fd >= 0) {
-        ::shutdown(m->bio.fd, SHUT_RDWR);
+        sock::Shutdown(m->bio.fd, true);
     }
 }
 
