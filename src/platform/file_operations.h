@@ -62,7 +62,7 @@ public:
 private:
     void Close();
 
-    void* m_dir = nullptr; // DIR*, kept out of this header
+    void* m_dir = nullptr; // the system's open folder (a DIR* on POSIX), kept out of this header
 };
 
 } // namespace platform
