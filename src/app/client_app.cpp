@@ -1,9 +1,9 @@
 #include "app/client_app.h"
 
-#include <csignal>
 #include <memory>
 #include <vector>
 
+#include "platform/process_start.h"
 #include "settings/settings_store.h"
 #include "ui/main_dialog.h"
 
@@ -12,11 +12,7 @@
 #endif
 
 int CClientApp::InitInstance(int argc, char** argv) {
-    // A server that drops a connection must be an error the engine reports, never a signal.
-    std::signal(SIGPIPE, SIG_IGN);
-    // A file-size limit reached while a download writes is a write error the transfer
-    // reports (EFBIG), like a full disk, not a signal that ends the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    platform::IgnoreWriteSignals();
     m_settingsPath = settings::SettingsFilePath();
 #ifdef QUORREL_HAVE_WX
     settings::SettingsStore store(m_settingsPath);

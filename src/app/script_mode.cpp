@@ -1,6 +1,5 @@
 #include "app/script_mode.h"
 
-#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <mutex>
@@ -8,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process_start.h"
 #include "platform/window/headless/headless_window.h"
 #include "res/ascii_case.h"
 #include "res/resource_ids.h"
@@ -567,8 +567,7 @@ int RunScript(std::istream& script, std::ostream& out, std::ostream& err,
 }
 
 int RunScriptMode(const std::string& file, bool answerYes) {
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit is a write error, as in the window
+    platform::IgnoreWriteSignals();
     std::ios::sync_with_stdio(true);
     std::string path = settings::SettingsFilePath();
     if (file == "-") {

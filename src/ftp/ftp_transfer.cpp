@@ -138,8 +138,13 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     // then counts on its own (progress, cancel question), and the blocks a receive brought are
     // written together. Receiving block by block costs as many system calls as bytes / 8192.
     std::vector<char> buffer(kDownloadBlock * kBlocksPerReceive);
-    // In ASCII mode the server sends network text (CR LF); the file gets local line ends.
+    // In ASCII mode the server sends network text (CR LF); the file gets local line ends,
+    // which on Windows are the network's own.
+#ifdef _WIN32
+    const bool text = false;
+#else
     const bool text = type == "A";
+#endif
     std::string localText;
     bool heldCR = false;
     bool cancelled = false;

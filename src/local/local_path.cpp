@@ -4,12 +4,31 @@
 
 namespace local {
 
+bool IsAbsoluteFolder(const std::string& folder) {
+#ifdef _WIN32
+    const auto letter = static_cast<unsigned char>(folder.empty() ? 0 : folder[0]);
+    return folder.size() >= 2 && ((letter | 0x20) >= 'a' && (letter | 0x20) <= 'z') &&
+           folder[1] == ':' && (folder.size() == 2 || folder[2] == '/' || folder[2] == '\\');
+#else
+    return !folder.empty() && folder[0] == '/';
+#endif
+}
+
 std::string NormalizeFolder(const std::string& folder) {
-    if (folder.empty() || folder[0] != '/') {
+    if (!IsAbsoluteFolder(folder)) {
         return "";
     }
     std::string out;
     for (char c : folder) {
+#ifdef _WIN32
+        // Windows takes both separators; the program keeps '/', and drive letters upper case.
+        if (c == '\\') {
+            c = '/';
+        }
+        if (out.empty() && c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+#endif
         if (c == '/' && !out.empty() && out.back() == '/') {
             continue;
         }

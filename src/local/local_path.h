@@ -11,7 +11,11 @@ namespace local {
 // and "...".
 constexpr std::size_t kComboNameLimit = 40;
 
-// Removes doubled and trailing separators; "" for a path that is not absolute.
+// An absolute path: from "/" on POSIX, from a drive ("C:", "C:/...", "C:\\...") on Windows.
+bool IsAbsoluteFolder(const std::string& folder);
+
+// Removes doubled and trailing separators; "" for a path that is not absolute. On Windows the
+// separators become '/' and the drive letter upper case ("c:\\x\\" gives "C:/x").
 std::string NormalizeFolder(const std::string& folder);
 
 // `name` appended to `folder` with one separator ("/" + "home" gives "/home").

@@ -3,6 +3,12 @@
 
 #include <string>
 
+// <windows.h>, where a file of the platform layer includes it first, names a macro LoadString;
+// the program's own is meant here.
+#ifdef LoadString
+#undef LoadString
+#endif
+
 namespace res {
 
 // The text with that id, or "" when the table has none.

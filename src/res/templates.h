@@ -40,7 +40,8 @@ enum Style : unsigned {
     kAcceptFiles = 1u << 11,
     kAutoHScroll = 1u << 12,
     kHidden = 1u << 13,
-    kTypedText = 1u << 14, // a drop-down box that also takes a typed text
+    kTypedText = 1u << 14,  // a drop-down box that also takes a typed text
+    kDetailView = 1u << 15, // a list view that the program gives columns once it is made
 };
 
 constexpr int kNoId = -1;

@@ -1,6 +1,10 @@
 #include "settings/settings_store.h"
 
+#ifdef _WIN32
+#include <filesystem>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <vector>
@@ -218,6 +222,16 @@ std::string ReverseCharacters(const std::string& text) {
 }
 
 std::string SettingsFilePath() {
+#ifdef _WIN32
+    // The current folder in UTF-8 with '/', as the program keeps local paths.
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (error) {
+        return "DEVurorure.ini";
+    }
+    const std::u8string text = current.generic_u8string();
+    std::string dir(text.begin(), text.end());
+#else
     // No fixed buffer: a deep start-up directory still finds its settings file.
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -227,6 +241,7 @@ std::string SettingsFilePath() {
         buffer.resize(buffer.size() * 2);
     }
     std::string dir(buffer.data());
+#endif
     if (dir.empty() || dir.back() != '/') {
         dir += '/';
     }

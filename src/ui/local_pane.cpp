@@ -31,7 +31,7 @@ std::vector<std::string> DriveRootPaths() {
 
 // Drive items are the only items whose text is a path.
 bool IsDriveItem(const std::string& text) {
-    return text.starts_with('/');
+    return local::IsAbsoluteFolder(text);
 }
 
 // Index of the first item with exactly this text, searching from `start` to the last item and

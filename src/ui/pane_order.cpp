@@ -139,7 +139,7 @@ void CMainDialog::GoToTypedPath(int comboId) {
             typed = platform::HomeFolder() + typed.substr(1);
         }
         // A relative path is taken from the folder on show.
-        if (!typed.starts_with('/') && !m_localFolder.empty()) {
+        if (!local::IsAbsoluteFolder(typed) && !m_localFolder.empty()) {
             typed = local::JoinFolder(m_localFolder, typed);
         }
         const std::string remembered = m_localFolder;

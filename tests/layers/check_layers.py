@@ -22,6 +22,10 @@ ALLOWED = {
 WX_ALLOWED = {"wx", "app"}
 OPENSSL_ALLOWED = {"platform/tls_stream.cpp"}
 LIBSECRET_ALLOWED = {"platform/secret_store.cpp"}
+# The Win32 and Winsock headers belong to the platform layer (and the wx backend) alone.
+WIN32_HEADER = re.compile(r"^(windows|winsock2|ws2tcpip|shellapi|shlobj|aclapi|sddl|io|direct)\.h$",
+                          re.IGNORECASE)
+WIN32_ALLOWED = {"platform", "wx"}
 
 
 def layer_of(path):
@@ -59,6 +63,8 @@ def problems_in(relative_path, lines):
         if (kind == "<" and header.startswith("libsecret/") and
                 relative_path.replace("\\", "/") not in LIBSECRET_ALLOWED):
             found.append(f"{relative_path}:{number}: includes {header} outside the keyring store")
+        if kind == "<" and WIN32_HEADER.match(header) and layer not in WIN32_ALLOWED:
+            found.append(f"{relative_path}:{number}: includes {header} outside the platform layer")
         if kind == '"':
             target = layer_of(header)
             if target is not None and target not in ALLOWED[layer]:
@@ -79,6 +85,8 @@ def self_check():
     assert problems_in("ftp/a.cpp", ["#include <openssl/ssl.h>"])
     assert not problems_in("platform/tls_stream.cpp", ["#include <openssl/ssl.h>"])
     assert problems_in("ui/a.cpp", ["#include <libsecret/secret.h>"])
+    assert problems_in("settings/a.cpp", ["#include <windows.h>"])
+    assert not problems_in("platform/win32/a.cpp", ["#include <winsock2.h>"])
 
 
 def main():

@@ -111,6 +111,12 @@ MadeControl MakeListView(WindowCore& core, wxWindow* surface, const ControlTempl
         style |= wxLC_EDIT_LABELS;
     }
     style |= (c.style & res::kBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
+#ifdef __WXMSW__
+    // Windows' list view cannot become virtual once it exists: it is made so from the start.
+    if (c.style & res::kDetailView) {
+        style = (style & ~wxLC_MASK_TYPE) | wxLC_REPORT | wxLC_VIRTUAL;
+    }
+#endif
     auto* list = new ListWidget(surface, WidgetId(c.id), wxDefaultPosition, wxDefaultSize, style);
     auto node =
         std::make_unique<ListViewControl>(core, key, list, (c.style & res::kAcceptFiles) != 0);
@@ -144,7 +150,14 @@ MadeControl MakeListBox(WindowCore& core, wxWindow* surface, const ControlTempla
 }
 
 MadeControl MakeTabControl(WindowCore& core, wxWindow* surface, const ControlTemplate& c, int key) {
+#ifdef __WXMSW__
+    // The host's controls are the strip's siblings, laid over it: the strip must not paint
+    // over them.
+    auto* book =
+        new wxNotebook(surface, WidgetId(c.id), wxDefaultPosition, wxDefaultSize, wxCLIP_SIBLINGS);
+#else
     auto* book = new wxNotebook(surface, WidgetId(c.id));
+#endif
     return {book, std::make_unique<TabControl>(core, key, book)};
 }
 

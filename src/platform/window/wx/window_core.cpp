@@ -126,6 +126,11 @@ Placed Measure(const WindowCore& core, const res::ControlTemplate& c, wxWindow* 
 }
 
 void ApplyInitialState(wxWindow* widget, unsigned style) {
+#ifdef __WXMSW__
+    // Windows lets a control paint over the siblings that lie on it (the host fields over the
+    // host area's background) unless it is told to leave them out.
+    widget->SetWindowStyleFlag(widget->GetWindowStyleFlag() | wxCLIP_SIBLINGS);
+#endif
     if (style & res::kHidden) {
         widget->Hide();
     }

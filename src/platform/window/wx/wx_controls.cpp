@@ -479,7 +479,18 @@ void TabControl::OnChanging(wxBookCtrlEvent& event) {
     }
 }
 
+void TabControl::SetOverlays(std::vector<wxWindow*> overlays) {
+    m_overlays = std::move(overlays);
+#ifdef __WXMSW__
+    RaiseOverlays();
+#endif
+}
+
 void TabControl::RaiseOverlays() {
+#ifdef __WXMSW__
+    // Windows keeps the pages inside the strip; the strip itself goes below its siblings.
+    m_book->Lower();
+#else
     auto raise = [this] {
         for (std::size_t i = 0; i < m_book->GetPageCount(); ++i) {
             m_book->GetPage(i)->Lower();
@@ -495,6 +506,7 @@ void TabControl::RaiseOverlays() {
             raise();
         }
     });
+#endif
 }
 
 void TabControl::OnChanged(wxBookCtrlEvent& event) {

@@ -227,7 +227,7 @@ public:
     // The controls laid over the strip. GTK gives every page a window of its own, stacked above
     // its siblings whenever the page is shown, where it would take their clicks: pages go back
     // to the bottom and these to the top.
-    void SetOverlays(std::vector<wxWindow*> overlays) { m_overlays = std::move(overlays); }
+    void SetOverlays(std::vector<wxWindow*> overlays);
 
 private:
     void RaiseOverlays();
