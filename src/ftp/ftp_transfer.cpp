@@ -140,10 +140,11 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
     std::vector<char> buffer(kDownloadBlock * kBlocksPerReceive);
     // In ASCII mode the server sends network text (CR LF); the file gets local line ends,
     // which on Windows are the network's own.
-#ifdef _WIN32
-    const bool text = false;
-#else
     const bool text = type == "A";
+#ifdef _WIN32
+    const bool crLfToLf = false;
+#else
+    const bool crLfToLf = text;
 #endif
     std::string localText;
     bool heldCR = false;
@@ -161,7 +162,7 @@ bool FtpClient::RetrieveOnce(platform::Socket& call, DataConnection& connection,
         cancelled = !CountBlocks(static_cast<std::size_t>(received), kDownloadBlock,
                                  res::kTextCancelDownload, done, counted);
         bool written;
-        if (text) {
+        if (crLfToLf) {
             localText.clear();
             AppendLocalText(localText, buffer.data(), counted, heldCR);
             written = file.Write(localText.data(), localText.size());
