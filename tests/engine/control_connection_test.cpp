@@ -1,11 +1,8 @@
-#include <arpa/inet.h>
 #include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "engine/engine_fixture.h"
 #include "platform/system_error.h"
+#include "support/test_sockets.h"
 
 using testsupport::Script;
 
@@ -230,7 +227,7 @@ TEST_F(EngineTest, AnUnresolvableOrEmptyNameIsReportedAsSuch) {
 
 TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
     // A port bound but not listening: refused, and no other process can take it meanwhile.
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int probe = testsupport::sockets::Open(AF_INET);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -241,7 +238,7 @@ TEST_F(EngineTest, RefusedConnectionShowsThePlatformsText) {
     int error = 0;
     ASSERT_TRUE(client.CreateControlSocket(error));
     EXPECT_FALSE(client.FtpConnect("127.0.0.1", "u", "p", ntohs(address.sin_port)));
-    ::close(probe);
+    testsupport::sockets::Close(probe);
     ASSERT_EQ(owner.messages.size(), 1u);
     EXPECT_EQ(owner.messages[0].text, platform::SystemErrorText(ECONNREFUSED));
     EXPECT_EQ(owner.log, "Connecting to 127.0.0.1");

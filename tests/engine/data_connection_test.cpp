@@ -1,14 +1,11 @@
 // How data connections are made: passive mode with EPSV and PASV, the fall-back from active
 // mode when the server cannot reach us, and the names and addresses a connect tries.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <unistd.h>
-
 #include <tuple>
 
 #include "engine/engine_fixture.h"
 #include "ftp/data_connection.h"
 #include "support/temp_dir.h"
+#include "support/test_sockets.h"
 
 using testsupport::MaskPort;
 using testsupport::Script;
@@ -62,7 +59,7 @@ TEST(ServerNames, PortSuffixesAndIPv6Literals) {
 
 TEST(SocketConnect, EveryAddressIsTriedInOrderUntilOneConnects) {
     // Listening on 127.0.0.1 alone: 127.0.0.2 and ::1 refuse at once.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int listener = testsupport::sockets::Open(AF_INET);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -74,7 +71,7 @@ TEST(SocketConnect, EveryAddressIsTriedInOrderUntilOneConnects) {
     ASSERT_TRUE(socket.Create());
     EXPECT_TRUE(socket.ConnectToAny({"127.0.0.2", "::1", "127.0.0.1"}, ntohs(address.sin_port)));
     EXPECT_FALSE(socket.ConnectToAny({"127.0.0.2"}, ntohs(address.sin_port)));
-    ::close(listener);
+    testsupport::sockets::Close(listener);
 }
 
 TEST_F(EngineTest, RefusedEpsvFallsToPasvWhoseAddressIsNeverFollowed) {

@@ -31,7 +31,7 @@ protected:
         root.Write("zeta/inner.txt", "z");
         root.Write("Alpha/deep/file.bin", "x");
         root.Write(".hidden", "h");
-        std::filesystem::create_symlink("Alpha", root / "toalpha");
+        testsupport::MakeServerLink("Alpha", root / "toalpha");
     }
 
     // Host 1 points at the server; `folder` is its saved server folder.
@@ -115,7 +115,7 @@ TEST_F(ConnectionJobs, HostListsTabWithoutSelectionLogsNothingAndKeepsTheLog) {
 }
 
 TEST_F(ConnectionJobs, OpeningRowsEntersFoldersFollowsLinksAndIgnoresFiles) {
-    std::filesystem::create_symlink("zeta", server.Root() / "my link");
+    testsupport::MakeServerLink("zeta", server.Root() / "my link");
     OpenWithHost();
     Connect();
     auto& win = app.Win();

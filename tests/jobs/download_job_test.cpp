@@ -151,8 +151,8 @@ TEST_F(DownloadJobs, FolderTreesArriveWholeWithoutTheirLinksAndDotNames) {
     root.Write("tree/.hidden", "h");
     root.Write("data.bin", Pattern(5000, 5));
     fs::create_directory(root / "tree/empty");
-    fs::create_symlink("one.bin", root / "tree/inner");
-    fs::create_symlink("data.bin", root / "lnk");
+    testsupport::MakeServerLink("one.bin", root / "tree/inner");
+    testsupport::MakeServerLink("data.bin", root / "lnk");
     Connect();
 
     const std::string log = Download(app, {"tree", "lnk -> data.bin"}, {win::kAnswerYes});

@@ -8,6 +8,7 @@
 
 #include "platform/local_time.h"
 #include "support/app_support.h"
+#include "support/environment.h"
 #include "support/scripted_ftp_server.h"
 
 using testsupport::Text;
@@ -107,7 +108,7 @@ TEST_F(Mirroring, OptionsAndAnswersDecideWhichExtrasGoAndTheRestAlwaysStays) {
              {"keep.txt", "extra.txt", "gone/sub/x.txt", ".hidden", "old.bak", "ghost.bak"}) {
             root.Write(name, "remote");
         }
-        fs::create_symlink("keep.txt", root / "link");
+        testsupport::MakeServerLink("keep.txt", root / "link");
         SetAge(root / "old.bak", 60);
         for (const char* name : {"keep.txt", "old.bak", "new.txt"}) {
             local.Write(name, "local");

@@ -1,12 +1,10 @@
 // Listings and transfers through a real FTP server in passive mode and over IPv6 (active with
 // EPRT, passive with EPSV).
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "engine/recording_owner.h"
 #include "support/pyftpd_server.h"
+#include "support/test_sockets.h"
 
 using testsupport::PyFtpdServer;
 using testsupport::TempDir;
@@ -14,14 +12,14 @@ using testsupport::TempDir;
 namespace {
 
 bool HasIPv6Loopback() {
-    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+    const int fd = testsupport::sockets::Open(AF_INET6);
     sockaddr_in6 address{};
     address.sin6_family = AF_INET6;
     address.sin6_addr = in6addr_loopback;
     const bool ok =
         fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     if (fd >= 0) {
-        ::close(fd);
+        testsupport::sockets::Close(fd);
     }
     return ok;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 
@@ -15,6 +16,19 @@ using testsupport::RowTexts;
 namespace fs = std::filesystem;
 
 namespace {
+
+bool SetModified(const fs::path& path, std::int64_t seconds) {
+#ifdef _WIN32
+    std::error_code ec;
+    fs::last_write_time(
+        path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(seconds)),
+        ec);
+    return !ec;
+#else
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+#endif
+}
 
 class PaneGestures : public ::testing::Test {
 protected:
@@ -34,8 +48,7 @@ protected:
         local.Write("sub/x.txt", "x");
     }
     static void SetTime(const fs::path& path, std::int64_t seconds) {
-        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        ASSERT_TRUE(SetModified(path, seconds));
     }
     void Connect() { ASSERT_TRUE(testsupport::OpenAndConnect(app, server, local.Path(), 1)); }
     void Key(int list, win::Key key) {

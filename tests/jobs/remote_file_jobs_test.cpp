@@ -27,8 +27,8 @@ protected:
         root.Write("tree/sub/deeper/two.txt", "2");
         root.Write("other/three.txt", "3");
         root.Write("withlink/f.txt", "f");
-        fs::create_symlink("b.txt", root / "toB");
-        fs::create_symlink("../b.txt", root / "withlink/ln");
+        testsupport::MakeServerLink("b.txt", root / "toB");
+        testsupport::MakeServerLink("../b.txt", root / "withlink/ln");
         fs::permissions(root / "keep.txt", fs::perms(044));
         app.WriteSettings(testsupport::SettingsFile().SetServerHost(0, server).Body());
         app.Open();

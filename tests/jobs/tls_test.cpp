@@ -14,6 +14,7 @@
 #include "res/string_table.h"
 #include "settings/settings_store.h"
 #include "support/app_support.h"
+#include "support/environment.h"
 #include "support/pyftpd_server.h"
 
 using ftp::Security;
@@ -24,8 +25,13 @@ namespace {
 
 // The certificate's SHA-256 fingerprint as the openssl command prints it.
 std::string OpensslFingerprint(const std::string& pem) {
-    const std::string command = "openssl x509 -noout -fingerprint -sha256 -in '" + pem + "'";
     std::string text;
+#ifdef _WIN32
+    testsupport::RunLinuxCommand({"/usr/bin/openssl", "x509", "-noout", "-fingerprint", "-sha256",
+                                  "-in", testsupport::ServerPath(pem)},
+                                 &text);
+#else
+    const std::string command = "openssl x509 -noout -fingerprint -sha256 -in '" + pem + "'";
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[256];
         while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
@@ -33,6 +39,7 @@ std::string OpensslFingerprint(const std::string& pem) {
         }
         ::pclose(pipe);
     }
+#endif
     const std::size_t equals = text.find('=');
     return equals == std::string::npos ? "" : text.substr(equals + 1, 95);
 }

@@ -1,6 +1,9 @@
 #include "support/pyftpd_server.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 namespace testsupport {
 namespace {
@@ -11,13 +14,22 @@ namespace {
 // address port root user password certificate mode (plain, explicit, implicit), and a break
 // ("LOGIN:COMMAND:close|reset:MARKER" or ""): the connection that logs in as the LOGIN-th
 // ends at its COMMAND-th command, unanswered, and MARKER receives that command; then the
-// milliseconds the server waits before each send on a data connection (0: none).
+// milliseconds the server waits before each send on a data connection (0: none); last the
+// port of the test's watch connection, whose end ends the server (0: none, see ServerProcess).
 const char* const kServer = R"(
 import socket, struct, sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
-address, port, root, user, password, cert, mode, brk, slow = sys.argv[1:10]
+address, port, root, user, password, cert, mode, brk, slow, watch = sys.argv[1:11]
+if int(watch):
+    import os, threading
+    test = socket.create_connection(('127.0.0.1', int(watch)))
+    def end_with_test():
+        while test.recv(1):
+            pass
+        os._exit(0)
+    threading.Thread(target=end_with_test, daemon=True).start()
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, root, perm='elradfmwMT')
 base = FTPHandler if mode == 'plain' else TLS_FTPHandler
@@ -65,12 +77,28 @@ FTPServer((address, int(port)), Handler).serve_forever()
 } // namespace
 
 bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& commonName) {
+#ifdef _WIN32
+    const std::string pem = ServerPath(pemPath);
+    return RunLinuxCommand({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                            "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
+                            "/CN=" + commonName, "-addext", "subjectAltName=IP:" + commonName,
+                            "-keyout", pem, "-out", pem}) == 0;
+#else
     const std::string command =
         "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
         "-subj /CN=" +
         commonName + " -addext subjectAltName=IP:" + commonName + " -keyout '" + pemPath +
         "' -out '" + pemPath + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+#endif
+}
+
+void MakeServerLink(const std::string& target, const std::string& link) {
+#ifdef _WIN32
+    ASSERT_EQ(RunLinuxCommand({"/bin/ln", "-s", target, ServerPath(link)}), 0) << link;
+#else
+    std::filesystem::create_symlink(target, link);
+#endif
 }
 
 PyFtpdServer::PyFtpdServer(std::string address, Tls tls, std::string certificate)
@@ -84,10 +112,19 @@ bool PyFtpdServer::Start() {
     const char* mode = m_tls == Tls::None       ? "plain"
                        : m_tls == Tls::Explicit ? "explicit"
                                                 : "implicit";
-    const std::vector<std::string> argv = {
-        "/usr/bin/python3", "-c",          kServer, m_address,
-        "{port}",           m_root.Path(), kUser,   kPassword,
-        m_certificate,      mode,          m_break, std::to_string(m_slowMs)};
+    const std::vector<std::string> argv = {"/usr/bin/python3",
+                                           "-c",
+                                           kServer,
+                                           m_address,
+                                           "{port}",
+                                           ServerPath(m_root.Path()),
+                                           kUser,
+                                           kPassword,
+                                           ServerPath(m_certificate),
+                                           mode,
+                                           m_break,
+                                           std::to_string(m_slowMs),
+                                           "{watch}"};
     if (!m_process.Start(m_address, argv, m_tls == Tls::Implicit)) {
         return false;
     }

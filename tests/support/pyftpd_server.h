@@ -14,6 +14,10 @@ namespace testsupport {
 // (with the same name as its subject alternative name), with the openssl command.
 bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& commonName);
 
+// A symbolic link at `link` in a server's tree. Under Wine the link is made by the server's
+// own system (Linux's ln): Windows links are not what a Linux server lists.
+void MakeServerLink(const std::string& target, const std::string& link);
+
 class PyFtpdServer {
 public:
     static constexpr const char* kUser = "quorrel";
@@ -36,7 +40,7 @@ public:
     // reset. What it was is then in BrokenAt().
     void BreakAt(int login, int command, bool reset) {
         m_break = std::to_string(login) + ":" + std::to_string(command) +
-                  (reset ? ":reset:" : ":close:") + (m_marker / "broken");
+                  (reset ? ":reset:" : ":close:") + ServerPath(m_marker / "broken");
     }
     // Before Start: the server waits `ms` before each send of file data (64 KiB), all of it at
     // once, so that transfers last long enough to be canceled.

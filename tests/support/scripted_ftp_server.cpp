@@ -1,17 +1,12 @@
 #include "support/scripted_ftp_server.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <utility>
+
+#include "support/test_sockets.h"
 
 namespace testsupport {
 
@@ -28,9 +23,9 @@ void SleepMs(int ms) {
 bool SendAllBytes(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t sent = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        const long sent = sockets::Send(fd, bytes.data() + done, bytes.size() - done);
         if (sent < 0) {
-            if (errno == EINTR) {
+            if (sockets::Retry()) {
                 continue;
             }
             return false;
@@ -38,13 +33,6 @@ bool SendAllBytes(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(sent);
     }
     return true;
-}
-
-// Closes with an RST: no FIN first, whatever is unsent or unread is dropped.
-void ResetAndClose(int fd) {
-    const linger abort{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    ::close(fd);
 }
 
 } // namespace
@@ -191,7 +179,7 @@ Script& Script::PassivePreparation(const std::string& type) {
 }
 
 ScriptedFtpServer::ScriptedFtpServer(Script script) : m_steps(std::move(script.steps)) {
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listenFd = sockets::Open(AF_INET);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -210,10 +198,10 @@ ScriptedFtpServer::ScriptedFtpServer(Script script) : m_steps(std::move(script.s
 ScriptedFtpServer::~ScriptedFtpServer() {
     Stop();
     if (m_listenFd >= 0) {
-        ::close(m_listenFd);
+        sockets::Close(m_listenFd);
     }
     if (m_passiveFd >= 0) {
-        ::close(m_passiveFd);
+        sockets::Close(m_passiveFd);
     }
 }
 
@@ -229,14 +217,13 @@ void ScriptedFtpServer::Stop() {
 
 void ScriptedFtpServer::RefuseMore() {
     while (!m_stop) {
-        pollfd p{m_listenFd, POLLIN, 0};
-        if (::poll(&p, 1, kSliceMs) <= 0) {
+        if (sockets::PollOne(m_listenFd, POLLIN, kSliceMs) <= 0) {
             continue;
         }
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = sockets::Accept(m_listenFd);
         if (fd >= 0) {
             SendAllBytes(fd, "421 Too many connections.\r\n");
-            ::close(fd);
+            sockets::Close(fd);
             ++m_refused;
         }
     }
@@ -264,8 +251,7 @@ void ScriptedFtpServer::Problem(const std::string& text) {
 
 bool ScriptedFtpServer::WaitReadable(int fd, bool untilStop) {
     for (int waited = 0; waited < kGiveUpMs && !(untilStop && m_stop); waited += kSliceMs) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, kSliceMs) > 0) {
+        if (sockets::PollOne(fd, POLLIN, kSliceMs) > 0) {
             return true;
         }
     }
@@ -289,7 +275,7 @@ bool ScriptedFtpServer::ReadLine(int fd, std::string& pending, std::string& line
             return false;
         }
         char buffer[4096];
-        const ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
+        const long received = sockets::Receive(fd, buffer, sizeof buffer);
         if (received <= 0) {
             return false;
         }
@@ -299,9 +285,9 @@ bool ScriptedFtpServer::ReadLine(int fd, std::string& pending, std::string& line
 
 void ScriptedFtpServer::ListenData(const std::string& reply, int controlFd) {
     if (m_passiveFd >= 0) {
-        ::close(m_passiveFd);
+        sockets::Close(m_passiveFd);
     }
-    m_passiveFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_passiveFd = sockets::Open(AF_INET);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -331,9 +317,8 @@ int ScriptedFtpServer::ConnectData(int delayMs) {
     if (m_passiveFd >= 0) {
         const int listener = m_passiveFd;
         m_passiveFd = -1;
-        const int fd =
-            WaitReadable(listener) ? ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-        ::close(listener);
+        const int fd = WaitReadable(listener) ? sockets::Accept(listener) : -1;
+        sockets::Close(listener);
         if (fd < 0) {
             Problem("the client did not open the passive data connection");
             return -1;
@@ -352,7 +337,7 @@ int ScriptedFtpServer::ConnectData(int delayMs) {
         Problem("PORT address is not 127.0.0.1: " + m_lastPort);
         return -1;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = sockets::Open(AF_INET);
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -360,7 +345,7 @@ int ScriptedFtpServer::ConnectData(int delayMs) {
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
         Problem("data connection refused");
         if (fd >= 0) {
-            ::close(fd);
+            sockets::Close(fd);
         }
         return -1;
     }
@@ -375,13 +360,13 @@ void ScriptedFtpServer::SendData(const std::string& bytes, int delayMs) {
     }
     // A client that stops early makes the send fail; that is its right.
     SendAllBytes(fd, bytes);
-    ::shutdown(fd, SHUT_WR);
+    sockets::ShutdownSend(fd);
     // Wait for the client to close its side: it has then read the reply before the data, so
     // the next reply can never arrive in the same receive as the earlier one.
     char buffer[4096];
-    while (WaitReadable(fd, false) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    while (WaitReadable(fd, false) && sockets::Receive(fd, buffer, sizeof buffer) > 0) {
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::ReceiveData() {
@@ -395,14 +380,14 @@ void ScriptedFtpServer::ReceiveData() {
             Problem("data connection not closed by the client");
             break;
         }
-        const ssize_t received = ::recv(fd, buffer, sizeof buffer, 0);
+        const long received = sockets::Receive(fd, buffer, sizeof buffer);
         if (received <= 0) {
             break;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
         m_data.append(buffer, static_cast<std::size_t>(received));
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::Flood(int fd, const std::string& pattern, std::size_t limit) {
@@ -413,17 +398,15 @@ void ScriptedFtpServer::Flood(int fd, const std::string& pattern, std::size_t li
     std::size_t sent = 0;
     int stalledMs = 0;
     while (sent < limit && stalledMs < kGiveUpMs && !m_stop) {
-        pollfd p{fd, POLLOUT, 0};
-        if (::poll(&p, 1, kSliceMs) <= 0) {
+        if (sockets::PollOne(fd, POLLOUT, kSliceMs) <= 0) {
             stalledMs += kSliceMs; // the client takes nothing more
             continue;
         }
         stalledMs = 0;
         const std::size_t offset = sent % pattern.size();
-        const ssize_t n =
-            ::send(fd, block.data() + offset, std::min(block.size() - offset, limit - sent),
-                   MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        const long n = sockets::Send(fd, block.data() + offset,
+                                     std::min(block.size() - offset, limit - sent), true);
+        if (n < 0 && !sockets::Retry()) {
             break; // closed by the client
         }
         sent += n > 0 ? static_cast<std::size_t>(n) : 0;
@@ -438,9 +421,9 @@ void ScriptedFtpServer::HoldData(const std::string& bytes) {
     }
     SendAllBytes(fd, bytes);
     char buffer[4096];
-    while (WaitReadable(fd) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    while (WaitReadable(fd) && sockets::Receive(fd, buffer, sizeof buffer) > 0) {
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::TrickleData(const std::string& bytes, int intervalMs) {
@@ -449,12 +432,12 @@ void ScriptedFtpServer::TrickleData(const std::string& bytes, int intervalMs) {
         return;
     }
     for (char byte : bytes) {
-        if (m_stop || ::send(fd, &byte, 1, MSG_NOSIGNAL) != 1) {
+        if (m_stop || sockets::Send(fd, &byte, 1) != 1) {
             break;
         }
         SleepMs(intervalMs);
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::StallData() {
@@ -466,7 +449,7 @@ void ScriptedFtpServer::StallData() {
     for (int waited = 0; waited < kGiveUpMs && !m_stop; waited += kSliceMs) {
         SleepMs(kSliceMs);
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::Intrude(const std::string& bytes) {
@@ -476,7 +459,7 @@ void ScriptedFtpServer::Intrude(const std::string& bytes) {
         Problem("no PORT before an intruder");
         return;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = sockets::Open(AF_INET);
     sockaddr_in from{};
     from.sin_family = AF_INET;
     from.sin_addr.s_addr = htonl(0x7f000002); // 127.0.0.2: loopback, yet not the server
@@ -488,21 +471,21 @@ void ScriptedFtpServer::Intrude(const std::string& bytes) {
         ::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
         Problem("the intruder could not connect from 127.0.0.2");
         if (fd >= 0) {
-            ::close(fd);
+            sockets::Close(fd);
         }
         return;
     }
     SendAllBytes(fd, bytes);
-    ::shutdown(fd, SHUT_WR);
+    sockets::ShutdownSend(fd);
     char buffer[4096];
-    ssize_t n = 0;
-    while (WaitReadable(fd, false) && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+    long n = 0;
+    while (WaitReadable(fd, false) && (n = sockets::Receive(fd, buffer, sizeof buffer)) > 0) {
         m_intruderBytes += static_cast<std::size_t>(n);
     }
     if (n <= 0) {
         ++m_intrudersClosed;
     }
-    ::close(fd);
+    sockets::Close(fd);
 }
 
 void ScriptedFtpServer::ResetData(const std::string& bytes, bool onArrival) {
@@ -513,9 +496,9 @@ void ScriptedFtpServer::ResetData(const std::string& bytes, bool onArrival) {
     SendAllBytes(fd, bytes);
     if (onArrival && WaitReadable(fd, false)) {
         char buffer[4096];
-        ::recv(fd, buffer, sizeof buffer, 0);
+        sockets::Receive(fd, buffer, sizeof buffer);
     }
-    ResetAndClose(fd);
+    sockets::ResetAndClose(fd);
 }
 
 void ScriptedFtpServer::Run() {
@@ -523,7 +506,7 @@ void ScriptedFtpServer::Run() {
         Problem("the client never connected");
         return;
     }
-    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = sockets::Accept(m_listenFd);
     if (fd < 0) {
         Problem("accept failed");
         return;
@@ -585,7 +568,7 @@ void ScriptedFtpServer::Run() {
                 const int data = ConnectData(0);
                 if (data >= 0) {
                     Flood(data, action.bytes, action.limit);
-                    ::close(data);
+                    sockets::Close(data);
                 }
                 break;
             }
@@ -616,11 +599,11 @@ void ScriptedFtpServer::Run() {
         Problem("unexpected \"" + line + "\" after the script");
     }
     if (reset) {
-        ResetAndClose(fd);
+        sockets::ResetAndClose(fd);
         return;
     }
-    ::shutdown(fd, SHUT_RDWR);
-    ::close(fd);
+    sockets::ShutdownBoth(fd);
+    sockets::Close(fd);
 }
 
 std::string MaskPort(const std::string& text) {

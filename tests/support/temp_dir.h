@@ -5,16 +5,48 @@
 #include <fstream>
 #include <string>
 
+#ifdef _WIN32
+#include <random>
+#else
+#include <stdlib.h>
+#endif
+
 namespace testsupport {
+
+// A new empty folder in the system's temporary folder, its name `prefix` and six random
+// characters; "" when none could be made.
+#ifdef _WIN32
+// Under Wine the test servers are Linux programs, which see the Windows files under Z: (the
+// Unix root): the folders go to Z:/tmp where there is one, not into Wine's own Temp.
+inline std::string MakeTempFolder(const std::string& prefix = "quorrel-test-") {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::is_directory("Z:/tmp", ec)
+                                           ? std::filesystem::path("Z:/tmp")
+                                           : std::filesystem::temp_directory_path(ec);
+    std::random_device random;
+    const char* const letters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix;
+        for (int i = 0; i < 6; ++i) {
+            name += letters[random() % 36];
+        }
+        if (std::filesystem::create_directory(base / name, ec)) {
+            return (base / name).generic_string();
+        }
+    }
+    return "";
+}
+#else
+inline std::string MakeTempFolder(const std::string& prefix = "quorrel-test-") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+    char* made = ::mkdtemp(pattern.data());
+    return made ? made : "";
+}
+#endif
 
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "quorrel-test-XXXXXX").string();
-        char* made = ::mkdtemp(pattern.data());
-        m_path = made ? made : "";
-    }
+    TempDir() : m_path(MakeTempFolder()) {}
     ~TempDir() {
         std::error_code ec;
         // Make read-only folders removable again before removing the tree.

@@ -1,7 +1,9 @@
 // The local pane's file operations on real temporary folders, each started as the user starts
 // it: the menus, a double click, button 1027 and the end of a label edit.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,7 +17,9 @@
 #include "platform/desktop_open.h"
 #include "platform/file_system.h"
 #include "support/app_support.h"
+#ifndef _WIN32
 #include "support/unprivileged.h"
+#endif
 
 using testsupport::ExpectBox;
 using testsupport::ExpectBoxes;
@@ -23,7 +27,9 @@ using testsupport::HeadlessApp;
 using testsupport::Rows;
 using testsupport::TempDir;
 using testsupport::Text;
+#ifndef _WIN32
 using testsupport::Unprivileged;
+#endif
 using Strings = std::vector<std::string>;
 namespace fs = std::filesystem;
 
@@ -70,6 +76,8 @@ protected:
     std::string m_startDir;
 };
 
+#ifndef _WIN32
+// Linux only: file modes and hard links.
 TEST_F(LocalFileOperationsTest, DeleteAsksThenRemovesFilesReadOnlyFilesAndWholeTrees) {
     TempDir dir;
     dir.Write("plain.txt", "x");
@@ -98,7 +106,10 @@ TEST_F(LocalFileOperationsTest, DeleteAsksThenRemovesFilesReadOnlyFilesAndWholeT
     ASSERT_EQ(::stat((dir / "kept.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
+#endif
 
+#ifndef _WIN32
+// Linux only: permissions, root.
 TEST_F(LocalFileOperationsTest, WithoutPermissionItemsStayAndEachFailureHasItsBox) {
     Unprivileged guard;
     if (!guard.Ok()) {
@@ -126,6 +137,7 @@ TEST_F(LocalFileOperationsTest, WithoutPermissionItemsStayAndEachFailureHasItsBo
     ASSERT_EQ(boxes.size(), 4u);
     ExpectBox(boxes.at(3), "Permission denied\r\n" + Text(116), win::Buttons::Ok, win::Icon::Error);
 }
+#endif
 
 TEST_F(LocalFileOperationsTest, TreeOfAThousandOneFoldersStaysAndOfAThousandGoes) {
     TempDir dir;
@@ -153,6 +165,8 @@ TEST_F(LocalFileOperationsTest, TreeOfAThousandOneFoldersStaysAndOfAThousandGoes
     EXPECT_FALSE(Exists(dir / "big"));
 }
 
+#ifndef _WIN32
+// Linux only: symbolic links.
 TEST_F(LocalFileOperationsTest, LinksToFoldersAreRemovedAsLinksNeverFollowed) {
     TempDir dir;
     dir.Write("outside/sub/keep.txt", "x");
@@ -170,6 +184,7 @@ TEST_F(LocalFileOperationsTest, LinksToFoldersAreRemovedAsLinksNeverFollowed) {
     EXPECT_FALSE(Exists(dir / "work/top-link") || Exists(dir / "work/tree"));
     EXPECT_TRUE(Exists(dir / "outside/sub/keep.txt"));
 }
+#endif
 
 TEST_F(LocalFileOperationsTest, RenameInPlaceFollowsTheNameAndNeverOverwrites) {
     TempDir dir;
@@ -254,6 +269,8 @@ TEST_F(LocalFileOperationsTest, OpeningHandsWholePathsToTheDesktopAndEntersFolde
     EXPECT_FALSE(drives.dialog->View().m_localList.m_driveList);
 }
 
+#ifndef _WIN32
+// Linux only: the programs started (touch) are Linux's.
 // What the window system starts for an open: the path is one argument, no shell reads it.
 TEST_F(LocalFileOperationsTest, ProgramsStartWithEachArgumentAsItIs) {
     TempDir dir;
@@ -269,6 +286,7 @@ TEST_F(LocalFileOperationsTest, ProgramsStartWithEachArgumentAsItIs) {
     EXPECT_FALSE(platform::StartProgram({"quorrel-no-such-program", made}));
     EXPECT_EQ(platform::LastFileError(), ENOENT);
 }
+#endif
 
 TEST_F(LocalFileOperationsTest, ScriptReportsWhatTheDesktopIsAskedToOpen) {
     TempDir dir;

@@ -78,6 +78,8 @@ TEST(ScriptMode, ErrorsNameTheLineAndExitWithTwoAfterClosing) {
     EXPECT_EQ(RunLines(dir, "type 1000 \"open\n").err, "script: line 1: unclosed quote\n");
 }
 
+#ifndef _WIN32
+// Linux only: runs the program through the shell.
 TEST(ScriptMode, BinaryReadsStandardInputInTheCurrentDirectory) {
     TempDir dir;
     std::string command = "cd '" + dir.Path() +
@@ -94,5 +96,6 @@ TEST(ScriptMode, BinaryReadsStandardInputInTheCurrentDirectory) {
     EXPECT_EQ(output, "");
     EXPECT_NE(dir.Read("DEVurorure.ini").find("Sname=piped.example;"), std::string::npos);
 }
+#endif
 
 } // namespace

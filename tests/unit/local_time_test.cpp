@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/local_time.h"
+#include "support/environment.h"
 
 namespace {
 

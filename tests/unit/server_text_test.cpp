@@ -11,6 +11,7 @@
 #include "ftp/listing_index.h"
 #include "ftp/server_features.h"
 #include "res/visible_text.h"
+#include "support/environment.h"
 
 namespace {
 
