@@ -57,6 +57,9 @@ std::string ParentFolder(const std::string& folder, const std::vector<std::strin
         return "";
     }
     const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ""; // a drive ("E:") missing from the list is a root all the same
+    }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 

@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <random>
+
+#include "support/server_process.h"
 #else
 #include <stdlib.h>
 #endif
@@ -48,6 +50,20 @@ class TempDir {
 public:
     TempDir() : m_path(MakeTempFolder()) {}
     ~TempDir() {
+#ifdef _WIN32
+        // Links the servers made are Unix links, which the C++ library on Wine cannot remove
+        // (its remove_all then never ends): Linux removes the tree. The command's own folder
+        // (a TempDir too) holds plain files.
+        static thread_local bool removingThroughLinux = false;
+        if (m_path.starts_with("Z:/") && !removingThroughLinux) {
+            removingThroughLinux = true;
+            const int status = RunLinuxCommand({"/bin/rm", "-rf", ServerPath(m_path)});
+            removingThroughLinux = false;
+            if (status == 0) {
+                return;
+            }
+        }
+#endif
         std::error_code ec;
         // Make read-only folders removable again before removing the tree.
         for (auto it = std::filesystem::recursive_directory_iterator(
@@ -61,8 +77,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& Path() const {
+        return m_path;
+    }
+    std::string operator/(const std::string& name) const {
+        return m_path + "/" + name;
+    }
 
     void Write(const std::string& name, const std::string& content) const {
         std::filesystem::create_directories(std::filesystem::path(*this / name).parent_path());

@@ -6,6 +6,7 @@
 #include <climits>
 #include <set>
 
+#include "platform/file_system.h"
 #include "support/app_support.h"
 
 using testsupport::HeadlessApp;
@@ -51,6 +52,11 @@ protected:
 
 TEST_F(FileListsTest, ContextMenusGrayWhatCannotBeDoneNow) {
     using namespace res;
+#ifdef _WIN32 // drives by letter
+    const std::string drive = platform::ListDriveRoots()[0].path;
+#else
+    const std::string drive = "/";
+#endif
     const MenuCase cases[] = {
         {"local, nothing selected, offline",
          kLocalList,
@@ -86,7 +92,7 @@ TEST_F(FileListsTest, ContextMenusGrayWhatCannotBeDoneNow) {
          kLocalList,
          true,
          true,
-         {"/"},
+         {drive},
          kMenuLocalItems,
          {kCmdLocalUpload, kCmdOverwriteUpload, kCmdLocalDelete, kCmdLocalRename}},
         {"remote, offline", kRemoteList, false, false, {"dir"}, kNoMenu, {}},

@@ -16,6 +16,7 @@
 #include "app/script_mode.h"
 #include "platform/desktop_open.h"
 #include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "support/app_support.h"
 #ifndef _WIN32
 #include "support/unprivileged.h"
@@ -45,6 +46,15 @@ constexpr int kCmdCreateFolder = 32778;
 std::string CurrentDirectory() {
     char buffer[PATH_MAX];
     return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+}
+
+// The drive listed first: "/", on Windows a letter as "C:".
+std::string FirstDrive() {
+#ifdef _WIN32
+    return platform::ListDriveRoots()[0].path;
+#else
+    return "/";
+#endif
 }
 
 bool Exists(const std::string& path) {
@@ -150,8 +160,8 @@ TEST_F(LocalFileOperationsTest, TreeOfAThousandOneFoldersStaysAndOfAThousandGoes
     OpenIn(app, dir.Path());
     app.Win().QueueAnswer(win::kAnswerYes);
     Menu(app, {"big"}, kCmdDelete);
-    auto boxes = ExpectBoxes(
-        app, {Text(118) + "1" + Text(168), Text(120), "Directory not empty\r\nCannot delete big"});
+    auto boxes = ExpectBoxes(app, {Text(118) + "1" + Text(168), Text(120),
+                                   platform::SystemErrorText(ENOTEMPTY) + "Cannot delete big"});
     EXPECT_EQ(boxes.at(1).icon, win::Icon::Warning);
     EXPECT_EQ(Rows(app, kLocalList), (Strings{"0 big"}));
     EXPECT_TRUE(Exists(dir / "big/n0/inner/file.txt"));
@@ -202,7 +212,8 @@ TEST_F(LocalFileOperationsTest, RenameInPlaceFollowsTheNameAndNeverOverwrites) {
     Rename(app, "b.txt", "a.html");
     fs::remove(dir / "gone.txt");
     Rename(app, "gone.txt", "back.txt");
-    ExpectBoxes(app, {"File exists\r\n" + Text(121), "No such file or directory\r\n" + Text(121)});
+    ExpectBoxes(app, {platform::SystemErrorText(EEXIST) + Text(121),
+                      platform::SystemErrorText(ENOENT) + Text(121)});
     EXPECT_EQ(dir.Read("a.html"), "a.txt");
     // Listed again, in display order.
     EXPECT_EQ(Rows(app, kLocalList), (Strings{"0 papers", "1 a.html", "6 b.txt"}));
@@ -262,10 +273,10 @@ TEST_F(LocalFileOperationsTest, OpeningHandsWholePathsToTheDesktopAndEntersFolde
     OpenIn(drives, "");
     drives.Win().Click(kOpenFolderButton);
     ExpectBoxes(drives, {Text(114)});
-    Menu(drives, {"/"}, kCmdOpen);
-    EXPECT_EQ(drives.Win().ShellOpens(), Strings{"/"});
-    ASSERT_TRUE(drives.Win().Activate(kLocalList, "/"));
-    EXPECT_EQ(drives.dialog->View().m_localFolder, "/");
+    Menu(drives, {FirstDrive()}, kCmdOpen);
+    EXPECT_EQ(drives.Win().ShellOpens(), Strings{FirstDrive()});
+    ASSERT_TRUE(drives.Win().Activate(kLocalList, FirstDrive()));
+    EXPECT_EQ(drives.dialog->View().m_localFolder, FirstDrive());
     EXPECT_FALSE(drives.dialog->View().m_localList.m_driveList);
 }
 

@@ -20,6 +20,9 @@
 #include <sstream>
 
 #include "app/script_mode.h"
+#include "local/local_path.h"
+#include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "support/headless_app.h"
 #include "support/temp_dir.h"
 #ifndef _WIN32
@@ -40,9 +43,30 @@ constexpr int kUpButton = 1007;
 constexpr int kRefreshButton = 1020;
 
 std::string CurrentDirectory() {
+#ifdef _WIN32 // in the program's form: '/' and a drive root as "C:"
+    return local::NormalizeFolder(std::filesystem::current_path().generic_string());
+#else
     char buffer[PATH_MAX];
     return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+#endif
 }
+
+// The root of the temporary folders' drive, and the drive listed first.
+#ifdef _WIN32
+std::string RootOf(const TempDir& dir) {
+    return dir.Path().substr(0, 2);
+}
+std::string FirstDrive() {
+    return platform::ListDriveRoots()[0].path;
+}
+#else
+std::string RootOf(const TempDir&) {
+    return "/";
+}
+std::string FirstDrive() {
+    return "/";
+}
+#endif
 
 // Restores the process's current directory, which the pane moves with every listing.
 class LocalPaneTest : public ::testing::Test {
@@ -136,7 +160,7 @@ TEST_F(LocalPaneTest, DropDownShowsTheChainAndChoosingAnItemGoesThere) {
     DropDown(app);
     auto& combo = app.Win().Get(kDriveCombo);
     ASSERT_GE(combo.GetCount(), 3);
-    EXPECT_EQ(combo.GetItem(0).text, "/");
+    EXPECT_EQ(combo.GetItem(0).text, FirstDrive());
     const int last = combo.GetCount() - 1;
     // The chain ends at the current folder, one indent deeper per level, under its drive.
     int inner = -1;
@@ -160,11 +184,11 @@ TEST_F(LocalPaneTest, DropDownShowsTheChainAndChoosingAnItemGoesThere) {
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"inner-step:0", "file.txt:6"}));
     EXPECT_EQ(ComboSelection(app), "outer-step");
 
-    // The root drive followed by nothing is "/" itself.
-    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, "/"));
-    EXPECT_EQ(app.dialog->View().m_localFolder, "/");
-    EXPECT_EQ(CurrentDirectory(), "/");
-    EXPECT_EQ(ComboSelection(app), "/");
+    // The root drive followed by nothing is "/" (or "Z:") itself.
+    ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, RootOf(dir)));
+    EXPECT_EQ(app.dialog->View().m_localFolder, RootOf(dir));
+    EXPECT_EQ(CurrentDirectory(), RootOf(dir));
+    EXPECT_EQ(ComboSelection(app), RootOf(dir));
     EXPECT_TRUE(app.Win().Boxes().empty());
 }
 
@@ -177,7 +201,7 @@ TEST_F(LocalPaneTest, ShortenedChainNameFailsAndTheFolderIsListedAgain) {
     OpenIn(app, dir / (longName + "/inner"));
     ASSERT_TRUE(app.Win().ChooseCombo(kDriveCombo, std::string(40, 'L') + "..."));
     ASSERT_EQ(app.Win().Boxes().size(), 1u);
-    EXPECT_EQ(app.Win().Boxes()[0].text, "No such file or directory\r\n");
+    EXPECT_EQ(app.Win().Boxes()[0].text, platform::SystemErrorText(ENOENT));
     EXPECT_EQ(app.Win().Boxes()[0].icon, win::Icon::Warning);
     EXPECT_EQ(app.dialog->View().m_localFolder, dir / (longName + "/inner"));
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"kept.txt:6"}));
@@ -208,15 +232,15 @@ TEST_F(LocalPaneTest, UpClimbsToTheDriveListAndStopsThere) {
     EXPECT_EQ(app.dialog->View().m_localFolder, dir / "a");
     EXPECT_EQ(Rows(app, kLocalList), (std::vector<std::string>{"b:0"}));
 
-    app.dialog->Arrange().m_localFolder = "/";
+    app.dialog->Arrange().m_localFolder = RootOf(dir);
     app.Win().Click(kRefreshButton);
-    EXPECT_EQ(ComboSelection(app), "/");
+    EXPECT_EQ(ComboSelection(app), RootOf(dir));
     app.Win().Click(kUpButton);
     EXPECT_EQ(app.dialog->View().m_localFolder, "");
     EXPECT_TRUE(app.dialog->View().m_localList.m_driveList);
     auto rows = app.Win().Get(kLocalList).Rows();
     ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0].text, "/");
+    EXPECT_EQ(rows[0].text, FirstDrive());
     EXPECT_GE(rows[0].image, 17);
     EXPECT_LE(rows[0].image, 21);
     EXPECT_EQ(ComboSelection(app), "<none>");
@@ -233,6 +257,9 @@ TEST_F(LocalPaneTest, VanishedFolderClimbsToItsParentOnRefresh) {
     dir.Write("a/left.txt", "");
     HeadlessApp app;
     OpenIn(app, dir / "a/b/c");
+#ifdef _WIN32 // Windows removes no folder that is a process's current one
+    std::filesystem::current_path(dir.Path());
+#endif
     std::filesystem::remove_all(dir / "a/b");
     app.Win().Click(kRefreshButton);
     EXPECT_EQ(app.dialog->View().m_localFolder, dir / "a");
@@ -241,7 +268,11 @@ TEST_F(LocalPaneTest, VanishedFolderClimbsToItsParentOnRefresh) {
 
     // A folder saved in another system's form is no folder here: the pane shows the drives.
     HeadlessApp other;
+#ifdef _WIN32
+    OpenIn(other, "/home/data");
+#else
     OpenIn(other, "C:\\Data");
+#endif
     EXPECT_EQ(other.dialog->View().m_localFolder, "");
     EXPECT_TRUE(other.dialog->View().m_localList.m_driveList);
 }
@@ -326,13 +357,19 @@ TEST_F(LocalPaneTest, ScriptTranscriptOfBrowsingAndAFailedChoice) {
     std::ostringstream err;
     EXPECT_EQ(RunScript(script, out, err, dir / "DEVurorure.ini", false), 0);
     EXPECT_EQ(out.str(), "");
+    std::string missing; // the system's sentence, its line breaks escaped as in the transcript
+    for (char c : platform::SystemErrorText(ENOENT)) {
+        missing += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+    }
     EXPECT_EQ(err.str(), "show 1004:\n"
                          "[ ] 15 readme\n"
-                         "box warning ok: No such file or directory\\r\\n -> ok\n"
-                         "show 1004:\n"
-                         "[ ] 15 readme\n"
-                         "show 1004:\n"
-                         "[ ] 0 " +
+                         "box warning ok: " +
+                             missing +
+                             " -> ok\n"
+                             "show 1004:\n"
+                             "[ ] 15 readme\n"
+                             "show 1004:\n"
+                             "[ ] 0 " +
                              longName +
                              "\n"
                              "[ ] 6 notes.txt\n"

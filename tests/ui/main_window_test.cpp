@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #endif
 
+#include <cerrno>
 #include <sstream>
 
+#include "platform/system_error.h"
 #include "res/string_table.h"
 #include "support/headless_app.h"
 
@@ -351,9 +353,9 @@ TEST(MainWindowClose, SettingsThatCannotBeWrittenAskFirstAndNoKeepsTheWindow) {
     EXPECT_FALSE(app.Win().Destroyed());
     auto boxes = app.Win().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, res::LoadString(res::kTextCannotSaveSettings) +
-                                 app.dir / "DEVurorure.ini" + "\r\nNo such file or directory\r\n" +
-                                 res::LoadString(res::kTextCloseAnyway));
+    EXPECT_EQ(boxes[0].text,
+              res::LoadString(res::kTextCannotSaveSettings) + app.dir / "DEVurorure.ini" + "\r\n" +
+                  platform::SystemErrorText(ENOENT) + res::LoadString(res::kTextCloseAnyway));
     EXPECT_EQ(boxes[0].buttons, win::Buttons::YesNo);
 
     std::filesystem::create_directory(app.dir.Path());

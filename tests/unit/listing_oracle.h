@@ -183,6 +183,29 @@ inline std::int64_t ListingEntrySize(const std::string& name, const std::string&
     return ListingEntrySize32(name, text);
 }
 
+#ifdef _WIN32
+// The Windows runtime's mktime refuses fields of a year before 1970 or after 3000 even where the
+// days carried over end within them; its zone rules are the same every year. The calendar
+// repeats every 400 years (146097 days), so the fields are carried over here, the date moved by
+// whole cycles into the runtime's years, and the cycles added back to its answer.
+inline long long WindowsMktime(std::tm t) {
+    const auto floorDiv = [](long long a, long long b) { return a / b - (a % b < 0 ? 1 : 0); };
+    constexpr long long kCycleDays = 146097;
+    const long long hour = t.tm_hour + floorDiv(t.tm_min, 60);
+    const long long day = t.tm_mday + floorDiv(hour, 24);
+    const long long year = t.tm_year + 1900LL + floorDiv(t.tm_mon, 12);
+    const long long dayCycles = floorDiv(day - 1, kCycleDays);
+    const long long yearCycles = floorDiv(year - 1971, 400);
+    t.tm_min = static_cast<int>(t.tm_min - 60 * floorDiv(t.tm_min, 60));
+    t.tm_hour = static_cast<int>(hour - 24 * floorDiv(hour, 24));
+    t.tm_mday = static_cast<int>(day - dayCycles * kCycleDays);
+    t.tm_mon = static_cast<int>(t.tm_mon - 12 * floorDiv(t.tm_mon, 12));
+    t.tm_year = static_cast<int>(year - yearCycles * 400 - 1900);
+    const long long result = static_cast<long long>(std::mktime(&t));
+    return result == -1 ? -1 : result + (dayCycles + yearCycles) * kCycleDays * 86400;
+}
+#endif
+
 // The conversion fails (-1) outside 1970-01-01 00:00:00 .. 3000-12-31 23:59:59 UTC.
 inline std::int64_t LocalTime(std::int32_t year, int month, std::int32_t day, std::int32_t hour,
                               std::int32_t minute) {
@@ -197,7 +220,11 @@ inline std::int64_t LocalTime(std::int32_t year, int month, std::int32_t day, st
     t.tm_min = minute;
     t.tm_sec = -1;
     t.tm_isdst = -1;
+#ifdef _WIN32
+    const long long result = WindowsMktime(t);
+#else
     const long long result = static_cast<long long>(std::mktime(&t));
+#endif
     return (result < 0 || result > 32535215999LL) ? -1 : result;
 }
 

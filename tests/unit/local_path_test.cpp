@@ -6,6 +6,7 @@
 
 namespace {
 
+#ifndef _WIN32 // Linux folders; Windows' are below
 TEST(LocalPath, UpOneLevelEndsInTheDriveList) {
     const std::vector<std::string> roots = {"/", "/media/usb"};
     EXPECT_EQ(local::ParentFolder("/home/user", roots), "/home");
@@ -19,6 +20,7 @@ TEST(LocalPath, UpOneLevelEndsInTheDriveList) {
     EXPECT_EQ(local::ParentFolder("C:\\Data", roots), "");
     EXPECT_EQ(local::ParentFolder("relative/path", roots), "");
 }
+#endif
 
 TEST(LocalPath, RootChainAndJoin) {
     const std::vector<std::string> roots = {"/", "/media/usb", "/media/usb2"};
@@ -34,9 +36,44 @@ TEST(LocalPath, RootChainAndJoin) {
     EXPECT_EQ(local::JoinFolder("/media/usb", "a"), "/media/usb/a");
     EXPECT_EQ(local::LastComponent("/home/user"), "user");
     EXPECT_EQ(local::LastComponent("/"), "/");
+#ifndef _WIN32 // no drive letter: no folder on Windows
     EXPECT_EQ(local::NormalizeFolder("/a//b/"), "/a/b");
     EXPECT_EQ(local::NormalizeFolder("//"), "/");
+#endif
 }
+
+#ifdef _WIN32
+// A drive letter and either separator; kept with '/', the letter upper case, a root as "C:".
+TEST(LocalPath, WindowsFoldersStartWithADriveLetter) {
+    const std::vector<std::string> roots = {"C:", "D:"};
+    struct Case {
+        const char* folder;
+        const char* normal;
+        const char* parent;
+    };
+    const Case cases[] = {
+        {"C:", "C:", ""},
+        {"c:\\", "C:", ""},
+        {"C:/Users/ann", "C:/Users/ann", "C:/Users"},
+        {"C:\\Users", "C:/Users", "C:"},
+        {"d:\\Data\\\\photos\\", "D:/Data/photos", "D:/Data"},
+        {"E:/", "E:", ""}, // a drive gone from the list is still a root
+        {"C:relative", "", ""},
+        {"/home/user", "", ""},
+        {"\\\\server\\share", "", ""},
+        {"1:/x", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(local::NormalizeFolder(c.folder), c.normal) << c.folder;
+        EXPECT_EQ(local::ParentFolder(c.folder, roots), c.parent) << c.folder;
+    }
+    EXPECT_EQ(local::RootOfFolder("D:/Data/photos", roots), "D:");
+    EXPECT_EQ(local::FolderChain("D:/Data/photos", "D:"),
+              (std::vector<std::string>{"Data", "photos"}));
+    EXPECT_EQ(local::JoinFolder("C:", "Users"), "C:/Users");
+    EXPECT_EQ(local::LastComponent("C:"), "C:");
+}
+#endif
 
 TEST(LocalPath, LongNamesAreShortenedAtACharacterBoundary) {
     const std::string forty(40, 'n');
@@ -101,7 +138,11 @@ TEST(DriveList, RootIsAlwaysFirstEvenWithoutAMountTable) {
               (std::vector<std::string>{"/"}));
     const std::vector<platform::DriveRoot> live = platform::ListDriveRoots();
     ASSERT_FALSE(live.empty());
+#ifdef _WIN32 // drives by letter, as "C:"
+    EXPECT_TRUE(live[0].path.size() == 2 && live[0].path[1] == ':') << live[0].path;
+#else
     EXPECT_EQ(live[0].path, "/");
+#endif
 }
 
 } // namespace
