@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/system_error.h"
 #include "support/app_support.h"
 #include "support/pyftpd_server.h"
 #include "support/scripted_ftp_server.h"
@@ -239,7 +240,7 @@ TEST_F(ConnectionJobs, RefusedConnectionShowsTheSystemTextAndTheFailureLine) {
     EXPECT_FALSE(app.dialog->View().m_connected);
     auto boxes = app.Win().Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Connection refused\r\n");
+    EXPECT_EQ(boxes[0].text, platform::SystemErrorText(ECONNREFUSED));
     EXPECT_EQ(app.Log(), "Connecting to " + address + "\r\nCannot connect to the FTP server.\r\n");
 }
 

@@ -211,7 +211,7 @@ std::string Line(const std::string& permissions, const std::string& size, const 
 }
 
 // Every path below `dir`, links not followed.
-std::set<std::string> Tree(const std::string& dir) {
+[[maybe_unused]] std::set<std::string> Tree(const std::string& dir) {
     std::set<std::string> paths;
     for (const auto& e : fs::recursive_directory_iterator(dir)) {
         paths.insert(e.path().lexically_relative(dir).string());
@@ -219,6 +219,9 @@ std::set<std::string> Tree(const std::string& dir) {
     return paths;
 }
 
+// Wine shows a Unix link as what it leads to, and cannot make a Windows one: the links this
+// test plants are never seen as links there.
+#ifndef _WIN32
 TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLocalFolder) {
     const std::string folder = "drwxr-xr-x";
     const std::string file = "-rw-r--r--";
@@ -263,6 +266,7 @@ TEST(DownloadFromScriptedServer, ServerNamesAndPlantedLinksNeverLeadOutsideTheLo
                                      "outside/secret.bin"}));
     EXPECT_EQ(dir.Read("local/evil/ok.bin"), "hello");
 }
+#endif
 
 TEST(DownloadFromScriptedServer, ConnectionDroppedMidFileEndsWithDisconnectedAlone) {
     testsupport::Script script =

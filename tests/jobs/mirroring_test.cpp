@@ -22,7 +22,7 @@ void SetAge(const std::string& path, int minutes) {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(minutes));
 }
 
-std::string Question(const std::string& name) {
+[[maybe_unused]] std::string Question(const std::string& name) {
     return Text(res::kTextDeletePrefix) + name + "?";
 }
 
@@ -80,6 +80,9 @@ protected:
     std::vector<std::string> boxes;
 };
 
+// A dangling link is one of the local names; Wine lists no dangling Unix link and cannot make a
+// Windows one.
+#ifndef _WIN32
 TEST_F(Mirroring, OptionsAndAnswersDecideWhichExtrasGoAndTheRestAlwaysStays) {
     const int no = win::kAnswerNo, yes = win::kAnswerYes, cancel = win::kAnswerCancel;
     struct Case {
@@ -143,6 +146,7 @@ TEST_F(Mirroring, OptionsAndAnswersDecideWhichExtrasGoAndTheRestAlwaysStays) {
     testsupport::ExpectBox(all.back(), questions[0], win::Buttons::YesNoCancel,
                            win::Icon::Question);
 }
+#endif
 
 TEST_F(Mirroring, FolderByFolderThenASecondRunFindsNothingToDo) {
     for (const char* file : {"a.txt", "site/b.txt", "site/sub/c.txt"}) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/script_mode.h"
+#include "platform/system_error.h"
 #include "support/app_support.h"
 
 using testsupport::HeadlessApp;
@@ -199,7 +200,7 @@ TEST_F(PaneGestures, TypedPathsGoThereAndAFailureKeepsTheFolderOnShow) {
     app.Win().KeyEnter(res::kDriveCombo);
     EXPECT_EQ(app.dialog->View().m_localFolder, (local / "sub"));
     ASSERT_FALSE(app.Win().Boxes().empty());
-    EXPECT_TRUE(app.Win().Boxes().back().text.starts_with("No such file or directory"));
+    EXPECT_TRUE(app.Win().Boxes().back().text.starts_with(platform::SystemErrorText(ENOENT)));
 
     app.Win().Type(res::kRemotePathCombo, "/dir");
     EXPECT_TRUE(app.Win().KeyEnter(res::kRemotePathCombo));

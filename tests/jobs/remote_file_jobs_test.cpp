@@ -29,7 +29,7 @@ protected:
         root.Write("withlink/f.txt", "f");
         testsupport::MakeServerLink("b.txt", root / "toB");
         testsupport::MakeServerLink("../b.txt", root / "withlink/ln");
-        fs::permissions(root / "keep.txt", fs::perms(044));
+        testsupport::SetServerMode(root / "keep.txt", 044);
         app.WriteSettings(testsupport::SettingsFile().SetServerHost(0, server).Body());
         app.Open();
         app.Win().Click(res::kConnectButton);
@@ -48,7 +48,7 @@ protected:
         app.WaitIdle();
     }
     bool Exists(const std::string& name) {
-        return fs::exists(fs::symlink_status(server.Root() / name));
+        return testsupport::ServerEntryExists(server.Root() / name);
     }
     bool LogHas(const std::string& text) { return app.Log().find(text) != std::string::npos; }
 
@@ -148,7 +148,7 @@ TEST_F(RemoteFileJobs, PermissionDialogShowsTheModeAndSendsOnlyAChangedOne) {
     EXPECT_TRUE(app.Log().ends_with(Text(res::kTextCannotChangePermission)));
     chmod("640");
     EXPECT_TRUE(app.Log().ends_with(Text(res::kTextPermissionChanged)));
-    EXPECT_EQ(fs::status(server.Root() / "keep.txt").permissions(), fs::perms(0640));
+    EXPECT_EQ(testsupport::ServerMode(server.Root() / "keep.txt"), 0640u);
 
     // A row the listing does not hold opens no dialog.
     app.Win().ListView(res::kRemoteList).InsertItem(0, "ghost", res::kImageText);
@@ -174,7 +174,7 @@ TEST_F(RemoteFileJobs, ScriptDrivesEveryCommandAndThePermissionDialog) {
     EXPECT_FALSE(Exists("b.txt") || Exists("other"));
     EXPECT_TRUE(fs::is_directory(server.Root() / "NewFolder"));
     EXPECT_TRUE(Exists("renamed/three.txt"));
-    EXPECT_EQ(fs::status(server.Root() / "keep.txt").permissions(), fs::perms(0600));
+    EXPECT_EQ(testsupport::ServerMode(server.Root() / "keep.txt"), 0600u);
     EXPECT_NE(out.str().find(Text(res::kTextPermissionChanged)), std::string::npos) << out.str();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -95,9 +96,41 @@ bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& co
 
 void MakeServerLink(const std::string& target, const std::string& link) {
 #ifdef _WIN32
-    ASSERT_EQ(RunLinuxCommand({"/bin/ln", "-s", target, ServerPath(link)}), 0) << link;
+    ASSERT_EQ(RunLinuxCommand({"/bin/ln", "-sfn", target, ServerPath(link)}), 0) << link;
 #else
     std::filesystem::create_symlink(target, link);
+#endif
+}
+
+bool ServerEntryExists(const std::string& path) {
+#ifdef _WIN32
+    // stat looks at a link itself, and fails only where nothing is.
+    std::string out;
+    return RunLinuxCommand({"/usr/bin/stat", "-c", "%a", ServerPath(path)}, &out) == 0;
+#else
+    return std::filesystem::exists(std::filesystem::symlink_status(path));
+#endif
+}
+
+void SetServerMode(const std::string& path, unsigned mode) {
+#ifdef _WIN32
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%o", mode);
+    ASSERT_EQ(RunLinuxCommand({"/bin/chmod", octal, ServerPath(path)}), 0) << path;
+#else
+    std::filesystem::permissions(path, std::filesystem::perms(mode));
+#endif
+}
+
+unsigned ServerMode(const std::string& path) {
+#ifdef _WIN32
+    std::string out;
+    if (RunLinuxCommand({"/usr/bin/stat", "-c", "%a", ServerPath(path)}, &out) != 0) {
+        return 0;
+    }
+    return static_cast<unsigned>(std::stoul(out, nullptr, 8));
+#else
+    return static_cast<unsigned>(std::filesystem::status(path).permissions());
 #endif
 }
 

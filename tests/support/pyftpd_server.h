@@ -17,6 +17,11 @@ bool MakeSelfSignedCertificate(const std::string& pemPath, const std::string& co
 // A symbolic link at `link` in a server's tree. Under Wine the link is made by the server's
 // own system (Linux's ln): Windows links are not what a Linux server lists.
 void MakeServerLink(const std::string& target, const std::string& link);
+// An entry of a server's tree as the server sees it: there at all (a link itself counts), and
+// its permission bits, set and read. Under Wine the server's system is asked.
+bool ServerEntryExists(const std::string& path);
+void SetServerMode(const std::string& path, unsigned mode);
+unsigned ServerMode(const std::string& path);
 
 class PyFtpdServer {
 public:

@@ -57,6 +57,18 @@ bool GreetsOverTls(const std::string& address, int port) {
     return ok;
 }
 
+#ifdef _WIN32
+// Something listens on the port.
+bool Accepts(const std::string& address, int port) {
+    sockaddr_storage addr;
+    const socklen_t len = MakeAddress(address, port, addr);
+    const int fd = sockets::Open(addr.ss_family);
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
+    sockets::Close(fd);
+    return connected;
+}
+#endif
+
 bool Greets(const std::string& address, int port) {
     sockaddr_storage addr;
     const socklen_t len = MakeAddress(address, port, addr);
@@ -224,6 +236,7 @@ int RunLinuxCommand(const std::vector<std::string>& argv, std::string* output) {
 
 bool ServerProcess::Start(const std::string& address, std::vector<std::string> argv,
                           bool implicitTls, const std::string& output) {
+    m_address = address;
     for (int attempt = 0; attempt < 3; ++attempt) {
         int watchPort = 0;
         m_watchListener = ListenOnLoopback(watchPort);
@@ -260,10 +273,15 @@ bool ServerProcess::Start(const std::string& address, std::vector<std::string> a
 }
 
 void ServerProcess::Stop() {
-    // The server sees its watch end and ends itself.
+    // The server sees its watch end and ends itself; it is gone once its port refuses.
     if (m_watch >= 0) {
         sockets::Close(m_watch);
         m_watch = -1;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!m_address.empty() && Accepts(m_address, m_port) &&
+               std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
     if (m_watchListener >= 0) {
         sockets::Close(m_watchListener);

@@ -50,6 +50,7 @@ private:
 #ifdef _WIN32
     int m_watchListener = -1;
     int m_watch = -1;
+    std::string m_address;
 #else
     pid_t m_pid = -1;
 #endif
