@@ -181,21 +181,6 @@ bool GetFileStatus(const std::string& path, FileStatus& status) {
     return true;
 }
 
-bool ToLocalDateTime(std::int64_t time, LocalDateTime& out) {
-    const std::time_t t = static_cast<std::time_t>(time);
-    std::tm tm{};
-    if (::localtime_r(&t, &tm) == nullptr) {
-        return false;
-    }
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
-    return true;
-}
-
 std::vector<DriveRoot> ListDriveRoots(bool onlyFolders) {
     std::string table;
     if (!ReadSmallFile("/proc/self/mounts", table)) {

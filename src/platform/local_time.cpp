@@ -8,35 +8,14 @@
 #include <limits>
 #include <vector>
 
+#include "platform/calendar.h"
+
 namespace platform {
 namespace {
-
-constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::int64_t kSecondsPerHour = 3600;
 
 // Local times further than this from the epoch (some 285 million years) are left to mktime,
 // whose handling of times that localtime_r cannot represent is not worth repeating.
 constexpr std::int64_t kWidestLocal = std::int64_t{1} << 53;
-
-// Days from 1970-01-01 to a date of the Gregorian calendar (month 1..12).
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-// The fields read as if they were UTC, with `second` in place of the seconds field.
-std::int64_t FieldSeconds(const std::tm& fields, int second) {
-    const int monthsOver = fields.tm_mon % 12 < 0 ? 1 : 0;
-    const std::int64_t year = std::int64_t{fields.tm_year} + 1900 + fields.tm_mon / 12 - monthsOver;
-    const int month = fields.tm_mon % 12 + 12 * monthsOver;
-    const std::int64_t days = DaysFromCivil(year, month + 1, 1) + std::int64_t{fields.tm_mday} - 1;
-    return days * kSecondsPerDay + std::int64_t{fields.tm_hour} * kSecondsPerHour +
-           std::int64_t{fields.tm_min} * 60 + second;
-}
 
 bool Probe(std::int64_t instant, std::tm& fields) {
     const std::time_t t = static_cast<std::time_t>(instant);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "local/local_listing.h"
+#include "platform/calendar.h"
 #include "res/file_types.h"
 
 namespace ui {
@@ -116,25 +117,18 @@ std::string TimeCell(int year, int month, int day, int hour, int minute, bool ti
 }
 
 std::string TimeCellUtc(std::int64_t seconds, bool timeOfDay) {
-    // Days since 1970-01-01 to the civil date (proleptic Gregorian), without the C library's
-    // zone handling.
-    std::int64_t days = seconds / 86400;
-    std::int64_t rest = seconds % 86400;
+    // The civil date without the C library's zone handling.
+    std::int64_t days = seconds / platform::kSecondsPerDay;
+    std::int64_t rest = seconds % platform::kSecondsPerDay;
     if (rest < 0) {
-        rest += 86400;
+        rest += platform::kSecondsPerDay;
         --days;
     }
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shifted = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    const int month = static_cast<int>(shifted < 10 ? shifted + 3 : shifted - 9);
-    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    return TimeCell(year, month, day, static_cast<int>(rest / 3600),
+    std::int64_t year = 0;
+    int month = 0;
+    int day = 0;
+    platform::CivilFromDays(days, year, month, day);
+    return TimeCell(static_cast<int>(year), month, day, static_cast<int>(rest / 3600),
                     static_cast<int>(rest % 3600 / 60), timeOfDay);
 }
 

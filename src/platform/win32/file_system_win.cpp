@@ -188,20 +188,6 @@ bool GetFileStatus(const std::string& path, FileStatus& status) {
     return Fail(win::ErrnoFromWin32(error));
 }
 
-bool ToLocalDateTime(std::int64_t time, LocalDateTime& out) {
-    std::tm tm{};
-    if (!LocalFields(time, tm)) {
-        return false;
-    }
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
-    return true;
-}
-
 std::vector<DriveRoot> ListDriveRoots(bool onlyFolders) {
     std::vector<DriveRoot> roots;
     const DWORD drives = ::GetLogicalDrives();
