@@ -13,10 +13,7 @@ namespace platform {
 
 namespace {
 
-bool Fail(int code) {
-    SetLastFileError(code);
-    return false;
-}
+using win::Fail;
 
 bool EndsWithIgnoringCase(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() &&

@@ -15,18 +15,8 @@ namespace platform {
 
 namespace {
 
-bool Fail(int code) {
-    SetLastFileError(code);
-    return false;
-}
-
-bool FailWin32(DWORD error) {
-    return Fail(win::ErrnoFromWin32(error));
-}
-
-bool FailWin32() {
-    return FailWin32(::GetLastError());
-}
+using win::Fail;
+using win::FailWin32;
 
 // The entry itself, never what a link at it leads to, opened to be removed. Without the right
 // to change its attributes when that is refused: only a read-only file needs it.

@@ -13,14 +13,8 @@ namespace {
 
 thread_local int t_lastFileError = 0;
 
-bool Fail(int code) {
-    t_lastFileError = code;
-    return false;
-}
-
-bool FailWin32() {
-    return Fail(win::ErrnoFromWin32(::GetLastError()));
-}
+using win::Fail;
+using win::FailWin32;
 
 bool IsAbsolute(const std::wstring& path) {
     const bool drive =

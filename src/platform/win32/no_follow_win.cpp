@@ -9,14 +9,8 @@ namespace platform {
 
 namespace {
 
-bool Fail(int code) {
-    SetLastFileError(code);
-    return false;
-}
-
-bool FailWin32(DWORD error) {
-    return Fail(win::ErrnoFromWin32(error));
-}
+using win::Fail;
+using win::FailWin32;
 
 // The status of the entry itself; ELOOP for a symbolic link or a junction.
 bool OwnStatus(const std::string& path, win::EntryStatus& status) {

@@ -2,9 +2,19 @@
 
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/win32/win_text.h"
 
 namespace platform::win {
+
+bool Fail(int code) {
+    SetLastFileError(code);
+    return false;
+}
+
+bool FailWin32(DWORD error) {
+    return Fail(ErrnoFromWin32(error));
+}
 
 namespace {
 

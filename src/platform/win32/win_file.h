@@ -17,6 +17,11 @@
 
 namespace platform::win {
 
+// Records `code` as the calling thread's last file error (LastFileError) and fails.
+bool Fail(int code);
+// The same for a Win32 error, by default the calling thread's last one.
+bool FailWin32(DWORD error = ::GetLastError());
+
 class Handle {
 public:
     Handle() = default;
